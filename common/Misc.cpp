@@ -1,0 +1,55 @@
+#include "Utils.h"
+
+#include "AppModule.h"
+#include "Text.h"
+
+#include <cstdarg>
+
+int GetSpecialFolderPath(HWND window, wchar_t* path, int folder) {
+    IMalloc* allocator = nullptr;
+    if (FAILED(::SHGetMalloc(&allocator)))
+        return 0;
+    LPITEMIDLIST pidl = nullptr;
+    if (FAILED(::SHGetSpecialFolderLocation(window, folder, &pidl))) {
+        allocator->Release();
+        return 0;
+    }
+    BOOL ok = ::SHGetPathFromIDListW(pidl, path);
+    allocator->Free(pidl);
+    allocator->Release();
+    return ok ? 1 : 0;
+}
+
+int ShowErrorBox(UINT textId, UINT captionId, HWND owner) {
+    HINSTANCE resources = fw::gModule.GetResourceInstance();
+    if (!resources)
+        resources = ::GetModuleHandleW(nullptr);
+    wchar_t caption[256] = {};
+    if (!::LoadStringW(resources, captionId, caption, 256))
+        fw::StrCopy(caption, 256, L"Error");
+    wchar_t text[256] = {};
+    if (!::LoadStringW(resources, textId, text, 256))
+        return 0;
+    return ::MessageBoxW(owner, text, caption, MB_ICONERROR);
+}
+
+int RectScreenToClient(HWND window, RECT* rect) {
+    if (!rect)
+        return 0;
+    auto* points = reinterpret_cast<POINT*>(rect);
+    if (!::ScreenToClient(window, &points[0]))
+        return 0;
+    return ::ScreenToClient(window, &points[1]) ? 1 : 0;
+}
+
+#ifndef NDEBUG
+#include "Trace.h"
+void Trace(const wchar_t* format, ...) {
+    wchar_t line[1024];
+    va_list args;
+    va_start(args, format);
+    fw::StrFormatV(line, 1024, format, args);
+    va_end(args);
+    ::OutputDebugStringW(line);
+}
+#endif

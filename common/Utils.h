@@ -1,0 +1,56 @@
+// Shared helpers of both programs: paths, files, listings, shortcuts, registry
+// reads by textual key path, detached launching, version strings, special
+// folders and the error box. Stateless; results are returned to the caller.
+// Fixed buffers have the documented capacities and over-long text is cut.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr size_t kPathCapacity = 260;
+constexpr size_t kDriveCapacity = 3;
+constexpr size_t kPartCapacity = 256;
+
+// Paths and files
+void SplitPath(const wchar_t* path, wchar_t* drive, wchar_t* directory, wchar_t* name, wchar_t* extension);
+void MakePath(wchar_t* out, const wchar_t* drive, const wchar_t* directory, const wchar_t* name,
+              const wchar_t* extension);
+void CopyPath(wchar_t* out, const wchar_t* text);
+void AppendPath(wchar_t* out, const wchar_t* text);
+int FileExists(const wchar_t* path);
+// Compares the file's modification time with *stamp; on a difference stores it and returns 1.
+int FileChangedSince(const wchar_t* path, int64_t* stamp);
+
+// One level of a folder: "." "..", hidden entries skipped; either list may be null.
+void ListDirectory(std::vector<std::wstring>* files, std::vector<std::wstring>* folders, const wchar_t* directory);
+bool CompareByFileName(const std::wstring& a, const std::wstring& b);
+int32_t HashNameNoCase(const wchar_t* text, size_t count);
+uint32_t HashPath(const wchar_t* text, size_t count);
+
+// Shortcuts (COM initialised on the calling thread)
+int GetShortcutTarget(const wchar_t* shortcut, wchar_t* out, size_t capacity);
+HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* link);
+
+// Registry
+LONG ReadRegistryValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, void* data, DWORD* size);
+LONG ReadRegistryValueByPath(const wchar_t* fullPath, const wchar_t* valueName, void* data, DWORD* size);
+
+// Starts file with the verb "open" on a worker thread and returns at once.
+int LaunchDetached(const wchar_t* file, const wchar_t* parameters);
+
+// Version resources: the block is malloc'ed and freed by the caller with free().
+void* GetFileVersionBlock(const wchar_t* file, DWORD** translation);
+int GetFileVersionString(wchar_t* out, size_t capacity, const void* block, const DWORD* translation,
+                         const wchar_t* name);
+
+int GetSpecialFolderPath(HWND window, wchar_t* path, int folder);
+int ShowErrorBox(UINT textId, UINT captionId, HWND owner);
+int RectScreenToClient(HWND window, RECT* rect);
+
+// The fallback tables of GetFileVersionString, exposed for tests.
+extern const WORD kVersionCodePages[12];
+extern const WORD kVersionLanguages[45];

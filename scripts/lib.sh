@@ -1,0 +1,95 @@
+# Shared set-up for make test, make run and make bench. Sourced, not run.
+# Everything here is idempotent: a second call finds the work already done.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${BUILD:-$ROOT/build}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+DESKTOP_SIZE=${DESKTOP_SIZE:-1280x800}
+
+log() { echo "== $*" >&2; }
+
+# Debian packages the build and the tests need; installed only when missing.
+ensure_packages() {
+    local want=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-apps googletest fonts-liberation ninja-build cmake)
+    local missing=()
+    for p in "${want[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+configure_and_build() {
+    if [ ! -f "$BUILD/build.ninja" ]; then
+        log "configuring"
+        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    fi
+    log "building"
+    cmake --build "$BUILD" -j"$(nproc)" >"$BUILD/build.log" 2>&1 || { cat "$BUILD/build.log"; return 1; }
+    grep -E "warning:" "$BUILD/build.log" >&2 || true
+}
+
+# One template prefix per build directory; each run copies it (never hard-links:
+# wineserver rewrites the .reg files in place).
+make_template_prefix() {
+    local tpl=$BUILD/wine-template
+    [ -f "$tpl/.velmar-ready" ] && return 0
+    log "creating the Wine prefix template"
+    rm -rf "$tpl"
+    WINEPREFIX=$tpl wineboot -i >/dev/null 2>&1
+    WINEPREFIX=$tpl wineserver -w
+    local r="WINEPREFIX=$tpl wine reg add"
+    WINEPREFIX=$tpl wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
+    # One virtual desktop for every Wine process: without it each hide of a
+    # top-level window waits a second for a window manager.
+    WINEPREFIX=$tpl wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+    WINEPREFIX=$tpl wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d "$DESKTOP_SIZE" /f >/dev/null 2>&1
+    # Fonts that Windows has and a fresh prefix lacks.
+    for f in "Segoe UI" "MS UI Gothic" "MS Sans Serif" "Tahoma" "Arial" "Microsoft Sans Serif"; do
+        WINEPREFIX=$tpl wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /t REG_SZ /d "Liberation Sans" /f >/dev/null 2>&1
+    done
+    WINEPREFIX=$tpl wineserver -w
+    touch "$tpl/.velmar-ready"
+}
+
+fresh_prefix() { # $1 = prefix directory
+    rm -rf "$1"
+    cp -a "$BUILD/wine-template" "$1"
+}
+
+STARTED_XVFB=""
+start_display() { # $1 = "own" to always start a private Xvfb
+    if [ "${1:-}" != own ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+    done
+    Xvfb ":$n" -screen 0 "${DESKTOP_SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
+    STARTED_XVFB=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+start_wine() { # needs WINEPREFIX and DISPLAY
+    wineserver -p
+    # The first process brings up explorer with the virtual desktop and the
+    # app-bar window; wait until it answers so that tests see a settled desktop.
+    wine cmd /c exit >/dev/null 2>&1
+}
+
+stop_all() {
+    if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; fi
+    if [ -n "$STARTED_XVFB" ]; then kill "$STARTED_XVFB" 2>/dev/null; wait "$STARTED_XVFB" 2>/dev/null; fi
+    STARTED_XVFB=""
+}
