@@ -1,0 +1,134 @@
+// The skin: everything visual and the application list's location, read once
+// from the skin configuration file (INI syntax, sections "DESIGN", "BUTTON",
+// "RESOURCE") beside the program.
+//
+// Lifecycle: one global object per program (gSkin), constructed before wWinMain.
+// Start-up calls SetConfigPath, then Load once; afterwards the skin is only read.
+// Images are GDI+ images owned by the two caches for the life of the process
+// (they are never deleted one by one: GDI+ is already shut down when the skin
+// is destroyed). Button records, draw-image records, colours and icons are
+// owned by the skin and released by Clear.
+#pragma once
+
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One menu button, read from the keys "<name>.*" of section "BUTTON".
+struct _skinButton {
+    int nMenuAuto = 0;  // "%s.MENU.AUTO": auto-open delay in ms, 0 = no auto-open zone
+    int nMenuWidth = 0; // "%s.MENU.WIDTH": width of the auto-open zone at the right edge
+    int nActivate = 1;  // "%s.ACTIVATE": 0 = inert
+    Gdiplus::Image* pImageNormal = nullptr; // not owned (image cache)
+    Gdiplus::Image* pImageFocus = nullptr;
+    Gdiplus::Image* pImageMenu = nullptr;
+    int nFocus = 0;                   // "%s.FOCUS": focus image number, -1 = normal image
+    wchar_t szText[128] = {};         // "%s.TEXT"
+    int nTextX = 0, nTextY = 0;       // "%s.TEXT.X", "%s.TEXT.Y"
+    Gdiplus::Color* pTextColor = nullptr; // owned; null: the default colour
+    // "%s.DRAWPIC.RECT" as x, y, width, height; width or height <= 0: natural size
+    int nPicX = 0, nPicY = 0, nPicWidth = -1, nPicHeight = -1;
+    HICON hIcon = nullptr;            // owned; "%s.ICON"
+    int nIconX = 0, nIconY = 0;       // "%s.ICON.X", "%s.ICON.Y"
+    int nPosX = 0, nPosY = 0, nPosWidth = 0, nPosHeight = 0; // "%s.POS.*", menu client pixels
+    int nId = 0;                      // "%s.ID": the ID key
+    wchar_t szCmd[520] = {};          // "%s.CMD": program|parameters
+};
+
+// One image painted on the menu background: "DRAWIMAGE.%d" = "IMAGE.%d,(%d,%d)".
+struct _skinDrawImage {
+    int x = 0;
+    int y = 0;
+    int nImage = 0;
+};
+
+struct _skinCfg {
+    wchar_t szSkinDir[260] = {};    // module directory + "SKIN.PATH" (empty without it)
+    wchar_t szAppList[260] = {};    // resolved "SKIN.APPLIST"
+    HBITMAP hStartButton = nullptr; // "STBTN.BACKGROUND": three frames stacked vertically
+    int nStartOffset = -7;          // "STBTN.OFFSET"
+    int nStartHeight = 54;          // "STBTN.HEIGHT"
+    int nStartWidth = 54;           // "STBTN.WIDTH"
+    Gdiplus::Image* pMenuBackground = nullptr;  // "MENU.BACKGROUND"
+    std::vector<Gdiplus::Image*> focusImages;   // "MENU.FOCUS.0", ".1", ... (null entries allowed)
+    Gdiplus::Font* pDefaultFont = nullptr;      // owned
+    Gdiplus::Color* pDefaultColor = nullptr;    // owned
+    Gdiplus::Image* pFocus1 = nullptr;          // "MENU.FOCUS.1" (options list, large icons)
+    Gdiplus::Image* pFocus2 = nullptr;          // "MENU.FOCUS.2" (options list, small icons)
+    int nAppListX = 11, nAppListY = 11, nAppListWidth = 264, nAppListHeight = 394; // "MENU.APPLIST.*"
+    int nAppListTextX = 0, nAppListTextY = 0;   // "MENU.APPLIST.TEXT.X/Y"
+    wchar_t szSetup[260] = {};                  // "MENU.APPLIST.SETUP", joined to the module directory
+    std::vector<std::unique_ptr<_skinButton>> buttons; // "BUTTON.ENABLED" order
+    int nOptionsX = 11, nOptionsY = 40, nOptionsWidth = 270, nOptionsHeight = 367; // "OPTIONS.APPLIST.*"
+    int bOptionsSmallIcon = 0;                  // "OPTIONS.SMALLICON"
+};
+
+class CSkin : public _skinCfg {
+public:
+    CSkin();
+    virtual ~CSkin();
+    CSkin(const CSkin&) = delete;
+    CSkin& operator=(const CSkin&) = delete;
+
+    void SetConfigPath(const wchar_t* path);
+    const wchar_t* GetConfigPath() const { return m_szConfigPath; }
+    // Full load; moduleDirectory ends in a backslash. 1 on success, 0 on failure.
+    int Load(const wchar_t* moduleDirectory);
+
+    int ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) const;
+    int ReadString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue, wchar_t* out,
+                   size_t capacity) const;
+    // Reads a file name value and joins it to the skin directory (underSkinDirectory != 0)
+    // or the module directory; 0 and an empty buffer when the value is missing or empty.
+    int ReadPathValue(const wchar_t* section, const wchar_t* key, wchar_t* out, size_t capacity,
+                      int underSkinDirectory) const;
+
+    // Buttons are keyed by their position in "BUTTON.ENABLED", not by name.
+    _skinButton* GetButton(size_t position, int create);
+    Gdiplus::Image* GetFocusImage(int index) const;
+
+    // "STRING.%d" of "RESOURCE": 1 and the text, or 0 and an empty out.
+    int GetString(int number, wchar_t* out, size_t capacity) const;
+    // Image by number: 1 is the account picture, below 5000 "IMAGE.%d", 5000 up file images.
+    Gdiplus::Image* GetImage(int number);
+    Gdiplus::Image* LoadImageFile(const wchar_t* path);
+    int NextImageNumber() const;
+    HICON LoadIconSpec(const wchar_t* specification) const;
+    HBITMAP LoadBitmapFile(const wchar_t* path) const;
+    void Clear();
+
+    const std::vector<std::unique_ptr<_skinDrawImage>>& DrawImages() const { return m_drawImages; }
+    const wchar_t* GetAccountName() const { return m_szAccountName; }
+    const wchar_t* GetAccountSid() const { return m_szAccountSid; }
+    const wchar_t* GetModuleDirectory() const { return m_szModuleDir; }
+    // How many image files were decoded so far (each file is decoded once).
+    int DecodeCount() const { return m_nDecodes; }
+
+private:
+    int LoadDesign();
+    int LoadButtons();
+    int LoadDefaultFont();
+    int LoadDrawImages();
+    void ResolveAppList(const wchar_t* value);
+    Gdiplus::Image* LoadAccountPicture();
+    Gdiplus::Image* DecodeImage(const wchar_t* path);
+
+    wchar_t m_szModuleDir[260] = {};
+    wchar_t m_szConfigPath[260] = {};
+    int64_t m_nStamp = 0; // modification time of the file at the last read of the design keys
+    // Hash of the full path -> image number; the path itself is kept to tell hash collisions apart.
+    std::multimap<uint32_t, std::pair<std::wstring, int>> m_imageNames;
+    std::map<int, Gdiplus::Image*> m_images;
+    std::vector<std::unique_ptr<_skinDrawImage>> m_drawImages;
+    wchar_t m_szAccountName[256] = {};
+    wchar_t m_szAccountSid[256] = {};
+    int m_nDecodes = 0;
+};
+
+// The one skin object of the program.
+extern CSkin gSkin;
