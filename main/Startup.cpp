@@ -1,0 +1,132 @@
+#include "Startup.h"
+
+#include "AppModule.h"
+#include "MultiLanguage.h"
+#include "Skin.h"
+#include "Text.h"
+#include "Trace.h"
+#include "Utils.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+
+HWND gStartButton = nullptr;
+HHOOK gKeyboardHook = nullptr;
+
+namespace {
+
+const wchar_t kMutexName[] = L"{6D4250E9-0FAA-484B-AE61-D577C975A0DE}";
+
+struct Process {
+    HANDLE mutex = nullptr;
+    HMODULE resources = nullptr;
+    ULONG_PTR gdiplusToken = 0;
+};
+
+int Shutdown(Process& p, int exitCode) {
+    fw::gModule.Term();
+    if (gKeyboardHook) {
+        ::UnhookWindowsHookEx(gKeyboardHook);
+        gKeyboardHook = nullptr;
+    }
+    if (p.mutex) {
+        ::CloseHandle(p.mutex);
+        p.mutex = nullptr;
+    }
+    if (p.resources) {
+        ::FreeLibrary(p.resources);
+        p.resources = nullptr;
+    }
+    if (p.gdiplusToken)
+        Gdiplus::GdiplusShutdown(p.gdiplusToken);
+    ::CoUninitialize();
+    return exitCode;
+}
+
+void ShowTooOldMessage() {
+    wchar_t text[1024] = {};
+    wchar_t caption[256] = {};
+    gSkin.GetString(104, text, 1024);
+    gSkin.GetString(102, caption, 256);
+    // Both built-in texts or none: never a mix of skin and built-in.
+    if (!text[0] || !caption[0]) {
+        fw::StrCopy(text, 1024, L"This program will only work on Windows 8 and higher.");
+        fw::StrCopy(caption, 256, L"Error");
+    }
+    ::MessageBoxW(nullptr, text, caption, MB_ICONERROR);
+}
+
+} // namespace
+
+bool IsWindowsTooOld(DWORD getVersionResult) {
+    WORD low = LOWORD(getVersionResult);
+    DWORD version = (static_cast<DWORD>(LOBYTE(low)) << 8) | HIBYTE(low);
+    return version <= 0x0601;
+}
+
+int VelmarMain(HINSTANCE instance, int showCommand) {
+    Process p;
+    p.mutex = ::CreateMutexW(nullptr, FALSE, kMutexName);
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (p.mutex)
+            ::CloseHandle(p.mutex);
+        Trace(L"A instance is already running...\n");
+        return 0;
+    }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&p.gdiplusToken, &gdiplusInput, nullptr);
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    fw::gModule.Init(instance);
+
+    if (CMultiLanguage::Count() == 0) {
+        CMultiLanguage::AddDefaultLanguages();
+        CMultiLanguage::DetectUILanguages();
+    }
+    wchar_t modulePath[260] = {};
+    ::GetModuleFileNameW(nullptr, modulePath, 260);
+    wchar_t language[4] = {};
+    p.resources = CMultiLanguage::LoadResourceLibrary(modulePath, language, 4);
+
+    wchar_t drive[3], directory[256];
+    SplitPath(modulePath, drive, directory, nullptr, nullptr);
+    wchar_t moduleDirectory[260];
+    MakePath(moduleDirectory, drive, directory, L"", L"");
+    wchar_t name[256];
+    fw::StrFormat(name, 256, L"skin_%s", language);
+    wchar_t skinPath[260];
+    MakePath(skinPath, drive, directory, name, L"cfg");
+    bool fallback = false;
+    if (!FileExists(skinPath)) {
+        MakePath(skinPath, drive, directory, L"skin", L"cfg");
+        fallback = true;
+    }
+    if (!FileExists(skinPath)) {
+        Trace(L"Configuration file not found.\n");
+        return Shutdown(p, kExitNoSkinFile);
+    }
+    // A language's resources go only with that language's skin file.
+    if (fallback && p.resources) {
+        ::FreeLibrary(p.resources);
+        p.resources = nullptr;
+    }
+    if (p.resources)
+        fw::gModule.SetResourceInstance(p.resources);
+
+    gSkin.SetConfigPath(skinPath);
+    if (!gSkin.Load(moduleDirectory)) {
+        ::MessageBoxW(nullptr, L"Failed to read the configuration file. ", L"Error", MB_ICONERROR);
+        return Shutdown(p, kExitSkinUnreadable);
+    }
+    if (IsWindowsTooOld(::GetVersion())) {
+        ShowTooOldMessage();
+        return Shutdown(p, kExitWindowsTooOld);
+    }
+    for (int number : {100, 101, 102}) {
+        if (!gSkin.GetImage(number))
+            Trace(L"LoadImage failed. ID = %d\n", number);
+    }
+    int result = RunUserInterface(showCommand);
+    return Shutdown(p, result);
+}

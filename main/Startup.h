@@ -1,0 +1,31 @@
+// Start-up and shutdown of Velmar.exe.
+//
+// Order: single-instance mutex, COM apartment, GDI+, common controls, the
+// application module, UI language and satellite library, choice of the skin
+// file (skin_<abbreviation>.cfg, else skin.cfg), skin load, Windows version
+// gate, preload of skin images 100-102, then the user interface until
+// "Exit Velmar". Shutdown releases the module, keyboard hook, mutex, satellite
+// library, GDI+ and COM in that order, also after a start-up failure.
+#pragma once
+
+#include <windows.h>
+
+// Exit codes of the start-up failures that show at most a message box.
+constexpr int kExitNoSkinFile = 2;
+constexpr int kExitSkinUnreadable = 3;
+constexpr int kExitWindowsTooOld = 4;
+// The user interface's own results: no taskbar, and a normal end.
+constexpr int kExitNoTaskbar = -1;
+
+// The start button window, once it exists (read by the keyboard hook procedure).
+extern HWND gStartButton;
+// The WH_KEYBOARD_LL hook of keyHookProc, released at shutdown.
+extern HHOOK gKeyboardHook;
+
+int VelmarMain(HINSTANCE instance, int showCommand);
+
+// Windows 7 (6.1) and older: (major << 8 | minor) of GetVersion at most 0x0601.
+bool IsWindowsTooOld(DWORD getVersionResult);
+
+// Taskbar lookup, start button, message loop; returns the loop's result.
+int RunUserInterface(int showCommand);

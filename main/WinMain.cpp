@@ -1,0 +1,5 @@
+#include "Startup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
+    return VelmarMain(instance, showCommand);
+}

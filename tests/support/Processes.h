@@ -1,0 +1,130 @@
+// Starting the real programs from tests, watching their windows and message
+// boxes, and always ending them again.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess() { Kill(); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts program with the given argument tail; extraEnv entries are "NAME=value".
+    bool Start(const std::wstring& program, const std::wstring& arguments = L"",
+               const std::vector<std::wstring>& extraEnv = {}) {
+        Kill();
+        std::wstring line = L"\"" + program + L"\"";
+        if (!arguments.empty())
+            line += L" " + arguments;
+        std::vector<wchar_t> buffer(line.begin(), line.end());
+        buffer.push_back(0);
+        std::vector<std::wstring> saved;
+        for (const auto& e : extraEnv) {
+            std::wstring name = e.substr(0, e.find(L'='));
+            wchar_t old[1024] = {};
+            bool had = GetEnvironmentVariableW(name.c_str(), old, 1024) > 0;
+            saved.push_back(had ? name + L"=" + old : name + L"=");
+            SetEnvironmentVariableW(name.c_str(), e.substr(e.find(L'=') + 1).c_str());
+        }
+        std::wstring dir = program.substr(0, program.find_last_of(L'\\'));
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        bool ok = CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                                 &si, &m_pi) != FALSE;
+        for (const auto& e : saved) {
+            std::wstring name = e.substr(0, e.find(L'='));
+            std::wstring value = e.substr(e.find(L'=') + 1);
+            SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
+        }
+        if (!ok)
+            m_pi = PROCESS_INFORMATION{};
+        else
+            CloseHandle(m_pi.hThread);
+        return ok;
+    }
+
+    // Waits for the end; returns the exit code, or STILL_ACTIVE on time-out.
+    DWORD Wait(DWORD timeoutMs = 20000) {
+        if (!m_pi.hProcess)
+            return static_cast<DWORD>(-2);
+        if (WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
+            return STILL_ACTIVE;
+        DWORD code = 0;
+        GetExitCodeProcess(m_pi.hProcess, &code);
+        return code;
+    }
+    bool Running() const { return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+    DWORD Id() const { return m_pi.dwProcessId; }
+    HANDLE Handle() const { return m_pi.hProcess; }
+
+    void Kill() {
+        if (m_pi.hProcess) {
+            if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(m_pi.hProcess, 99);
+                WaitForSingleObject(m_pi.hProcess, 5000);
+            }
+            CloseHandle(m_pi.hProcess);
+        }
+        m_pi = PROCESS_INFORMATION{};
+    }
+
+private:
+    PROCESS_INFORMATION m_pi{};
+};
+
+// The first visible top-level window of the process with the given class (any when null).
+inline HWND FindProcessWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs = 10000) {
+    struct Search {
+        DWORD pid;
+        const wchar_t* cls;
+        HWND found;
+    } s{pid, className, nullptr};
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(h, &owner);
+                if (owner != s->pid || !IsWindowVisible(h))
+                    return TRUE;
+                wchar_t cls[64] = {};
+                GetClassNameW(h, cls, 64);
+                if (s->cls && wcscmp(cls, s->cls) != 0)
+                    return TRUE;
+                s->found = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        if (s.found || timeoutMs == 0)
+            return s.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+struct MessageBoxSeen {
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text;
+};
+
+// Finds the message box of a process, reads it and closes it with OK.
+inline MessageBoxSeen TakeMessageBox(DWORD pid, DWORD timeoutMs = 10000) {
+    MessageBoxSeen seen;
+    seen.window = FindProcessWindow(pid, L"#32770", timeoutMs);
+    if (!seen.window)
+        return seen;
+    wchar_t buf[1024] = {};
+    GetWindowTextW(seen.window, buf, 1024);
+    seen.caption = buf;
+    buf[0] = 0;
+    GetDlgItemTextW(seen.window, 0xFFFF, buf, 1024);
+    seen.text = buf;
+    PostMessageW(seen.window, WM_COMMAND, IDOK, 0);
+    return seen;
+}

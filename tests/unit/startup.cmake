@@ -1,0 +1,3 @@
+velmar_add_test(startup_tests ${CMAKE_CURRENT_LIST_DIR}/startup_language_test.cpp)
+target_link_libraries(startup_tests PRIVATE velmar_start)
+add_dependencies(startup_tests VelmarDEU)
