@@ -1,0 +1,97 @@
+// Helpers shared by the application list tests: UTF-8 text, a real program to
+// point entries at, and shortcuts made with the shell link object.
+#pragma once
+
+#include "AppList.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+#include <vector>
+
+inline std::string Utf8(const std::wstring& text) {
+    std::string out;
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n));
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    }
+    return out;
+}
+
+inline std::string Utf16Le(const std::wstring& text) {
+    std::string out = "\xFF\xFE";
+    for (wchar_t c : text) {
+        out.push_back(static_cast<char>(c & 0xFF));
+        out.push_back(static_cast<char>(c >> 8));
+    }
+    return out;
+}
+
+// A copy of the system's notepad under a name of our own, so the shell knows the file.
+inline std::wstring CopyProgram(const TempDir& dir, const std::wstring& name) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring target = dir.Join(name);
+    CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(), target.c_str(), FALSE);
+    return target;
+}
+
+// COM must be initialised by the caller.
+inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    link->SetPath(target.c_str());
+    IPersistFile* file = nullptr;
+    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Save(lnk.c_str(), TRUE));
+    if (file)
+        file->Release();
+    link->Release();
+    return ok;
+}
+
+inline std::wstring ShellDisplayName(const std::wstring& path) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME);
+    return info.szDisplayName;
+}
+
+inline AppListEntry MakeEntry(const std::wstring& name, int kind, const std::wstring& path) {
+    AppListEntry entry;
+    wcsncpy(entry.szName, name.c_str(), kAppListNameCapacity - 1);
+    entry.nKind = kind;
+    wcsncpy(entry.szPath, path.c_str(), kAppListPathCapacity - 1);
+    return entry;
+}
+
+inline AppListReadOptions MainReader() {
+    AppListReadOptions options;
+    options.bSkipMissing = 1;
+    options.nMaxEntries = 10;
+    return options;
+}
+
+inline AppListReadOptions OptionsReader(int smallIcons = 1) {
+    AppListReadOptions options;
+    options.bSmallIcons = smallIcons;
+    options.bKeepWithoutIcon = 1;
+    return options;
+}
+
+// Reads and releases the icons at once, for tests that look at names and paths.
+inline AppListStatus ReadList(const std::wstring& path, const AppListReadOptions& options,
+                              std::vector<AppListEntry>* entries) {
+    entries->clear();
+    AppListStatus status = ReadAppList(path.c_str(), options, entries);
+    for (const AppListEntry& entry : *entries)
+        EXPECT_NE(nullptr, entry.hIcon) << "every listed entry has an icon";
+    ReleaseAppListIcons(entries);
+    return status;
+}
