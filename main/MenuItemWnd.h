@@ -1,0 +1,122 @@
+// One clickable area of the Start menu, drawn from one skin button record.
+//
+// Lifecycle: the menu constructs it with a reference to its own window handle,
+// attaches the skin record and sets command id, shell folder, caption, overlay
+// image, icon and cursor, then creates the window as its child. The menu resets
+// it with SetState at every show and hide, and destroys and frees it.
+//
+// What it tells the menu:
+//   click in the main area      -> WM_COMMAND (command id, 0), then WM_USER+4 (command id, ID key)
+//   click in the auto-open zone -> WM_COMMAND (command id + 1, ID key)
+//   rest in the zone (MENU.AUTO) -> WM_COMMAND (command id + 1, 0), once until re-armed
+//   rest on the button (250 ms)  -> WM_NOTIFY (command id, record with the skin record), sent
+//   mouse left (not after click) -> WM_NOTIFY (command id, record without skin record), sent
+// The records live only for the SendMessage call. Folder buttons show the
+// shell's context menu of their folder on a right click.
+#pragma once
+
+#include <windows.h>
+#include <gdiplus.h>
+
+#include "ShellPidl.h"
+#include "Window.h"
+
+struct _skinButton;
+
+// WM_NOTIFY record of a button: hover carries the skin record, leave carries null.
+struct MenuItemNotify {
+    NMHDR hdr;               // hwndFrom = the button, idFrom = its command id, code 0
+    _skinButton* pSkinButton;
+};
+
+class CMenuItemWnd : public fw::CWindowImpl<CMenuItemWnd>, public CShellPidl {
+public:
+    enum { kTimerAutoOpen = 0x1000, kTimerHover = 0x1001, kTimerRepaint = 0x1002 };
+    enum { kHoverDelay = 250, kRepaintDelay = 300 };
+
+    explicit CMenuItemWnd(HWND& menu);
+    ~CMenuItemWnd() override;
+
+    void SetSkinButton(_skinButton* button) { m_pSkinButton = button; }
+    _skinButton* GetSkinButton() const { return m_pSkinButton; }
+    void SetCommandId(UINT id) { m_nCommandId = id; }
+    UINT GetCommandId() const { return m_nCommandId; }
+    void SetShellFolder(int csidl) { m_nShellFolder = csidl; }
+    int GetShellFolder() const { return m_nShellFolder; }
+    void SetKnownFolder(const GUID& id) { m_knownFolder = id; }
+    const GUID& GetKnownFolder() const { return m_knownFolder; }
+    // Longer text is cut to the 127 characters of the caption.
+    void SetCaption(const wchar_t* text);
+    const wchar_t* GetCaption() const { return m_szCaption; }
+    // width or height <= 0 draws the image at its natural size.
+    void SetOverlayImage(Gdiplus::Image* image, int x, int y, int width, int height);
+    Gdiplus::Image* GetOverlayImage() const { return m_pOverlay; }
+    // The icon is borrowed, never destroyed here.
+    void SetIcon(HICON icon, int x, int y);
+    HICON GetIcon() const { return m_hIcon; }
+    void SetDrawStateImage(int draw) { m_bDrawStateImage = draw; }
+    void SetCursor(HCURSOR cursor) { m_hCursor = cursor; }
+    // Stops the one-shot repaint timer and starts it again when start != 0.
+    void RestartRepaintTimer(int start);
+    // Re-arms the auto-open and repaints in the given look (0 normal, 1 hover, 2 pressed).
+    void SetState(int state);
+    int GetState() const { return m_nState; }
+
+    // Drops the shell commands a folder button does not offer (17, 18, 25; 20 for
+    // the profile folder; 28 for a known folder) and the separators left over.
+    static void CustomizeFolderMenu(HMENU menu, int shellFolder, const GUID& knownFolder);
+
+    BEGIN_MSG_MAP(CMenuItemWnd)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+    MESSAGE_HANDLER(WM_TIMER, OnTimer)
+    MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+    MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
+    MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+    END_MSG_MAP()
+
+protected:
+    void OnCustomizeMenu(HMENU menu) override;
+
+private:
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
+
+    int IsActive() const;
+    // The strip at the right side that opens the submenu; false when there is none.
+    bool InAutoOpenZone(POINT pt) const;
+    void StopTimer(UINT_PTR& timer);
+    void Notify(_skinButton* button);
+    void Paint(HDC dc);
+
+    HWND& m_hMenu;
+    GUID m_knownFolder = GUID_NULL;
+    int m_nShellFolder = -1;
+    UINT m_nCommandId = 0;
+    _skinButton* m_pSkinButton = nullptr;
+    int m_bDrawStateImage = 1;
+    wchar_t m_szCaption[128] = {};
+    Gdiplus::Image* m_pOverlay = nullptr;
+    int m_nOverlayX = 0, m_nOverlayY = 0, m_nOverlayWidth = -1, m_nOverlayHeight = -1;
+    HICON m_hIcon = nullptr;
+    int m_nIconX = 0, m_nIconY = 0;
+    int m_nState = 0;
+    UINT_PTR m_nAutoOpenTimer = 0;
+    int m_bArmed = 1;
+    UINT_PTR m_nHoverTimer = 0;
+    int m_bNotified = 0;
+    UINT_PTR m_nRepaintTimer = 0;
+    int m_bClicked = 0;
+    int m_bCaptured = 0;
+    HCURSOR m_hCursor = nullptr;
+};

@@ -1,0 +1,157 @@
+// The Start menu: one borderless, topmost popup whose look comes from the skin.
+//
+// Lifecycle: the start button constructs the object with a reference to its own
+// window handle, creates the window ("Velmar.Menu.Class", hidden) and then only
+// calls ShowMenu to show or hide it. OnCreate builds the skin buttons and the
+// two lists (pinned list 1200, all-programs tree 1201; either may be missing,
+// the menu then works without it). The menu hides itself when it loses the
+// activation. At shutdown the start button destroys the window and waits for
+// ReleasedEvent(), which OnDestroy signals after every child is gone; then it
+// deletes the object.
+//
+// Messages to the start button: WM_USER+3 with wParam 2 (shown) or 0 (hidden).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "Window.h"
+#include "resource.h"
+
+// Commands the skin buttons post (the ID key of each button selects one).
+enum MenuCommand : UINT {
+    kCmdShutdown = 0x100,     // ID key 9; its auto-open zone posts kCmdPowerMenu
+    kCmdPowerMenu = 0x101,
+    kCmdDocuments = 0x102,    // ID key 2
+    kCmdPictures = 0x103,     // 3
+    kCmdMusic = 0x104,        // 4
+    kCmdComputer = 0x105,     // 5
+    kCmdControlPanel = 0x106, // 6
+    kCmdPrinters = 0x107,     // 7
+    kCmdPrograms = 0x108,     // 8: the Default Programs page
+    kCmdUser = 0x109,         // 1: the user's folder, captioned with the account name
+    kCmdAllApps = 0x10A,      // 10: no handler; its auto-open zone posts kCmdToggleAllApps
+    kCmdToggleAllApps = 0x10B,
+    kCmdUserAccount = 0x10C,  // 0: the account picture
+};
+
+class CMenuItemWnd;
+class CTreeWnd;
+
+class CMenuWnd : public fw::CWindowImpl<CMenuWnd> {
+public:
+    // The start button's window handle, read at every use; it may be null.
+    explicit CMenuWnd(HWND& startButton);
+    virtual ~CMenuWnd();
+
+    // show != 0 shows the menu by the taskbar (offset = its height, edge = ABE_*);
+    // 0 hides it. Both reset the buttons and the lists.
+    void ShowMenu(int show, int offset, int edge);
+    int IsMenuVisible() const { return m_bVisible; }
+    int IsAlive() const { return m_bAlive; }
+    HANDLE ReleasedEvent() const { return m_hReleased; }
+
+    // The "FileDescription" of a program (a shortcut is resolved first) into out;
+    // out stays as it was when the file has no version resource.
+    static void GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
+
+    // Top-left corner of a menu of the given size by a taskbar at `edge` of the
+    // monitor; x is measured from screen coordinate 0.
+    static POINT MenuPosition(const RECT& monitor, SIZE menu, int offset, int edge, int startHeight);
+    // Leaves "Properties" alone in the menu's own context menu (133): drops
+    // "Options" and the separators it leaves behind.
+    static void PruneContextMenu(HMENU popup);
+
+    // The button with this skin ID key, or null.
+    CMenuItemWnd* FindButton(int idKey) const;
+    int IsAllProgramsMode() const { return m_nAllAppMode; }
+
+    BEGIN_MSG_MAP(CMenuWnd)
+    MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
+    MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+    MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+    MESSAGE_HANDLER(WM_USER + 4, OnUserCommand)
+    COMMAND_ID_HANDLER(kCmdShutdown, OnShutdown)
+    COMMAND_ID_HANDLER(kCmdPowerMenu, OnPowerMenu)
+    COMMAND_ID_HANDLER(kCmdDocuments, OnOpenDocument)
+    COMMAND_ID_HANDLER(kCmdPictures, OnOpenPicture)
+    COMMAND_ID_HANDLER(kCmdMusic, OnOpenMusic)
+    COMMAND_ID_HANDLER(kCmdComputer, OnOpenComputer)
+    COMMAND_ID_HANDLER(kCmdControlPanel, OnOpenControlPanel)
+    COMMAND_ID_HANDLER(kCmdPrinters, OnOpenPrinters)
+    COMMAND_ID_HANDLER(kCmdPrograms, OnOpenPrograms)
+    COMMAND_ID_HANDLER(kCmdUser, OnOpenUser)
+    COMMAND_ID_HANDLER(kCmdToggleAllApps, OnClickAllApp)
+    COMMAND_ID_HANDLER(kCmdUserAccount, OnOpenUserAccount)
+    COMMAND_ID_HANDLER(ID_SHUTDOWN_SWITCHUSER, OnSwitchUser)
+    COMMAND_ID_HANDLER(ID_SHUTDOWN_LOGOFF, OnLogOff)
+    COMMAND_ID_HANDLER(ID_SHUTDOWN_RESTART, OnRestart)
+    COMMAND_ID_HANDLER(ID_SHUTDOWN_SLEEP, OnSleep)
+    COMMAND_ID_HANDLER(ID_SHUTDOWN_LOCK, OnLock)
+    COMMAND_ID_HANDLER(ID_POPUP_PROPERTIES, OnProperties)
+    COMMAND_ID_HANDLER(ID_POPUP_OPTIONS, OnOptions)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnUserCommand(UINT, WPARAM, LPARAM, BOOL&);
+
+    // Commands (MenuCommands.cpp).
+    LRESULT OnShutdown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPowerMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenDocument(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenPicture(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenMusic(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenComputer(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenControlPanel(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenPrinters(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenPrograms(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenUser(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnClickAllApp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenUserAccount(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSwitchUser(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLogOff(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnRestart(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSleep(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLock(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnProperties(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOptions(UINT, WPARAM, LPARAM, BOOL&);
+
+    void CreateButtons();
+    void LoadAllPrograms();
+    void LoadPinnedList();
+    void RefreshMenu();
+    void SetUserPicture(HICON icon, int image, int drawStateImage, int startTimer);
+    void OpenSpecialFolder(int folder);
+    void FocusStartButton();
+
+    // The lists are optional everywhere: these do nothing for a missing one.
+    void ShowList(CTreeWnd* list, int show);
+    void CollapseList(CTreeWnd* list);
+    void DestroyList(CTreeWnd*& list);
+
+    HANDLE m_hReleased = nullptr;
+    int m_bVisible = 0;
+    int m_bAlive = 0;
+    HWND& m_hStartButton;
+    // Skin ID key -> button; a key that two skin buttons share keeps both (the
+    // first answers look-ups), so no button is lost or leaked.
+    std::multimap<int, std::unique_ptr<CMenuItemWnd>> m_buttons;
+    CTreeWnd* m_pPinnedList = nullptr;
+    CTreeWnd* m_pAllPrograms = nullptr;
+    int64_t m_nListTime = 0;
+    int m_nAllAppMode = 0;
+};
