@@ -13,6 +13,7 @@
 #pragma once
 
 #include <windows.h>
+#include <gdiplus.h>
 
 #include <cstdint>
 #include <map>
@@ -38,6 +39,14 @@ enum MenuCommand : UINT {
     kCmdUserAccount = 0x10C,  // 0: the account picture
 };
 
+// What a skin button's ID key makes of it: the command it posts, and the shell
+// folder (CSIDL, -1 none) and known folder of its shell context menu.
+struct MenuButtonRole {
+    UINT nCommand;
+    int nShellFolder;
+    GUID knownFolder;
+};
+
 class CMenuItemWnd;
 class CTreeWnd;
 
@@ -47,6 +56,9 @@ public:
     explicit CMenuWnd(HWND& startButton);
     virtual ~CMenuWnd();
 
+    // Creates the hidden menu window: title "Velmar.Menu.Class", topmost tool popup.
+    HWND CreateMenuWindow();
+
     // show != 0 shows the menu by the taskbar (offset = its height, edge = ABE_*);
     // 0 hides it. Both reset the buttons and the lists.
     void ShowMenu(int show, int offset, int edge);
@@ -55,8 +67,14 @@ public:
     HANDLE ReleasedEvent() const { return m_hReleased; }
 
     // The "FileDescription" of a program (a shortcut is resolved first) into out;
-    // out stays as it was when the file has no version resource.
-    static void GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
+    // out stays as it was when the file has no version resource (result 0).
+    static int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
+    static MenuButtonRole RoleOfButton(int idKey);
+    // A skin CMD "file|...|parameters": the file before the first "|", the
+    // parameters after the last one; without "|" the file stays empty (nothing
+    // starts). Each part is cut to its capacity.
+    static void SplitCommand(const wchar_t* command, wchar_t* file, size_t fileCapacity, wchar_t* parameters,
+                             size_t parametersCapacity);
 
     // Top-left corner of a menu of the given size by a taskbar at `edge` of the
     // monitor; x is measured from screen coordinate 0.
@@ -134,7 +152,9 @@ private:
     void LoadAllPrograms();
     void LoadPinnedList();
     void RefreshMenu();
-    void SetUserPicture(HICON icon, int image, int drawStateImage, int startTimer);
+    // The user picture button (ID key 0) shows icon and image; drawStateImage 0
+    // repaints at once, startTimer repaints once 300 ms later.
+    void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
     void OpenSpecialFolder(int folder);
     void FocusStartButton();
 
@@ -142,6 +162,7 @@ private:
     void ShowList(CTreeWnd* list, int show);
     void CollapseList(CTreeWnd* list);
     void DestroyList(CTreeWnd*& list);
+    static HWND ListWindow(const CTreeWnd* list);
 
     HANDLE m_hReleased = nullptr;
     int m_bVisible = 0;

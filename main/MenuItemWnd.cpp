@@ -1,0 +1,297 @@
+#include "MenuItemWnd.h"
+
+#include "Handles.h"
+#include "Skin.h"
+#include "Text.h"
+#include "Trace.h"
+#include "Utils.h"
+
+#include <windowsx.h>
+
+#include <memory>
+#include <new>
+
+namespace {
+
+// Shell command identifiers (numbered from 1) a folder button does not offer.
+const UINT kAlwaysRemoved[] = {17, 18, 25};
+const UINT kProfileRemoved = 20;
+const UINT kKnownFolderRemoved = 28;
+const int kProfileFolder = 40; // CSIDL_PROFILE
+
+} // namespace
+
+CMenuItemWnd::CMenuItemWnd(HWND& menu) : m_hMenu(menu) {}
+
+CMenuItemWnd::~CMenuItemWnd() = default;
+
+void CMenuItemWnd::SetCaption(const wchar_t* text) { fw::StrCopy(m_szCaption, text ? text : L""); }
+
+void CMenuItemWnd::SetOverlayImage(Gdiplus::Image* image, int x, int y, int width, int height) {
+    m_pOverlay = image;
+    m_nOverlayX = x;
+    m_nOverlayY = y;
+    m_nOverlayWidth = width;
+    m_nOverlayHeight = height;
+}
+
+void CMenuItemWnd::SetIcon(HICON icon, int x, int y) {
+    m_hIcon = icon;
+    m_nIconX = x;
+    m_nIconY = y;
+}
+
+void CMenuItemWnd::RestartRepaintTimer(int start) {
+    StopTimer(m_nRepaintTimer);
+    if (start && m_hWnd)
+        m_nRepaintTimer = ::SetTimer(m_hWnd, kTimerRepaint, kRepaintDelay, nullptr);
+}
+
+void CMenuItemWnd::SetState(int state) {
+    m_bArmed = 1;
+    m_nState = state;
+    if (m_hWnd)
+        Invalidate(TRUE);
+}
+
+void CMenuItemWnd::CustomizeFolderMenu(HMENU menu, int shellFolder, const GUID& knownFolder) {
+    if (!menu)
+        return;
+    CShellPidl::RemoveCommands(menu, kAlwaysRemoved, sizeof(kAlwaysRemoved) / sizeof(kAlwaysRemoved[0]));
+    if (shellFolder == kProfileFolder)
+        CShellPidl::RemoveCommands(menu, &kProfileRemoved, 1);
+    if (!IsEqualGUID(knownFolder, GUID_NULL))
+        CShellPidl::RemoveCommands(menu, &kKnownFolderRemoved, 1);
+    CShellPidl::RemoveStraySeparators(menu);
+}
+
+void CMenuItemWnd::OnCustomizeMenu(HMENU menu) { CustomizeFolderMenu(menu, m_nShellFolder, m_knownFolder); }
+
+int CMenuItemWnd::IsActive() const { return m_pSkinButton && m_pSkinButton->nActivate != 0; }
+
+bool CMenuItemWnd::InAutoOpenZone(POINT pt) const {
+    if (!m_pSkinButton || m_pSkinButton->nMenuAuto == 0 || m_pSkinButton->nMenuWidth <= 0)
+        return false;
+    RECT zone;
+    ::GetClientRect(m_hWnd, &zone);
+    zone.left = zone.right - m_pSkinButton->nMenuWidth;
+    return ::PtInRect(&zone, pt) != FALSE;
+}
+
+void CMenuItemWnd::StopTimer(UINT_PTR& timer) {
+    if (timer && m_hWnd)
+        ::KillTimer(m_hWnd, timer);
+    timer = 0;
+}
+
+void CMenuItemWnd::Notify(_skinButton* button) {
+    // The record lives for the synchronous call only.
+    std::unique_ptr<MenuItemNotify> record(new (std::nothrow) MenuItemNotify{});
+    if (!record || !m_hMenu)
+        return;
+    record->hdr.hwndFrom = m_hWnd;
+    record->hdr.idFrom = m_nCommandId;
+    record->hdr.code = 0;
+    record->pSkinButton = button;
+    ::SendMessageW(m_hMenu, WM_NOTIFY, m_nCommandId, reinterpret_cast<LPARAM>(record.get()));
+}
+
+LRESULT CMenuItemWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    Trace(L"CMenuItemWnd::OnCreate\n");
+    return 0;
+}
+
+LRESULT CMenuItemWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    Trace(L"CMenuItemWnd::OnDestroy\n");
+    // The window's timers die with it.
+    m_nAutoOpenTimer = m_nHoverTimer = m_nRepaintTimer = 0;
+    return 0;
+}
+
+LRESULT CMenuItemWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    fw::PaintScope paint(m_hWnd);
+    if (m_pSkinButton)
+        Paint(paint.dc());
+    return 0;
+}
+
+void CMenuItemWnd::Paint(HDC dc) {
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    {
+        Gdiplus::Graphics graphics(dc);
+        // The menu's background under the button, so the button has no box of its own.
+        if (Gdiplus::Image* background = gSkin.pMenuBackground) {
+            RECT rc;
+            ::GetWindowRect(m_hWnd, &rc);
+            RectScreenToClient(GetParent(), &rc);
+            ::InflateRect(&rc, 3, 3);
+            const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+            graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
+        }
+        if (m_bDrawStateImage) {
+            Gdiplus::Image* image = nullptr;
+            if (m_nState == 0)
+                image = m_pSkinButton->pImageNormal;
+            else if (m_nState == 1)
+                image = m_pSkinButton->pImageFocus     ? m_pSkinButton->pImageFocus
+                        : m_pSkinButton->nFocus == -1 ? m_pSkinButton->pImageNormal
+                                                      : gSkin.GetFocusImage(m_pSkinButton->nFocus);
+            else if (m_nState == 2)
+                image = m_pSkinButton->pImageMenu;
+            if (image)
+                graphics.DrawImage(image, 0, 0, static_cast<INT>(image->GetWidth()),
+                                   static_cast<INT>(image->GetHeight()));
+        }
+        if (m_pOverlay) {
+            const bool natural = m_nOverlayWidth <= 0 || m_nOverlayHeight <= 0;
+            graphics.DrawImage(m_pOverlay, m_nOverlayX, m_nOverlayY,
+                               natural ? static_cast<INT>(m_pOverlay->GetWidth()) : m_nOverlayWidth,
+                               natural ? static_cast<INT>(m_pOverlay->GetHeight()) : m_nOverlayHeight);
+        }
+    }
+    if (m_hIcon)
+        ::DrawIconEx(dc, m_nIconX, m_nIconY, m_hIcon, 0, 0, 0, nullptr, DI_NORMAL | DI_COMPAT);
+    if (m_szCaption[0] && gSkin.pDefaultFont) {
+        Gdiplus::Graphics graphics(dc);
+        const Gdiplus::Color* color = m_pSkinButton->pTextColor ? m_pSkinButton->pTextColor : gSkin.pDefaultColor;
+        Gdiplus::SolidBrush brush(color ? *color : Gdiplus::Color(255, 255, 255, 255));
+        Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(client.left + m_pSkinButton->nTextX),
+                              static_cast<Gdiplus::REAL>(client.top + m_pSkinButton->nTextY),
+                              static_cast<Gdiplus::REAL>(client.right - client.left),
+                              static_cast<Gdiplus::REAL>(client.bottom - client.top));
+        Gdiplus::StringFormat format(0);
+        format.SetAlignment(Gdiplus::StringAlignmentNear);
+        format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+        graphics.DrawString(m_szCaption, -1, gSkin.pDefaultFont, layout, &format, &brush);
+    }
+}
+
+LRESULT CMenuItemWnd::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (!IsActive() || m_nShellFolder == -1)
+        return 0;
+    m_bClicked = 1; // the mouse leaves for the popup; keep the look
+    LPITEMIDLIST pidl = nullptr;
+    HRESULT hr = !IsEqualGUID(m_knownFolder, GUID_NULL)
+                     ? ::SHGetKnownFolderIDList(m_knownFolder, 0, nullptr, &pidl)
+                     : ::SHGetSpecialFolderLocation(nullptr, m_nShellFolder, &pidl);
+    if (SUCCEEDED(hr) && pidl) {
+        fw::ComPtr<IShellFolder> desktop;
+        if (SUCCEEDED(::SHGetDesktopFolder(desktop.put()))) {
+            POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ShowItemContextMenu(m_hWnd, desktop.get(), pidl, pt);
+        }
+        ::CoTaskMemFree(pidl);
+    } else {
+        Trace(L"No item id list for the folder. hr=%lx\n", hr);
+    }
+    m_bClicked = 0;
+    PostMessage(WM_NULL);
+    return 0;
+}
+
+LRESULT CMenuItemWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    switch (wParam) {
+    case kTimerAutoOpen:
+        StopTimer(m_nAutoOpenTimer);
+        m_bArmed = 0;
+        m_bClicked = 1;
+        m_nState = 2;
+        Invalidate(TRUE);
+        ::PostMessageW(GetParent(), WM_COMMAND, m_nCommandId + 1, 0);
+        break;
+    case kTimerHover:
+        StopTimer(m_nHoverTimer);
+        m_bNotified = 1;
+        Notify(m_pSkinButton);
+        break;
+    case kTimerRepaint:
+        if (m_nRepaintTimer) {
+            StopTimer(m_nRepaintTimer);
+            Invalidate(TRUE);
+        }
+        break;
+    }
+    return 0;
+}
+
+LRESULT CMenuItemWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (!IsActive())
+        return 0;
+    if (m_hCursor)
+        ::SetCursor(m_hCursor);
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    if (::PtInRect(&client, pt)) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hWnd, 0};
+        ::TrackMouseEvent(&track);
+        if (m_nState != 1) { // every move lands here: repaint only on a change of look
+            m_nState = 1;
+            Invalidate(TRUE);
+        }
+        m_bClicked = 0;
+    }
+    if (m_pSkinButton->nMenuAuto != 0 && m_pSkinButton->nMenuWidth > 0) {
+        if (InAutoOpenZone(pt)) {
+            if (!m_nAutoOpenTimer && m_bArmed)
+                m_nAutoOpenTimer = ::SetTimer(m_hWnd, kTimerAutoOpen, static_cast<UINT>(m_pSkinButton->nMenuAuto),
+                                              nullptr);
+        } else {
+            StopTimer(m_nAutoOpenTimer);
+        }
+    }
+    if (!m_nHoverTimer && !m_bNotified)
+        m_nHoverTimer = ::SetTimer(m_hWnd, kTimerHover, kHoverDelay, nullptr);
+    return 0;
+}
+
+LRESULT CMenuItemWnd::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
+    if (!IsActive())
+        return 0;
+    if (m_hCursor)
+        ::SetCursor(m_hCursor);
+    ::SetCapture(m_hWnd);
+    m_bCaptured = 1;
+    return 0;
+}
+
+LRESULT CMenuItemWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (!m_bCaptured)
+        return 0;
+    m_bCaptured = 0;
+    ::ReleaseCapture();
+    StopTimer(m_nAutoOpenTimer);
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    if (!::PtInRect(&client, pt) || !m_pSkinButton)
+        return 0;
+    HWND parent = GetParent();
+    if (InAutoOpenZone(pt)) {
+        m_nState = 2;
+        Invalidate(TRUE);
+        m_bClicked = 1;
+        ::PostMessageW(parent, WM_COMMAND, m_nCommandId + 1, m_pSkinButton->nId);
+        m_bArmed = 0;
+    } else {
+        m_bClicked = 1;
+        ::PostMessageW(parent, WM_COMMAND, m_nCommandId, 0);
+        ::PostMessageW(parent, WM_USER + 4, m_nCommandId, m_pSkinButton->nId);
+    }
+    return 0;
+}
+
+LRESULT CMenuItemWnd::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&) {
+    StopTimer(m_nAutoOpenTimer);
+    StopTimer(m_nHoverTimer);
+    StopTimer(m_nRepaintTimer);
+    if (m_bClicked)
+        return 0;
+    m_bArmed = 1;
+    m_bNotified = 0;
+    m_nState = 0;
+    Invalidate(TRUE);
+    Notify(nullptr);
+    return 0;
+}

@@ -1,0 +1,308 @@
+#include "MenuWnd.h"
+
+#include "AppModule.h"
+#include "Handles.h"
+#include "MenuItemWnd.h"
+#include "Skin.h"
+#include "Text.h"
+#include "Trace.h"
+#include "TreeWnd.h"
+#include "Utils.h"
+
+#include <windowsx.h>
+
+namespace {
+
+const UINT kSetMode = WM_USER + 3; // the start button's pressed (2) or normal (0) frame
+const int kDefaultWidth = 449;
+const int kDefaultHeight = 486;
+const int kPinnedListId = 1200;
+const int kAllProgramsId = 1201;
+
+// Known folders of the folder buttons' shell context menus.
+const GUID kFolderProfile = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
+const GUID kFolderDocumentsLibrary = {0x7B0DB17D, 0x9CD2, 0x4A93, {0x97, 0x33, 0x46, 0xCC, 0x89, 0x02, 0x2E, 0x7C}};
+const GUID kFolderPicturesLibrary = {0xA990AE9F, 0xA03B, 0x4E80, {0x94, 0xBC, 0x99, 0x12, 0xD7, 0x50, 0x41, 0x04}};
+const GUID kFolderMusicLibrary = {0x2112AB0A, 0xC86A, 0x4FFE, {0xA3, 0x68, 0x0D, 0xE9, 0x6E, 0x47, 0x01, 0x2E}};
+
+} // namespace
+
+MenuButtonRole CMenuWnd::RoleOfButton(int idKey) {
+    switch (idKey) {
+    case 0: return {kCmdUserAccount, -1, GUID_NULL};
+    case 1: return {kCmdUser, CSIDL_PROFILE, kFolderProfile};
+    case 2: return {kCmdDocuments, CSIDL_PERSONAL, kFolderDocumentsLibrary};
+    case 3: return {kCmdPictures, CSIDL_MYPICTURES, kFolderPicturesLibrary};
+    case 4: return {kCmdMusic, CSIDL_MYMUSIC, kFolderMusicLibrary};
+    case 5: return {kCmdComputer, CSIDL_DRIVES, GUID_NULL};
+    case 6: return {kCmdControlPanel, CSIDL_CONTROLS, GUID_NULL};
+    case 7: return {kCmdPrinters, CSIDL_PRINTERS, GUID_NULL};
+    case 8: return {kCmdPrograms, CSIDL_PROGRAMS, GUID_NULL};
+    case 9: return {kCmdShutdown, -1, GUID_NULL};
+    case 10: return {kCmdAllApps, -1, GUID_NULL};
+    default: return {static_cast<UINT>(idKey), -1, GUID_NULL}; // a custom button: only its CMD runs
+    }
+}
+
+CMenuWnd::CMenuWnd(HWND& startButton) : m_hStartButton(startButton) {}
+
+CMenuWnd::~CMenuWnd() {
+    // Destroying the window here still runs OnDestroy, which frees the children in order.
+    if (IsWindow())
+        DestroyWindow();
+    DestroyList(m_pPinnedList);
+    DestroyList(m_pAllPrograms);
+    if (m_hReleased)
+        ::CloseHandle(m_hReleased);
+}
+
+HWND CMenuWnd::CreateMenuWindow() {
+    return Create(nullptr, rcDefault, L"Velmar.Menu.Class", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                  WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
+}
+
+CMenuItemWnd* CMenuWnd::FindButton(int idKey) const {
+    auto it = m_buttons.find(idKey);
+    return it == m_buttons.end() ? nullptr : it->second.get();
+}
+
+int CMenuWnd::GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity) {
+    return ::GetProgramDescription(path, out, capacity);
+}
+
+POINT CMenuWnd::MenuPosition(const RECT& monitor, SIZE menu, int offset, int edge, int startHeight) {
+    switch (edge) {
+    case ABE_LEFT: return {0, startHeight};
+    case ABE_TOP: return {0, offset};
+    case ABE_RIGHT: return {monitor.right - menu.cx, startHeight};
+    case ABE_BOTTOM: return {0, monitor.bottom - menu.cy - offset};
+    default: return {0, 0};
+    }
+}
+
+void CMenuWnd::PruneContextMenu(HMENU popup) {
+    int remembered = ::GetMenuItemCount(popup);
+    for (int pos = remembered - 1; pos >= 1; --pos) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_ID;
+        if (!::GetMenuItemInfoW(popup, static_cast<UINT>(pos), TRUE, &info))
+            continue;
+        const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+        if ((separator && pos + 1 == remembered) || (!separator && info.wID == ID_POPUP_OPTIONS)) {
+            ::DeleteMenu(popup, static_cast<UINT>(pos), MF_BYPOSITION);
+            remembered = pos;
+        } else if (separator) {
+            remembered = pos;
+        }
+    }
+}
+
+LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    int width = kDefaultWidth, height = kDefaultHeight;
+    if (Gdiplus::Image* background = gSkin.pMenuBackground) {
+        width = static_cast<int>(background->GetWidth());
+        height = static_cast<int>(background->GetHeight());
+    }
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, work.bottom - height + 1, width, height, SWP_HIDEWINDOW);
+    CreateButtons();
+    LoadAllPrograms();
+    LoadPinnedList();
+    m_nAllAppMode = 0;
+    m_bVisible = 0;
+    m_bAlive = 1;
+    m_hReleased = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    return 0;
+}
+
+void CMenuWnd::CreateButtons() {
+    for (const auto& record : gSkin.buttons) {
+        _skinButton* skin = record.get();
+        auto button = std::make_unique<CMenuItemWnd>(m_hWnd);
+        button->SetSkinButton(skin);
+        const MenuButtonRole role = RoleOfButton(skin->nId);
+        button->SetCommandId(role.nCommand);
+        button->SetShellFolder(role.nShellFolder);
+        button->SetKnownFolder(role.knownFolder);
+        button->SetCaption(role.nCommand == kCmdUser ? gSkin.GetAccountName() : skin->szText);
+        if (role.nCommand == kCmdAllApps) {
+            if (Gdiplus::Image* image = gSkin.GetImage(100))
+                button->SetOverlayImage(image, 5, 5, -1, -1);
+        } else if (role.nCommand == kCmdUserAccount) {
+            if (Gdiplus::Image* picture = gSkin.GetImage(1))
+                button->SetOverlayImage(picture, skin->nPicX, skin->nPicY, skin->nPicWidth, skin->nPicHeight);
+        }
+        const RECT rc = {skin->nPosX, skin->nPosY, skin->nPosX + skin->nPosWidth, skin->nPosY + skin->nPosHeight};
+        if (!button->Create(m_hWnd, rc, nullptr, WS_CHILD | WS_CLIPCHILDREN, WS_EX_COMPOSITED | WS_EX_CONTROLPARENT)) {
+            Trace(L"Failed to create the menu button %d\n", skin->nId);
+            continue;
+        }
+        button->ShowWindow(SW_SHOW);
+        if (role.nCommand == kCmdUserAccount)
+            button->SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        m_buttons.emplace(skin->nId, std::move(button));
+    }
+}
+
+void CMenuWnd::ShowMenu(int show, int offset, int edge) {
+    if (!IsWindow())
+        return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    // The window's own size when the skin has no background: placing a 449 x 486
+    // window as if it had no size would push it off the screen's edge.
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    SIZE size = {window.right - window.left, window.bottom - window.top};
+    if (Gdiplus::Image* background = gSkin.pMenuBackground)
+        size = {static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
+    const POINT pt = MenuPosition(monitor.rcMonitor, size, offset, edge, gSkin.nStartHeight);
+
+    RefreshMenu();
+    if (show) {
+        if (m_hStartButton)
+            ::SendMessageW(m_hStartButton, kSetMode, 2, 0);
+        ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+        m_bVisible = 1;
+    } else {
+        if (m_hStartButton)
+            ::SendMessageW(m_hStartButton, kSetMode, 0, 0);
+        m_bVisible = 0;
+    }
+    ShowWindow(show);
+}
+
+void CMenuWnd::RefreshMenu() {
+    for (auto& entry : m_buttons)
+        entry.second->SetState(0);
+    SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
+    if (m_pPinnedList) {
+        if (FileChangedSince(gSkin.szAppList, &m_nListTime))
+            LoadPinnedList();
+        else
+            CollapseList(m_pPinnedList);
+    }
+    if (m_pAllPrograms)
+        CollapseList(m_pAllPrograms);
+    if (m_nAllAppMode == 1)
+        SendMessage(WM_COMMAND, kCmdToggleAllApps, 0);
+}
+
+void CMenuWnd::SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer) {
+    CMenuItemWnd* button = FindButton(0);
+    if (!button || !button->GetSkinButton())
+        return;
+    const _skinButton* skin = button->GetSkinButton();
+    button->SetIcon(icon, skin->nIconX, skin->nIconY);
+    button->SetOverlayImage(image, skin->nPicX, skin->nPicY, skin->nPicWidth, skin->nPicHeight);
+    button->SetDrawStateImage(drawStateImage);
+    button->RestartRepaintTimer(startTimer);
+    if (!drawStateImage)
+        ::InvalidateRect(button->m_hWnd, nullptr, TRUE);
+}
+
+void CMenuWnd::FocusStartButton() {
+    if (m_hStartButton)
+        ::SetFocus(m_hStartButton);
+}
+
+LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    if (!m_bAlive)
+        return 0;
+    if (LOWORD(wParam) != WA_INACTIVE) {
+        m_bVisible = 1;
+        return 0;
+    }
+    // Whatever took the activation (a started program, a click elsewhere) closes the menu.
+    ShowWindow(SW_HIDE);
+    m_bVisible = 0;
+    if (m_hStartButton)
+        ::PostMessageW(m_hStartButton, kSetMode, 0, 0);
+    return 0;
+}
+
+LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    switch (wParam) {
+    case kCmdShutdown:
+    case kCmdDocuments:
+    case kCmdPictures:
+    case kCmdMusic:
+    case kCmdComputer:
+    case kCmdControlPanel:
+    case kCmdPrinters:
+    case kCmdPrograms:
+    case kCmdUser: {
+        if (!lParam)
+            return 0;
+        const auto* record = reinterpret_cast<const MenuItemNotify*>(lParam);
+        // The hovered folder's icon stands in for the account picture until the mouse leaves.
+        if (record->pSkinButton && record->pSkinButton->hIcon && wParam != kCmdShutdown)
+            SetUserPicture(record->pSkinButton->hIcon, nullptr, 0, 0);
+        else
+            SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
+        return 0;
+    }
+    case kTreeNotifyFocus:
+        FocusStartButton();
+        return 0;
+    case kPinnedListId:
+    case kAllProgramsId: {
+        if (!lParam)
+            return 0;
+        // Copied first: hiding the menu may reload the list that owns the record.
+        wchar_t path[kPathCapacity];
+        fw::StrCopy(path, reinterpret_cast<const _treeNotify*>(lParam)->szPath);
+        ShowMenu(0, 0, 0);
+        LaunchDetached(path, nullptr);
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    fw::UniqueMenu menu(::LoadMenuW(fw::gModule.GetResourceInstance(), MAKEINTRESOURCEW(IDR_MENU_POPUP)));
+    if (!menu)
+        return 0;
+    if (HMENU popup = ::GetSubMenu(menu.get(), 0)) {
+        const HWND target = reinterpret_cast<HWND>(wParam);
+        // "Options" edits the pinned list: only the pinned list offers it.
+        if (target == m_hWnd || (target && target == ListWindow(m_pAllPrograms)))
+            PruneContextMenu(popup);
+        ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0, m_hWnd, nullptr);
+        PostMessage(WM_NULL);
+    }
+    if (m_hStartButton && ::GetFocus() != m_hWnd)
+        ::SetFocus(m_hStartButton);
+    return 0;
+}
+
+LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    fw::PaintScope paint(m_hWnd);
+    Gdiplus::Graphics graphics(paint.dc());
+    if (Gdiplus::Image* background = gSkin.pMenuBackground)
+        graphics.DrawImage(background, 0, 0, static_cast<INT>(background->GetWidth()),
+                           static_cast<INT>(background->GetHeight()));
+    for (const auto& entry : gSkin.DrawImages()) {
+        if (Gdiplus::Image* image = gSkin.GetImage(entry->nImage))
+            graphics.DrawImage(image, entry->x, entry->y, static_cast<INT>(image->GetWidth()),
+                               static_cast<INT>(image->GetHeight()));
+    }
+    return 0;
+}
+
+LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    m_bAlive = 0;
+    DestroyList(m_pPinnedList);
+    DestroyList(m_pAllPrograms);
+    for (auto& entry : m_buttons)
+        entry.second->DestroyWindow();
+    m_buttons.clear();
+    if (m_hReleased)
+        ::SetEvent(m_hReleased);
+    return 0;
+}
