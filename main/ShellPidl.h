@@ -1,0 +1,50 @@
+// The shell's own context menu for one item (the menu Explorer shows for a
+// file, shortcut or folder), for the windows that offer it: the menu buttons
+// and the list controls derive from this class.
+//
+// Order of one showing: the shell fills a popup with command identifiers
+// counted from 1; OnCustomizeMenu prunes it; TrackPopupMenu runs modally and
+// returns the chosen identifier; the shell carries out that command (offset =
+// identifier - 1) and, only when it succeeded, OnInvoked hears of it.
+// Everything runs on the UI thread, a single-threaded COM apartment.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+class CShellPidl {
+public:
+    CShellPidl() = default;
+    virtual ~CShellPidl();
+    CShellPidl(const CShellPidl&) = delete;
+    CShellPidl& operator=(const CShellPidl&) = delete;
+
+    // After-invoke hook: the shell carried out the command at this offset.
+    virtual void OnInvoked(UINT offset, const CMINVOKECOMMANDINFO& info);
+    // Menu-customisation hook: the filled popup, before it is shown.
+    virtual void OnCustomizeMenu(HMENU menu);
+
+    // Menu for `item` (relative to `folder`) at the screen point, owned by
+    // `owner`. 1 when the menu was shown (chosen or not), 0 when the shell gave
+    // no menu or could not fill it.
+    int ShowItemContextMenu(HWND owner, IShellFolder* folder, LPCITEMIDLIST item, POINT pt);
+    // Menu for a file system path; 1 when the menu was filled and shown, else 0
+    // (for example when the parent folder does not exist).
+    int ShowPathContextMenu(HWND owner, const wchar_t* path, POINT pt);
+    // Absolute identifier list of a path through the desktop folder, freed by
+    // the caller with CoTaskMemFree; null on failure.
+    static LPITEMIDLIST PidlFromPath(const wchar_t* path);
+
+    // Pruning helpers for the customisation hooks. RemoveCommands drops the
+    // items with these command identifiers (a missing one removes nothing);
+    // RemoveStraySeparators walks from the last position down to position 1
+    // and drops a separator that ends the menu or precedes another separator.
+    static void RemoveCommands(HMENU menu, const UINT* ids, size_t count);
+    static void RemoveStraySeparators(HMENU menu);
+
+private:
+    // The newest context-menu interface the item's object offers, used through
+    // its IContextMenu part; null on failure.
+    static IContextMenu* GetContextMenu(IShellFolder* folder, LPCITEMIDLIST item, int traceFailure);
+    void TrackAndInvoke(HWND owner, IContextMenu* contextMenu, HMENU popup, POINT pt);
+};
