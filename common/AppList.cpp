@@ -65,7 +65,8 @@ int ReadWholeFile(const wchar_t* path, std::string* bytes, DWORD* error) {
 HICON GenericIcon(const wchar_t* path, int small, SHFILEINFOW* info, bool* haveName) {
     // The shell's icon for the file's extension, without touching the (missing) file.
     UINT size = small ? SHGFI_SMALLICON : SHGFI_LARGEICON;
-    if (::SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, info, sizeof(*info),
+    if (path[0] &&
+        ::SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, info, sizeof(*info),
                          SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_DISPLAYNAME | size) &&
         info->hIcon) {
         *haveName = info->szDisplayName[0] != 0;
@@ -83,17 +84,22 @@ int ResolveEntry(AppListEntry* entry, const AppListReadOptions& options, IShellL
         Trace(L"File not found.\n");
         return 0;
     }
+    // An empty path is never handed to the shell: it would answer with the
+    // current folder's icon and name.
+    const bool havePath = entry->szPath[0] != 0;
     SHFILEINFOW info{};
     bool haveShellName = false;
-    if (entry->nKind == kAppKindShortcut && link)
+    if (entry->nKind == kAppKindShortcut && link && havePath)
         entry->hIcon = GetShortcutIcon(entry->szPath, options.bSmallIcons, link);
     if (!entry->hIcon) {
         UINT size = options.bSmallIcons ? SHGFI_SMALLICON : SHGFI_LARGEICON;
-        if (::SHGetFileInfoW(entry->szPath, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_DISPLAYNAME | size) &&
+        if (havePath &&
+            ::SHGetFileInfoW(entry->szPath, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_DISPLAYNAME | size) &&
             info.hIcon) {
             entry->hIcon = info.hIcon;
             haveShellName = true;
-        } else if (options.bKeepWithoutIcon && entry->szPath[0]) {
+        } else if (options.bKeepWithoutIcon && (havePath || entry->szName[0])) {
+            // A line broken by a "|" in its name keeps at least its name.
             entry->hIcon = GenericIcon(entry->szPath, options.bSmallIcons, &info, &haveShellName);
         }
         if (!entry->hIcon) {

@@ -22,6 +22,7 @@ TEST(AppListRead, MenuReaderFollowsTheGrammarAndSkipsWhatCannotBeShown) {
                         L"app=Lower|app|" + other + L"\r\n"
                         L"APP=One|" + tool + L"\r\n"                 // one separator: no path
                         L"APP=Th|ree|app|" + tool + L"\r\n"          // three separators: no path
+                        L"APP=No separator\r\n"                          // neither name nor path
                         L"APP=Missing|app|" + missing + L"\r\n"
                         L"EXE=Exe key|exe|" + tool + L"\r\n"
                         L"LNK =Blank key|lnk|" + other + L"\r\n"
@@ -42,6 +43,21 @@ TEST(AppListRead, MenuReaderFollowsTheGrammarAndSkipsWhatCannotBeShown) {
     EXPECT_STREQ(L"Blank key", entries[3].szName);
     EXPECT_EQ(kAppKindApplication, entries[3].nKind);
     EXPECT_STREQ(L"not a comment", entries[4].szName);
+
+    // The editor keeps what it can write back: entries without a path keep their
+    // name (never the current folder's), the missing file keeps its place.
+    ASSERT_EQ(AppListStatus::Ok, ReadList(file, OptionsReader(), &entries));
+    std::vector<std::wstring> names, paths;
+    for (const AppListEntry& entry : entries) {
+        names.push_back(entry.szName);
+        paths.push_back(entry.szPath);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"Tool", L"Lower", L"One", L"Th", L"Missing", L"Exe key", L"Blank key",
+                                         L"not a comment"}),
+              names);
+    EXPECT_EQ(L"", paths[2]);
+    EXPECT_EQ(L"", paths[3]);
+    EXPECT_EQ(missing, paths[4]);
 }
 
 TEST(AppListRead, EmptyNamesTakeTheShellsDisplayName) {
