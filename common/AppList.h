@@ -32,7 +32,6 @@ constexpr int kAppKindApplication = 0; // "APP"
 constexpr int kAppKindShortcut = 1;    // "LNK"
 
 constexpr size_t kAppListPieceLength = 2047; // characters of a line handed to the parser at once
-constexpr size_t kAppListKeyCapacity = 32;
 constexpr size_t kAppListNameCapacity = 256;
 constexpr size_t kAppListPathCapacity = 260;
 
