@@ -1,0 +1,45 @@
+#include "HookDecision.h"
+
+#include <shellapi.h>
+
+HookCall UnpackHookCall(int nCode, WPARAM wParam, LPARAM lParam) {
+    HookCall call = {nCode, wParam, nullptr, 0, nullptr};
+    // Other codes may come with an lParam that is not ours to read.
+    if (nCode != HC_ACTION || !lParam)
+        return call;
+    const CWPSTRUCT* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    call.hWnd = cwp->hwnd;
+    call.message = cwp->message;
+    if (cwp->message == WM_WINDOWPOSCHANGED)
+        call.pPos = reinterpret_cast<WINDOWPOS*>(cwp->lParam);
+    return call;
+}
+
+bool IsShellRebarMove(const HookCall& call, HWND hTarget, LONG nInProgress) {
+    return call.nCode == HC_ACTION && call.wSentByThisThread == 0 && hTarget && call.hWnd == hTarget &&
+           nInProgress == 0 && call.message == WM_WINDOWPOSCHANGED && call.pPos;
+}
+
+static int Shorten(int length) {
+    // A band narrower than the shift would get a negative length, which the
+    // shell's own procedure would then see; an empty band is the honest value.
+    return length > kRebarShift ? length - kRebarShift : 0;
+}
+
+RebarPlace ShiftedPlace(UINT uEdge, RebarPlace place) {
+    switch (uEdge) {
+    case ABE_LEFT:
+    case ABE_RIGHT:
+        place.y = kRebarShift;
+        place.cy = Shorten(place.cy);
+        break;
+    case ABE_TOP:
+    case ABE_BOTTOM:
+        place.x = kRebarShift;
+        place.cx = Shorten(place.cx);
+        break;
+    default:
+        break;
+    }
+    return place;
+}

@@ -1,0 +1,124 @@
+// The hook library. It is loaded into the shell's process while the hook is
+// installed, so it stays small and C-like: no exceptions, no static objects
+// with constructors, no allocations, and every pointer it is handed is checked.
+#include "Pegwell.h"
+#include "HookDecision.h"
+
+#include <shellapi.h>
+
+#include <cstdarg>
+
+namespace {
+
+// Shared by every process that loads the library: Velmar writes it, the hook
+// procedure reads it inside the shell. One record keeps the order fixed.
+struct SharedState {
+    LONG nInProgress; // 1 while the hook procedure moves the rebar
+    HWND hTaskbar;
+    HHOOK hHook;
+    HWND hTarget;
+    HWND hRebar;
+    HWND hButton; // kept for the caller, not used here
+};
+
+} // namespace
+
+#if defined(_MSC_VER)
+#pragma data_seg(".PEGWELL")
+static SharedState g_shared = {0, nullptr, nullptr, nullptr, nullptr, nullptr};
+#pragma data_seg()
+#pragma comment(linker, "/SECTION:.PEGWELL,RWS")
+#else
+static SharedState g_shared
+    __attribute__((section(".PEGWELL"), shared)) = {0, nullptr, nullptr, nullptr, nullptr, nullptr};
+#endif
+
+// Per process: the library's own module, which SetWindowsHookExW needs.
+static HINSTANCE g_hModule = nullptr;
+
+#ifdef NDEBUG
+#define PegTrace(...) ((void)0)
+#else
+static void PegTrace(const wchar_t* format, ...) {
+    // wvsprintfW never writes more than 1024 characters.
+    wchar_t line[1024];
+    va_list args;
+    va_start(args, format);
+    wvsprintfW(line, format, args);
+    va_end(args);
+    OutputDebugStringW(line);
+}
+
+static UINT HandleText(const void* handle) {
+    return static_cast<UINT>(reinterpret_cast<UINT_PTR>(handle));
+}
+#endif
+
+static UINT TaskbarEdge(HWND hTaskbar) {
+    APPBARDATA abd = {};
+    abd.cbSize = sizeof(abd);
+    abd.hWnd = hTaskbar;
+    SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
+    return abd.uEdge;
+}
+
+static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
+    HookCall call = UnpackHookCall(nCode, wParam, lParam);
+    if (!IsShellRebarMove(call, g_shared.hTarget, g_shared.nInProgress))
+        return CallNextHookEx(g_shared.hHook, nCode, wParam, lParam);
+
+    WINDOWPOS* pos = call.pPos;
+    g_shared.nInProgress = 1;
+    PegTrace(L"winpos: hwnd=%u, x=%u, y=%u, cx=%u, cy=%u, flags=%u\n", HandleText(pos->hwnd), pos->x, pos->y, pos->cx,
+             pos->cy, pos->flags);
+
+    RebarPlace place = ShiftedPlace(TaskbarEdge(g_shared.hTaskbar), RebarPlace{pos->x, pos->y, pos->cx, pos->cy});
+    // The record is changed in place: the window's own procedure, which gets
+    // the message after us, sees the shifted and shortened values.
+    pos->x = place.x;
+    pos->y = place.y;
+    pos->cx = place.cx;
+    pos->cy = place.cy;
+    SetWindowPos(call.hWnd, nullptr, place.x, place.y, place.cx, place.cy, SWP_NOSIZE | SWP_NOZORDER);
+
+    g_shared.nInProgress = 0;
+    return 0;
+}
+
+extern "C" BOOL WINAPI InstallHook(HWND button, HWND target) {
+    g_shared.hTaskbar = FindWindowW(L"Shell_TrayWnd", L"");
+    if (!g_shared.hTaskbar) {
+        PegTrace(L"FindWindow failed. (ClassName=Shell_TrayWnd)\n");
+    } else {
+        g_shared.hRebar = FindWindowExW(g_shared.hTaskbar, nullptr, L"ReBarWindow32", nullptr);
+        if (!g_shared.hRebar) {
+            PegTrace(L"FindWindow failed. (ClassName=ReBarWindow32)\n");
+            g_shared.hTaskbar = nullptr;
+        }
+    }
+    g_shared.hTarget = target ? target : g_shared.hRebar;
+    g_shared.hButton = button;
+
+    g_shared.hHook = SetWindowsHookExW(WH_CALLWNDPROC, CallWndProc, g_hModule, 0);
+    if (!g_shared.hHook)
+        return FALSE;
+    PegTrace(L"Hook Installed. target = %u\n", HandleText(g_shared.hTarget));
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI Uninstallhook() {
+    if (g_shared.hHook) {
+        if (!UnhookWindowsHookEx(g_shared.hHook))
+            return FALSE;
+        g_shared.hHook = nullptr;
+    }
+    g_shared.hTarget = nullptr;
+    g_shared.hButton = nullptr;
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH || reason == DLL_THREAD_ATTACH)
+        g_hModule = hInstance;
+    return TRUE;
+}

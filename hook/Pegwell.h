@@ -1,0 +1,22 @@
+// Pegwell: keeps the taskbar's band of task buttons clear of the Start button.
+//
+// Velmar links this library at load time. InstallHook, called when the Start
+// button window is created, sets a system-wide WH_CALLWNDPROC hook; Windows then
+// loads the library into the shell, where the hook moves the taskbar's rebar
+// 54 pixels from the taskbar's start each time the shell repositions it.
+// Uninstallhook, called when the button window is destroyed, removes the hook.
+// Both return nonzero on success.
+#pragma once
+
+#include <windows.h>
+
+#ifdef PEGWELL_BUILD
+#define PEGWELL_API
+#else
+#define PEGWELL_API __declspec(dllimport)
+#endif
+
+// button: the Start button window (kept only). target: the window whose
+// position changes are watched; none means the taskbar's rebar.
+extern "C" PEGWELL_API BOOL WINAPI InstallHook(HWND button, HWND target);
+extern "C" PEGWELL_API BOOL WINAPI Uninstallhook();
