@@ -1,0 +1,53 @@
+#include "StandinClient.h"
+
+namespace standin {
+
+HWND FindTaskbar() {
+    return FindWindowW(L"Shell_TrayWnd", L"");
+}
+
+HWND FindRebar(HWND hTaskbar) {
+    return hTaskbar ? FindWindowExW(hTaskbar, nullptr, L"ReBarWindow32", nullptr) : nullptr;
+}
+
+static bool Request(const wchar_t* message, HWND hTaskbar, int x, int y, int cx, int cy) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hTaskbar, RegisterWindowMessageW(message), PackPair(x, y), PackPair(cx, cy), SMTO_NORMAL,
+                             20000, &result))
+        return false;
+    return result == 1;
+}
+
+bool Relayout(HWND hTaskbar, int x, int y, int cx, int cy) {
+    return Request(kRelayoutMessage, hTaskbar, x, y, cx, cy);
+}
+
+bool RelayoutHere(HWND hTaskbar, int x, int y, int cx, int cy) {
+    return Request(kRelayoutHereMessage, hTaskbar, x, y, cx, cy);
+}
+
+static int IntProp(HWND hWnd, const wchar_t* name) {
+    return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hWnd, name)));
+}
+
+bool ReadRebarRecord(HWND hTaskbar, RebarRecord* record) {
+    if (!IsWindow(hTaskbar))
+        return false;
+    record->nCount = IntProp(hTaskbar, kPropCount);
+    record->x = IntProp(hTaskbar, kPropX);
+    record->y = IntProp(hTaskbar, kPropY);
+    record->cx = IntProp(hTaskbar, kPropCx);
+    record->cy = IntProp(hTaskbar, kPropCy);
+    record->flags = static_cast<UINT>(IntProp(hTaskbar, kPropFlags));
+    return true;
+}
+
+RECT RebarPlacement(HWND hTaskbar) {
+    RECT rc = {};
+    HWND hRebar = FindRebar(hTaskbar);
+    if (hRebar && GetWindowRect(hRebar, &rc))
+        MapWindowPoints(HWND_DESKTOP, hTaskbar, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+} // namespace standin

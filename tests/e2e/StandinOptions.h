@@ -1,0 +1,34 @@
+// How a stand-in taskbar is set up, and the command line that carries it to
+// standin_taskbar.exe:
+//   --edge=bottom|top|left|right   the screen edge (default bottom)
+//   --size=N                        thickness in pixels (default 40 across, 60 up and down)
+//   --state=N                       what ABM_GETSTATE answers (default ABS_ALWAYSONTOP, 2)
+//   --no-appbar                     leave the app-bar queries to Wine's explorer
+//   --ready-event=NAME              a named event set once the windows exist
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+struct StandinOptions {
+    UINT uEdge = ABE_BOTTOM;
+    int nSize = 0; // 0: the edge's default thickness
+    UINT uState = ABS_ALWAYSONTOP;
+    bool bAnswerAppBar = true;
+    std::wstring readyEvent;
+
+    // The thickness actually used: nSize, else 40 for a horizontal and 60 for a vertical taskbar.
+    int Thickness() const;
+    // The taskbar's screen rectangle on a screen of the given size.
+    RECT ScreenRect(int cxScreen, int cyScreen) const;
+
+    std::wstring ToCommandLine() const;
+    // Reads the arguments of a whole command line (the program name first);
+    // false on an argument it does not know, with what it read so far kept.
+    bool Parse(const wchar_t* commandLine);
+};
+
+// "bottom", "top", "left", "right"; null for any other edge code.
+const wchar_t* EdgeName(UINT uEdge);

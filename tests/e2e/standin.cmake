@@ -1,0 +1,35 @@
+# The stand-in taskbar: test equipment and the backdrop of make run, never shipped.
+# It links no product code, so its process holds only what a shell would.
+include_guard(GLOBAL)
+
+add_library(standin STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/StandinOptions.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StandinTaskbar.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StandinClient.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StandinProcess.cpp
+)
+target_include_directories(standin PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(standin PUBLIC user32 gdi32 comctl32 shell32)
+velmar_target_options(standin)
+
+add_executable(standin_taskbar WIN32 ${CMAKE_CURRENT_LIST_DIR}/standin_taskbar.cpp)
+target_link_libraries(standin_taskbar PRIVATE standin)
+target_link_options(standin_taskbar PRIVATE -municode)
+velmar_target_options(standin_taskbar)
+
+# A test that puts up a taskbar or installs the taskbar hook. All of them share
+# the one desktop, FindWindowW's answer and Pegwell's shared data, so ctest
+# runs them one at a time (the lock), while other tests still run beside them.
+function(velmar_add_taskbar_test name)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE standin gtest gtest_main)
+    add_dependencies(${name} standin_taskbar)
+    velmar_target_options(${name})
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 120
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+        PROPERTIES TIMEOUT 120 RESOURCE_LOCK velmar_taskbar)
+endfunction()
+
+velmar_add_taskbar_test(standin_tests ${CMAKE_CURRENT_LIST_DIR}/standin_test.cpp)
