@@ -121,8 +121,8 @@ public:                                                                         
     if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code))                                      \
     MSG_MAP_CALL_(func)
 
-#define NOTIFY_CODE_HANDLER(code, func)                                                                                \
-    if (uMsg == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(code))        \
+#define NOTIFY_CODE_HANDLER(notifyCode, func)                                                                          \
+    if (uMsg == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(notifyCode))  \
     MSG_MAP_CALL_(func)
 
 #define CHAIN_MSG_MAP(theBase)                                                                                         \

@@ -1,0 +1,120 @@
+// The options program's list control: a flat, owner-painted, vertically
+// scrolling list of application entries with one selection. Every change of
+// selection made by a click or a command is reported to the parent window as
+// a WM_NOTIFY record (NMAPPLIST), sent synchronously.
+//
+// The row layout, scroll bar numbers, wheel step, hit test and entry ids come
+// from ListCore, which the main program's list control uses as well.
+// Entries are owned by the control; their icons are not (the creator frees them).
+#pragma once
+
+#include "Window.h"
+
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "ListCore.h"
+
+constexpr DWORD kAppItemText = 0x10;
+constexpr DWORD kAppItemIcon = 0x20;
+
+// One entry of the list.
+struct AppListItem {
+    wchar_t szName[256] = {};
+    int nKind = 0;
+    wchar_t szPath[260] = {};
+    HICON hIcon = nullptr; // borrowed
+    int nId = 0;
+    int nIndex = 0; // ordinal under the root
+    int nLevel = 1;
+    int nHeight = 36;
+    DWORD dwFlags = kAppItemText | kAppItemIcon;
+    RECT rcItem = {}; // where the last paint drew the row
+};
+
+// The record sent with WM_NOTIFY (code NM_CLICK, control id 0).
+struct NMAPPLIST {
+    NMHDR hdr;
+    int nKind;
+    int nId; // -1: no entry is selected
+    wchar_t szName[256];
+    wchar_t szPath[260];
+};
+
+class CAppListWnd : public fw::CWindowImpl<CAppListWnd> {
+public:
+    static HBRUSH GetClassBrush() { return nullptr; } // the paint fills the whole window
+
+    BEGIN_MSG_MAP(CAppListWnd)
+        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
+        MESSAGE_HANDLER(WM_VSCROLL, OnVScroll)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
+        MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
+        MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+    END_MSG_MAP()
+
+    void SetNotifyId(UINT id) { m_nNotifyId = id; }
+    void SetRowHeight(int height) { m_nRowHeight = height; }
+    void SetSmallIcons(int small) { m_bSmallIcons = small ? 1 : 0; }
+    int GetRowHeight() const { return m_nRowHeight; }
+    int GetSmallIcons() const { return m_bSmallIcons; }
+
+    // Appends an entry and returns its id; ids are never reused.
+    int AddItem(const wchar_t* name, HICON icon, int kind, DWORD flags, int height);
+    BOOL SetItemPath(int id, const wchar_t* path);
+    // -1 stands for the selection; null when no entry has the id.
+    AppListItem* GetItem(int id);
+    // Makes the entry the selection, repaints and reports it; FALSE when there is no such entry.
+    BOOL SelectItem(int id);
+    BOOL MoveUp(int id);
+    BOOL MoveDown(int id);
+    // Removes the entry; the next one (else the previous one, else none) becomes the selection and is reported.
+    BOOL DeleteItem(int id);
+    void ScrollToEnd();
+
+    int GetSelection() const { return m_nSelection; }
+    int GetTopRow() const { return m_nTopRow; }
+    int GetPageRows() const { return m_nPageRows; }
+    int GetMaxTop() const { return m_nMaxTop; }
+    size_t Count() const { return m_items.size(); }
+    const AppListItem* ItemAt(size_t index) const { return index < m_items.size() ? m_items[index].get() : nullptr; }
+
+private:
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnVScroll(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
+
+    void UpdateScrollBar();
+    void SetTopRow(int top, BOOL erase);
+    int IndexOf(int id) const;
+    void Notify(const AppListItem* item);
+    void Paint(HDC dc);
+
+    std::vector<std::unique_ptr<AppListItem>> m_items;
+    std::map<int, AppListItem*> m_index;
+    int m_nAdded = 0; // entries ever added under the root
+    int m_nSelection = -1;
+    int m_nTopRow = 0;
+    int m_nPageRows = 0;
+    int m_nMaxTop = 0;
+    int m_nRowHeight = 36;
+    int m_bSmallIcons = 0;
+    UINT m_nNotifyId = 0;
+    int m_bScrollBar = 1;
+    bool m_bPressed = false;
+    bool m_bClicked = false;
+    CListRows m_rows;
+};

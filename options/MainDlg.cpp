@@ -1,0 +1,226 @@
+#include "MainDlg.h"
+
+#include "AppList.h"
+#include "AppModule.h"
+#include "Skin.h"
+#include "Text.h"
+#include "Trace.h"
+#include "Utils.h"
+
+#include <shellapi.h>
+
+namespace {
+
+struct ButtonSetup {
+    int id;
+    int images[4]; // normal, pushed, hover, disabled
+    UINT tip;
+};
+// Bitmap 207 holds four images per button: Move down 0-3, Move up 4-7, Delete 8-11, Add 12-15.
+const ButtonSetup kButtons[] = {
+    {IDC_MOVEUP, {4, 5, 6, 7}, IDS_TIP_MOVEUP},
+    {IDC_MOVEDOWN, {0, 1, 2, 3}, IDS_TIP_MOVEDOWN},
+    {IDC_DELETE, {8, 9, 10, 11}, IDS_TIP_DELETE},
+    {IDC_ADD, {12, 13, 14, 15}, IDS_TIP_ADD},
+};
+
+} // namespace
+
+CMainDlg::~CMainDlg() {
+    // The window goes before the icons and images it shows.
+    if (IsWindow())
+        DestroyWindow();
+    for (auto& button : m_buttons)
+        button.UnsubclassWindow();
+    if (m_hButtonImages)
+        ImageList_Destroy(m_hButtonImages);
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return m_hWnd && ::IsDialogMessageW(m_hWnd, msg); }
+
+POINT CMainDlg::TaskbarCorner(UINT edge, const RECT& work, int w, int h) {
+    switch (edge) {
+    case ABE_LEFT:
+        return {work.left, 0};
+    case ABE_TOP:
+        return {0, work.top};
+    case ABE_RIGHT:
+        return {work.right - w, 0};
+    case ABE_BOTTOM:
+        return {0, work.bottom - h};
+    default:
+        return {0, 0};
+    }
+}
+
+void CMainDlg::PlaceBesideTaskbar() {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+    APPBARDATA abd{};
+    abd.cbSize = sizeof(abd);
+    ::SHAppBarMessage(ABM_GETSTATE, &abd);
+    abd = APPBARDATA{};
+    abd.cbSize = sizeof(abd);
+    // A failed query must not read as "left edge" (0): treat it as no answer.
+    UINT edge = ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd) ? abd.uEdge : 0xFFFFFFFFu;
+    RECT rc{};
+    ::GetWindowRect(m_hWnd, &rc);
+    POINT pt = TaskbarCorner(edge, mi.rcWork, rc.right - rc.left, rc.bottom - rc.top);
+    ::SetWindowPos(m_hWnd, nullptr, pt.x, pt.y, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_SHOWWINDOW);
+}
+
+void CMainDlg::SetUpButtons() {
+    HINSTANCE resources = fw::gModule.GetResourceInstance();
+    for (const ButtonSetup& setup : kButtons) {
+        fw::CBitmapButton& button = Button(setup.id);
+        button.SetBitmapButtonExtendedStyle(fw::CBitmapButton::kHoverImages | fw::CBitmapButton::kAutoSize |
+                                            fw::CBitmapButton::kSharedImageList);
+        if (!m_hButtonImages)
+            m_hButtonImages = ImageList_LoadImageW(resources, MAKEINTRESOURCEW(IDB_BUTTONS), 21, 0, RGB(255, 0, 255),
+                                                   IMAGE_BITMAP, LR_CREATEDIBSECTION);
+        button.SetImageList(m_hButtonImages);
+        button.SetImages(setup.images[0], setup.images[1], setup.images[2], setup.images[3]);
+        wchar_t tip[256] = {};
+        if (::LoadStringW(resources, setup.tip, tip, 256))
+            button.SetToolTipText(tip);
+        button.SubclassWindow(::GetDlgItem(m_hWnd, setup.id));
+    }
+}
+
+void CMainDlg::CreateList() {
+    RECT rc{gSkin.nOptionsX, gSkin.nOptionsY, gSkin.nOptionsX + gSkin.nOptionsWidth,
+            gSkin.nOptionsY + gSkin.nOptionsHeight};
+    if (!m_list.Create(m_hWnd, rc, nullptr, 0x46A00000, 0x02000100, 0U))
+        return;
+    m_list.ShowWindow(SW_SHOW);
+    m_list.SetNotifyId(kListNotifyId);
+    m_list.SetRowHeight(gSkin.bOptionsSmallIcon ? 22 : 36);
+    m_list.SetSmallIcons(gSkin.bOptionsSmallIcon);
+    ::SetFocus(m_list);
+}
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+    PlaceBesideTaskbar();
+    HINSTANCE resources = fw::gModule.GetResourceInstance();
+    m_bigIcon.reset(static_cast<HICON>(::LoadImageW(resources, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                    ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
+    m_smallIcon.reset(static_cast<HICON>(::LoadImageW(resources, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                      ::GetSystemMetrics(SM_CXSMICON),
+                                                      ::GetSystemMetrics(SM_CYSMICON), 0)));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
+    if (fw::CMessageLoop* loop = fw::gModule.GetMessageLoop()) {
+        loop->AddMessageFilter(this);
+        loop->AddIdleHandler(this);
+    }
+    SetUpButtons();
+    CreateList();
+    if (m_list.m_hWnd) {
+        if (!gSkin.szAppList[0]) {
+            Trace(L"Not found application list file\n");
+            return 0; // the focus stays on the list; no drops without a list file
+        }
+        m_nSelectedId = -1;
+        if (!LoadAppList())
+            ShowErrorBox(IDS_READ_ERROR, IDS_ERROR_CAPTION, m_hWnd);
+        if (m_nSelectedId != -1)
+            m_list.SelectItem(m_nSelectedId);
+    }
+    ::DragAcceptFiles(m_hWnd, TRUE);
+    return 1;
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+    if (fw::CMessageLoop* loop = fw::gModule.GetMessageLoop()) {
+        loop->RemoveMessageFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT CMainDlg::OnDrawItem(UINT, WPARAM, LPARAM lp, BOOL& handled) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+    for (auto& button : m_buttons)
+        if (button.DrawItem(item))
+            return TRUE;
+    handled = FALSE;
+    return 0;
+}
+
+int CMainDlg::LoadAppList() {
+    AppListReadOptions options;
+    options.bSmallIcons = m_list.GetSmallIcons();
+    options.bKeepWithoutIcon = 1;
+    std::vector<AppListEntry> entries;
+    AppListStatus status = ReadAppList(gSkin.szAppList, options, &entries);
+    if (status == AppListStatus::NoFile)
+        Trace(L"applist.lst not found!\n");
+    for (AppListEntry& entry : entries) {
+        m_listIcons.emplace_back(entry.hIcon);
+        int id = m_list.AddItem(entry.szName, entry.hIcon, entry.nKind, kAppItemText | kAppItemIcon,
+                                m_list.GetRowHeight());
+        m_list.SetItemPath(id, entry.szPath);
+        if (m_nSelectedId == -1)
+            m_nSelectedId = id;
+    }
+    return status == AppListStatus::OpenFailed ? 0 : 1;
+}
+
+int CMainDlg::SaveAppList() {
+    std::vector<AppListEntry> entries(m_list.Count());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const AppListItem* item = m_list.ItemAt(i);
+        fw::StrCopy(entries[i].szName, item->szName);
+        fw::StrCopy(entries[i].szPath, item->szPath);
+        entries[i].nKind = item->nKind;
+    }
+    return ::SaveAppList(gSkin.szAppList, entries);
+}
+
+LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM, BOOL&) {
+    if (!SaveAppList()) {
+        ShowErrorBox(IDS_WRITE_ERROR, IDS_ERROR_CAPTION, m_hWnd);
+        return 0;
+    }
+    DestroyWindow();
+    ::PostQuitMessage(kExitOk);
+    return 0;
+}
+
+LRESULT CMainDlg::OnApply(UINT, WPARAM, LPARAM, BOOL&) {
+    if (!SaveAppList())
+        ShowErrorBox(IDS_WRITE_ERROR, IDS_ERROR_CAPTION, m_hWnd);
+    return 0;
+}
+
+LRESULT CMainDlg::OnCancel(UINT, WPARAM, LPARAM, BOOL&) {
+    DestroyWindow();
+    ::PostQuitMessage(kExitCancel);
+    return 0;
+}
+
+LRESULT CMainDlg::OnListClick(UINT, WPARAM, LPARAM lp, BOOL& handled) {
+    const auto* record = reinterpret_cast<const NMAPPLIST*>(lp);
+    if (!m_list.m_hWnd || record->hdr.hwndFrom != m_list.m_hWnd) {
+        handled = FALSE;
+        return 0;
+    }
+    m_nSelectedId = record->nId;
+    UpdateProperties(record);
+    return 0;
+}
+
+LRESULT CMainDlg::OnNameChange(UINT, WPARAM, LPARAM, BOOL&) {
+    AppListItem* item = m_nSelectedId == -1 ? nullptr : m_list.GetItem(m_nSelectedId);
+    if (!item)
+        return 0;
+    wchar_t name[256] = {};
+    ::GetDlgItemTextW(m_hWnd, IDC_NAME, name, 256);
+    if (name[0]) {
+        fw::StrCopy(item->szName, name);
+        m_list.Invalidate(FALSE);
+    }
+    return 0;
+}

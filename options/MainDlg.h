@@ -1,0 +1,108 @@
+// The options dialog "Start Menu Options": the application list on the left,
+// the properties of the selected entry on the right, OK / Cancel / Apply.
+//
+// Lifecycle: Create() builds the modeless dialog from template 129 of the
+// resource instance. WM_INITDIALOG places it in the taskbar's corner, registers
+// it as message filter and idle handler of the thread's loop (removed again in
+// WM_DESTROY), takes over the four image buttons, creates the list control and
+// reads the list file. OK destroys the dialog after a good save and posts the
+// quit code 1; Cancel destroys it and posts 2.
+//
+// The dialog owns every icon it hands to the list and the panel; they are
+// destroyed with the dialog object.
+#pragma once
+
+#include "AppListWnd.h"
+#include "BitmapButton.h"
+#include "Dialog.h"
+#include "Handles.h"
+#include "MessageLoop.h"
+#include "resource.h"
+
+#include <vector>
+
+constexpr int kExitOk = 1;
+constexpr int kExitCancel = 2;
+
+class CMainDlg : public fw::CDialogImpl<CMainDlg>, public fw::CMessageFilter, public fw::CIdleHandler {
+public:
+    enum { IDD = IDD_MAINDLG };
+    static constexpr UINT kListNotifyId = 12800;
+
+    CMainDlg() = default;
+    ~CMainDlg() override;
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+    BOOL OnIdle() override { return FALSE; }
+
+    BEGIN_MSG_MAP(CMainDlg)
+        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_DROPFILES, OnDropFiles)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
+        COMMAND_ID_HANDLER(IDOK, OnOK)
+        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        COMMAND_ID_HANDLER(IDC_APPLY, OnApply)
+        COMMAND_ID_HANDLER(IDC_BROWSE, OnCmdBrowse)
+        COMMAND_ID_HANDLER(IDC_MOVEDOWN, OnMoveDown)
+        COMMAND_ID_HANDLER(IDC_MOVEUP, OnMoveUp)
+        COMMAND_ID_HANDLER(IDC_DELETE, OnDelete)
+        COMMAND_ID_HANDLER(IDC_ADD, OnAdd)
+        NOTIFY_CODE_HANDLER(NM_CLICK, OnListClick)
+        COMMAND_CODE_HANDLER(IDC_NAME, EN_CHANGE, OnNameChange)
+    END_MSG_MAP()
+
+    // Fills the list from the list file; 0 when a file is there but cannot be read.
+    int LoadAppList();
+    // Writes the list to the list file; 1 on success.
+    int SaveAppList();
+    // Appends the file as a new entry, selects it and readies the name box; the new id, or 0.
+    int AddAppFile(const wchar_t* path);
+    // Gives the entry another file: its kind, name, icon and path follow the new file. 1 on success.
+    int RetargetEntry(int id, const wchar_t* path);
+    void UpdateProperties(const NMAPPLIST* record);
+
+    CAppListWnd& List() { return m_list; }
+    int GetSelectedId() const { return m_nSelectedId; }
+    fw::CBitmapButton& Button(int id) { return m_buttons[id - IDC_MOVEUP]; }
+
+    // The top-left corner that puts a w x h dialog beside the taskbar's start.
+    static POINT TaskbarCorner(UINT edge, const RECT& work, int w, int h);
+
+private:
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDropFiles(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOK(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCancel(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnApply(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCmdBrowse(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMoveDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMoveUp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDelete(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnAdd(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnListClick(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNameChange(UINT, WPARAM, LPARAM, BOOL&);
+
+    void PlaceBesideTaskbar();
+    void SetUpButtons();
+    void CreateList();
+    // The icon of a file at the list's size, owned by the dialog; null when the shell has none.
+    HICON ListIcon(const wchar_t* path, int kind, wchar_t* displayName, size_t capacity);
+    // The file open dialog; 1 and the chosen path when the user confirms.
+    int ChooseFile(const wchar_t* initial, wchar_t* path);
+    void SetPanelIcon(HICON icon);
+    void ClearProperties();
+
+    CAppListWnd m_list;
+    fw::CBitmapButton m_buttons[4]; // 1011 Move up, 1012 Move down, 1013 Delete, 1014 Add
+    HIMAGELIST m_hButtonImages = nullptr;
+    int m_nSelectedId = -1;
+    fw::UniqueIcon m_bigIcon;
+    fw::UniqueIcon m_smallIcon;
+    fw::UniqueIcon m_panelIcon;
+    std::vector<fw::UniqueIcon> m_listIcons;
+};

@@ -1,0 +1,116 @@
+#include "QuillsetMain.h"
+
+#include "AppModule.h"
+#include "MainDlg.h"
+#include "MessageLoop.h"
+#include "MultiLanguage.h"
+#include "Skin.h"
+#include "Text.h"
+#include "Trace.h"
+#include "Utils.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+
+namespace {
+
+const wchar_t kMutexName[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
+
+struct Process {
+    HANDLE mutex = nullptr;
+    HMODULE resources = nullptr;
+    ULONG_PTR gdiplusToken = 0;
+};
+
+int Shutdown(Process& p, int exitCode) {
+    if (p.mutex) {
+        ::CloseHandle(p.mutex);
+        p.mutex = nullptr;
+    }
+    if (p.resources) {
+        fw::gModule.SetResourceInstance(nullptr);
+        ::FreeLibrary(p.resources);
+        p.resources = nullptr;
+    }
+    if (p.gdiplusToken)
+        Gdiplus::GdiplusShutdown(p.gdiplusToken);
+    fw::gModule.Term();
+    ::CoUninitialize();
+    return exitCode;
+}
+
+} // namespace
+
+int RunOptionsDialog(int showCommand) {
+    fw::CMessageLoop loop;
+    fw::gModule.AddMessageLoop(&loop);
+    int result = 0;
+    {
+        CMainDlg dialog;
+        if (dialog.Create(nullptr)) {
+            dialog.ShowWindow(showCommand);
+            result = loop.Run();
+        }
+    }
+    fw::gModule.RemoveMessageLoop();
+    return result;
+}
+
+int QuillsetMain(HINSTANCE instance, int showCommand) {
+    Process p;
+    p.mutex = ::CreateMutexW(nullptr, FALSE, kMutexName);
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (p.mutex)
+            ::CloseHandle(p.mutex);
+        Trace(L"A instance is already running...\n");
+        return 0;
+    }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&p.gdiplusToken, &gdiplusInput, nullptr);
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    fw::gModule.Init(instance);
+
+    if (CMultiLanguage::Count() == 0) {
+        CMultiLanguage::AddDefaultLanguages();
+        CMultiLanguage::DetectUILanguages();
+    }
+    wchar_t modulePath[260] = {};
+    ::GetModuleFileNameW(nullptr, modulePath, 260);
+    wchar_t language[4] = {};
+    p.resources = CMultiLanguage::LoadResourceLibrary(modulePath, language, 4);
+
+    wchar_t drive[kDriveCapacity], directory[kPartCapacity];
+    SplitPath(modulePath, drive, directory, nullptr, nullptr);
+    wchar_t moduleDirectory[260];
+    MakePath(moduleDirectory, drive, directory, L"", L"");
+    wchar_t name[256];
+    fw::StrFormat(name, 256, L"skin_%s", language);
+    wchar_t skinPath[260];
+    MakePath(skinPath, drive, directory, name, L"cfg");
+    bool fallback = false;
+    if (!FileExists(skinPath)) {
+        MakePath(skinPath, drive, directory, L"skin", L"cfg");
+        fallback = true;
+    }
+    // A language's resources go only with that language's skin file.
+    if (fallback && p.resources) {
+        ::FreeLibrary(p.resources);
+        p.resources = nullptr;
+    }
+    if (p.resources)
+        fw::gModule.SetResourceInstance(p.resources);
+    if (!FileExists(skinPath)) {
+        Trace(L"Configuration file not found.\n");
+        ShowErrorBox(IDS_NO_CONFIG, IDS_ERROR_CAPTION, nullptr);
+        return Shutdown(p, kExitNoSkinFile);
+    }
+
+    gSkin.SetConfigPath(skinPath);
+    // The dialog opens even when the skin cannot be read completely.
+    gSkin.Load(moduleDirectory);
+
+    int result = RunOptionsDialog(showCommand);
+    return Shutdown(p, result);
+}

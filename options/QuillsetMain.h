@@ -1,0 +1,21 @@
+// Start-up and shutdown of Quillset.exe.
+//
+// Order: single-instance mutex, COM apartment, GDI+, common controls, the
+// application module, UI language and satellite library, choice of the skin
+// file (skin_<abbreviation>.cfg, else skin.cfg), skin load (its result is not
+// acted upon), then the dialog until OK or Cancel. Shutdown closes the mutex,
+// frees the satellite library, shuts GDI+ down, ends the module and COM.
+#pragma once
+
+#include <windows.h>
+
+// Exit codes: 1 after OK and 2 after Cancel (MainDlg.h); 0 for a second
+// instance or a dialog that cannot be created; this one after the error box
+// for a missing skin file.
+constexpr int kExitNoSkinFile = 3;
+
+int QuillsetMain(HINSTANCE instance, int showCommand);
+
+// Creates the dialog and runs the thread's message loop until the quit message;
+// returns its code, or 0 when the dialog cannot be created.
+int RunOptionsDialog(int showCommand);

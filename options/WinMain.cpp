@@ -1,0 +1,5 @@
+#include "QuillsetMain.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
+    return QuillsetMain(instance, showCommand);
+}
