@@ -12,6 +12,16 @@ struct _accountInfo {
 
 class CWMIQuery {
 public:
-    // 1 on success (also when no account matches), 0 when WMI cannot be asked.
+    // Asks WMI first; where it has no matching account (Wine answers every query
+    // with zero rows) or cannot be asked, the process token supplies the SID and
+    // userName the name. 1 when WMI answered or the token was read, else 0.
+    // COM must be initialised on the calling thread.
     static int GetAccountInfo(const wchar_t* userName, _accountInfo* info);
+    // The token's user: SID in string form, domain from the account database,
+    // name = userName. 1 when the SID was read.
+    static int GetTokenAccountInfo(const wchar_t* userName, _accountInfo* info);
+
+private:
+    // The Win32_UserAccount query; the last matching row wins. 0 when WMI cannot be asked.
+    static int QueryWmi(const wchar_t* userName, _accountInfo* info);
 };

@@ -1,0 +1,197 @@
+#include "Skin.h"
+
+#include "Text.h"
+#include "Trace.h"
+#include "Utils.h"
+#include "WMIQuery.h"
+
+using fw::StrCopy;
+using fw::StrFormat;
+
+CSkin gSkin;
+
+namespace {
+
+constexpr const wchar_t* kDesign = L"DESIGN";
+
+} // namespace
+
+CSkin::CSkin() = default;
+
+// GDI+ is already shut down when the global skin goes, so the cached images and
+// the default font are left to the end of the process rather than deleted here.
+CSkin::~CSkin() {
+    Trace(L"CSkin::~CSkin()\n");
+    Clear();
+}
+
+void CSkin::SetConfigPath(const wchar_t* path) {
+    StrCopy(m_szConfigPath, 260, path ? path : L"");
+}
+
+int CSkin::ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) const {
+    return static_cast<int>(::GetPrivateProfileIntW(section, key, defaultValue, m_szConfigPath));
+}
+
+int CSkin::ReadString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue, wchar_t* out,
+                      size_t capacity) const {
+    if (!out || capacity == 0)
+        return 0;
+    return static_cast<int>(::GetPrivateProfileStringW(section, key, defaultValue ? defaultValue : L"", out,
+                                                       static_cast<DWORD>(capacity), m_szConfigPath));
+}
+
+int CSkin::ReadPathValue(const wchar_t* section, const wchar_t* key, wchar_t* out, size_t capacity,
+                         int underSkinDirectory) const {
+    if (!out || capacity == 0)
+        return 0;
+    out[0] = 0;
+    wchar_t value[260];
+    if (ReadString(section, key, L"", value, 260) == 0 || value[0] == 0)
+        return 0;
+    wchar_t joined[260];
+    StrFormat(joined, 260, L"%s\\%s", underSkinDirectory ? szSkinDir : m_szModuleDir, value);
+    StrCopy(out, capacity, joined);
+    return 1;
+}
+
+_skinButton* CSkin::GetButton(size_t position, int create) {
+    if (position < buttons.size())
+        return buttons[position].get();
+    if (!create)
+        return nullptr;
+    buttons.push_back(std::make_unique<_skinButton>());
+    return buttons.back().get();
+}
+
+Gdiplus::Image* CSkin::GetFocusImage(int index) const {
+    const auto i = static_cast<unsigned>(index);
+    return i < focusImages.size() ? focusImages[i] : nullptr;
+}
+
+int CSkin::Load(const wchar_t* moduleDirectory) {
+    if (!FileExists(m_szConfigPath)) {
+        Trace(L"File not found. %s\n", m_szConfigPath);
+        return 0;
+    }
+    // A freshly chosen file always has its design keys read.
+    m_nStamp = 0;
+
+    wchar_t user[255] = {};
+    DWORD userSize = 255;
+    if (!::GetUserNameW(user, &userSize)) {
+        Trace(L"GetUserName failed.\n");
+        return 0;
+    }
+    _accountInfo account;
+    if (!CWMIQuery::GetAccountInfo(user, &account)) {
+        Trace(L"CWMIQuery GetAccountInfo failed\n");
+        return 0;
+    }
+    StrCopy(m_szAccountName, 256, account.szName);
+    StrCopy(m_szAccountSid, 256, account.szSid);
+
+    Clear();
+
+    StrCopy(m_szModuleDir, 260, moduleDirectory ? moduleDirectory : L"");
+    ReadString(kDesign, L"SKIN.PATH", L"", szSkinDir, 260);
+    if (szSkinDir[0]) {
+        wchar_t value[260];
+        StrCopy(value, 260, szSkinDir);
+        StrFormat(szSkinDir, 260, L"%s%s", m_szModuleDir, value);
+    }
+
+    wchar_t appList[260];
+    ReadString(kDesign, L"SKIN.APPLIST", L"", appList, 260);
+    if (appList[0])
+        ResolveAppList(appList);
+
+    wchar_t path[260];
+    if (ReadPathValue(kDesign, L"MENU.FOCUS.1", path, 260, 1))
+        pFocus1 = LoadImageFile(path);
+    if (ReadPathValue(kDesign, L"MENU.FOCUS.2", path, 260, 1))
+        pFocus2 = LoadImageFile(path);
+
+    bOptionsSmallIcon = ReadInt(kDesign, L"OPTIONS.SMALLICON", 0);
+    nOptionsX = ReadInt(kDesign, L"OPTIONS.APPLIST.X", 11);
+    nOptionsY = ReadInt(kDesign, L"OPTIONS.APPLIST.Y", 40);
+    nOptionsWidth = ReadInt(kDesign, L"OPTIONS.APPLIST.WIDTH", 270);
+    nOptionsHeight = ReadInt(kDesign, L"OPTIONS.APPLIST.HEIGHT", 367);
+
+    return LoadDesign();
+}
+
+// A drive path and a path with any backslash are taken as written; a bare file
+// name goes into the user's roaming "Velmar" folder, which is made on demand.
+void CSkin::ResolveAppList(const wchar_t* value) {
+    if (wcslen(value) > 2 && value[1] == L':') {
+        StrCopy(szAppList, 260, value);
+        return;
+    }
+    if (wcschr(value, L'\\')) {
+        StrCopy(szAppList, 260, value);
+        return;
+    }
+    wchar_t folder[260] = {};
+    GetSpecialFolderPath(nullptr, folder, CSIDL_APPDATA);
+    fw::StrAppend(folder, 260, L"\\Velmar\\");
+    if (!FileExists(folder))
+        ::CreateDirectoryW(folder, nullptr);
+    StrFormat(szAppList, 260, L"%s%s", folder, value);
+}
+
+int CSkin::LoadDesign() {
+    if (!FileChangedSince(m_szConfigPath, &m_nStamp)) {
+        Trace(L"Not Modofied\n");
+        return 1;
+    }
+    wchar_t path[260];
+    if (ReadPathValue(kDesign, L"MENU.BACKGROUND", path, 260, 1))
+        pMenuBackground = LoadImageFile(path);
+    if (ReadPathValue(kDesign, L"STBTN.BACKGROUND", path, 260, 1))
+        hStartButton = LoadBitmapFile(path);
+    nStartOffset = ReadInt(kDesign, L"STBTN.OFFSET", -7);
+    nStartHeight = ReadInt(kDesign, L"STBTN.HEIGHT", 54);
+    nStartWidth = ReadInt(kDesign, L"STBTN.WIDTH", 54);
+
+    for (int n = 0;; ++n) {
+        wchar_t key[256];
+        StrFormat(key, 256, L"%s.%d", L"MENU.FOCUS", n);
+        if (!ReadPathValue(kDesign, key, path, 260, 1))
+            break;
+        // An unreadable file keeps its place so that later numbers stay right.
+        focusImages.push_back(LoadImageFile(path));
+    }
+
+    nAppListX = ReadInt(kDesign, L"MENU.APPLIST.X", 11);
+    nAppListY = ReadInt(kDesign, L"MENU.APPLIST.Y", 11);
+    nAppListWidth = ReadInt(kDesign, L"MENU.APPLIST.WIDTH", 264);
+    nAppListHeight = ReadInt(kDesign, L"MENU.APPLIST.HEIGHT", 394);
+    nAppListTextX = ReadInt(kDesign, L"MENU.APPLIST.TEXT.X", 0);
+    nAppListTextY = ReadInt(kDesign, L"MENU.APPLIST.TEXT.Y", 0);
+
+    if (!ReadPathValue(kDesign, L"MENU.APPLIST.SETUP", szSetup, 260, 0))
+        Trace(L"No setup program.\n");
+
+    LoadButtons();
+    LoadDefaultFont();
+    LoadDrawImages();
+    return 1;
+}
+
+// Drops what belongs to one load. The image caches, the default font, the menu
+// background, both focus images and the start button bitmap stay.
+void CSkin::Clear() {
+    Trace(L"CSkin::Clear()\n");
+    delete pDefaultColor;
+    pDefaultColor = nullptr;
+    for (auto& button : buttons) {
+        if (button->hIcon)
+            ::DestroyIcon(button->hIcon);
+        delete button->pTextColor;
+        button.reset();
+    }
+    buttons.clear();
+    m_drawImages.clear();
+    focusImages.clear();
+}
