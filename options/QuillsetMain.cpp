@@ -32,6 +32,8 @@ int Shutdown(Process& p, int exitCode) {
         ::FreeLibrary(p.resources);
         p.resources = nullptr;
     }
+    // The skin's font and colours are GDI+ objects: release them while GDI+ still runs.
+    gSkin.Clear();
     if (p.gdiplusToken)
         Gdiplus::GdiplusShutdown(p.gdiplusToken);
     fw::gModule.Term();

@@ -1,0 +1,251 @@
+// The options dialog created for real in the test process: what it shows when
+// it opens, its image buttons, the properties panel, and OK / Apply / Cancel
+// with the list file they write.
+#include "quillset_test_support.h"
+
+#include <shellapi.h>
+
+TEST_F(QuillsetDialogTest, OpensBesideTheTaskbarWithTheFirstEntrySelectedAndDescribed) {
+    WriteList({App(L"Editor", program), App(L"Second", program)});
+    Open();
+    RECT rc{};
+    GetWindowRect(dialog->m_hWnd, &rc);
+    EXPECT_TRUE(IsWindowVisible(dialog->m_hWnd));
+    APPBARDATA abd{};
+    abd.cbSize = sizeof(abd);
+    if (FindWindowW(L"WineAppBar", nullptr) && SHAppBarMessage(ABM_GETTASKBARPOS, &abd) && abd.uEdge == ABE_BOTTOM) {
+        MONITORINFO mi{};
+        mi.cbSize = sizeof(mi);
+        GetMonitorInfoW(MonitorFromWindow(dialog->m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+        EXPECT_EQ(0, rc.left);
+        EXPECT_EQ(mi.rcWork.bottom, rc.bottom);
+    }
+    EXPECT_TRUE(SendMessageW(dialog->m_hWnd, WM_GETICON, ICON_BIG, 0));
+    EXPECT_TRUE(SendMessageW(dialog->m_hWnd, WM_GETICON, ICON_SMALL, 0));
+
+    EXPECT_EQ(IdAt(0), dialog->GetSelectedId());
+    EXPECT_EQ(IdAt(0), List().GetSelection());
+    EXPECT_EQ(L"Editor", Text(IDC_NAME));
+    EXPECT_EQ(program, Text(IDC_LOCATION));
+    EXPECT_EQ(L"Velmar Start menu options", Text(IDC_DESCRIPTION));
+    EXPECT_NE(std::wstring::npos, Text(IDC_TYPE).find(L"(.exe)"));
+    EXPECT_NE(std::wstring::npos, Text(IDC_FILESIZE).find(L" bytes)"));
+    std::wstring modified = Text(IDC_MODIFIED);
+    EXPECT_TRUE(modified.size() > 4 && (modified.substr(modified.size() - 4) == L"  PM" ||
+                                        modified.substr(modified.size() - 4) == L"  AM"))
+        << modified;
+    EXPECT_TRUE(SendMessageW(Item(IDC_FILEICON), WM_GETICON, ICON_BIG, 0));
+}
+
+TEST_F(QuillsetDialogTest, TheListFollowsTheSkinsPlaceAndIconSize) {
+    WriteSkin("OPTIONS.SMALLICON=1\r\nOPTIONS.APPLIST.X=20\r\nOPTIONS.APPLIST.Y=50\r\n"
+              "OPTIONS.APPLIST.WIDTH=200\r\nOPTIONS.APPLIST.HEIGHT=220\r\n");
+    WriteList({App(L"Editor", program), App(L"Second", program)});
+    Open();
+    RECT rc{};
+    GetWindowRect(List().m_hWnd, &rc);
+    MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(20, rc.left);
+    EXPECT_EQ(50, rc.top);
+    EXPECT_EQ(220, rc.right);
+    EXPECT_EQ(270, rc.bottom);
+    EXPECT_EQ(0x46A00000, GetWindowLongW(List().m_hWnd, GWL_STYLE) & 0xFFFF0000 & ~WS_VISIBLE);
+    EXPECT_EQ(22, List().GetRowHeight());
+    EXPECT_EQ(1, List().GetSmallIcons());
+    const RECT& row = List().ItemAt(1)->rcItem;
+    EXPECT_EQ(22, row.bottom - row.top);
+    EXPECT_EQ(5 + 22, row.top);
+}
+
+TEST_F(QuillsetDialogTest, ImageButtonsShowTheirStripImagesAndTooltips) {
+    WriteList({});
+    Open();
+    struct Want {
+        int id;
+        int normal;
+        const wchar_t* tip;
+    } want[] = {{IDC_MOVEUP, 4, L"Move up"}, {IDC_MOVEDOWN, 0, L"Move down"}, {IDC_DELETE, 8, L"Delete"},
+                {IDC_ADD, 12, L"Add"}};
+    for (const Want& w : want) {
+        SCOPED_TRACE(w.id);
+        fw::CBitmapButton& button = dialog->Button(w.id);
+        ASSERT_EQ(Item(w.id), button.m_hWnd);
+        EXPECT_EQ(BS_OWNERDRAW, GetWindowLongW(button.m_hWnd, GWL_STYLE) & BS_TYPEMASK);
+        RECT rc{};
+        GetClientRect(button.m_hWnd, &rc);
+        EXPECT_EQ(21, rc.right);
+        EXPECT_EQ(21, rc.bottom);
+        EXPECT_EQ(w.normal, button.ImageFor(0));
+        EXPECT_EQ(w.normal + 1, button.ImageFor(ODS_SELECTED));
+        EXPECT_EQ(w.normal + 3, button.ImageFor(ODS_DISABLED));
+        ASSERT_TRUE(button.GetToolTip());
+        wchar_t cls[64] = {};
+        GetClassNameW(button.GetToolTip(), cls, 64);
+        EXPECT_STREQ(L"tooltips_class32", cls);
+        wchar_t tip[256] = {};
+        TOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = button.m_hWnd;
+        ti.uId = reinterpret_cast<UINT_PTR>(button.m_hWnd);
+        ti.lpszText = tip;
+        SendMessageW(button.GetToolTip(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&ti));
+        EXPECT_STREQ(w.tip, tip);
+        // The mouse over the button shows its hover image until the mouse leaves.
+        SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(w.normal + 2, button.ImageFor(0));
+        SendMessageW(button.m_hWnd, WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(w.normal, button.ImageFor(0));
+    }
+    // The Add button's pixels come from the strip (green plus), not from a push-button face.
+    HDC screen = GetDC(nullptr);
+    RECT add{};
+    GetWindowRect(Item(IDC_ADD), &add);
+    int colourful = 0;
+    for (int y = add.top; y < add.bottom; ++y)
+        for (int x = add.left; x < add.right; ++x) {
+            COLORREF c = GetPixel(screen, x, y);
+            if (GetGValue(c) > GetRValue(c) + 40 && GetGValue(c) > GetBValue(c) + 40)
+                ++colourful;
+        }
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(colourful, 10);
+}
+
+TEST_F(QuillsetDialogTest, AShortcutShowsItsTargetsDescriptionAndTheLinkFilesOwnSizeAndType) {
+    std::wstring lnk = dir.Join(L"Editor.lnk");
+    ASSERT_TRUE(MakeShortcut(lnk, program));
+    WriteList({App(L"Program", program), Lnk(L"Shortcut", lnk)});
+    Open();
+    ClickRow(1);
+    EXPECT_EQ(IdAt(1), dialog->GetSelectedId());
+    EXPECT_EQ(L"Shortcut", Text(IDC_NAME));
+    EXPECT_EQ(lnk, Text(IDC_LOCATION));
+    EXPECT_EQ(L"Velmar Start menu options", Text(IDC_DESCRIPTION));
+    std::wstring type = Text(IDC_TYPE);
+    EXPECT_EQ(L"(.lnk)", type.substr(type.size() - 6)) << type;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(lnk.c_str(), GetFileExInfoStandard, &data));
+    std::wstring bytes = std::to_wstring(data.nFileSizeLow);
+    EXPECT_EQ(bytes + L" bytes (" + bytes + L" bytes)", Text(IDC_FILESIZE));
+}
+
+TEST_F(QuillsetDialogTest, AFileOfThreeGibibytesShowsItsFullSize) {
+    std::wstring big = dir.Join(L"big.iso");
+    HANDLE f = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    LARGE_INTEGER size;
+    size.QuadPart = 3221225472LL;
+    bool grown = SetFilePointerEx(f, size, nullptr, FILE_BEGIN) && SetEndOfFile(f);
+    CloseHandle(f);
+    if (!grown)
+        GTEST_SKIP() << "the file system cannot hold a 3 GiB file";
+    WriteList({App(L"Image", big)});
+    Open();
+    EXPECT_EQ(L"3.00 GB (3,221,225,472 bytes)", Text(IDC_FILESIZE));
+    DeleteFileW(big.c_str());
+}
+
+TEST_F(QuillsetDialogTest, AMissingFileIsKeptWithAnIconAndWrittenBackUnchanged) {
+    std::wstring gone = dir.Join(L"gone\\old.exe");
+    WriteList({App(L"Old tool", gone), App(L"Editor", program)});
+    Open();
+    ASSERT_EQ(2u, List().Count());
+    EXPECT_EQ(L"Old tool", Text(IDC_NAME));
+    EXPECT_TRUE(List().ItemAt(0)->hIcon);
+    // No file: the type comes from the extension alone, the rest stays empty.
+    EXPECT_EQ(L"", Text(IDC_FILESIZE));
+    EXPECT_EQ(L"", Text(IDC_MODIFIED));
+    EXPECT_EQ(L"", Text(IDC_DESCRIPTION));
+    Command(IDOK);
+    EXPECT_EQ(1, quitCode);
+    EXPECT_EQ(L"# Application List\r\n# encoding: UTF-8\r\n" + App(L"Old tool", gone) + L"\r\n" +
+                  App(L"Editor", program) + L"\r\n",
+              ListFileText());
+}
+
+TEST_F(QuillsetDialogTest, OkOnAnUnchangedListStillRewritesTheFile) {
+    WriteList({App(L"Editor", program)});
+    SetModifiedTime(listPath, 1000000000); // 2001
+    Open();
+    Command(IDOK);
+    EXPECT_EQ(1, quitCode);
+    EXPECT_FALSE(IsWindow(dialog->m_hWnd));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(listPath.c_str(), GetFileExInfoStandard, &data));
+    ULONGLONG written = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                        data.ftLastWriteTime.dwLowDateTime;
+    EXPECT_GT(written, (1000000000ULL + 11644473600ULL) * 10000000ULL + 10000000ULL);
+    EXPECT_EQ(L"# Application List\r\n# encoding: UTF-8\r\n" + App(L"Editor", program) + L"\r\n", ListFileText());
+}
+
+TEST_F(QuillsetDialogTest, CancelAfterApplyKeepsTheAppliedContent) {
+    WriteList({App(L"Editor", program)});
+    Open();
+    SetName(L"Applied");
+    Command(IDC_APPLY);
+    EXPECT_TRUE(IsWindow(dialog->m_hWnd));
+    EXPECT_EQ(-1, quitCode);
+    SetName(L"Not applied");
+    EXPECT_EQ(std::wstring(L"Not applied"), List().ItemAt(0)->szName);
+    Command(IDCANCEL);
+    EXPECT_EQ(2, quitCode);
+    EXPECT_FALSE(IsWindow(dialog->m_hWnd));
+    EXPECT_EQ(L"# Application List\r\n# encoding: UTF-8\r\n" + App(L"Applied", program) + L"\r\n", ListFileText());
+}
+
+TEST_F(QuillsetDialogTest, EscapeCancelsAndEnterConfirmsThroughTheMessageLoop) {
+    WriteList({App(L"Editor", program)});
+    Open();
+    SetFocus(Item(IDC_NAME));
+    // The loop asks the dialog (its registered filter) first, as the program's loop does.
+    PostMessageW(Item(IDC_NAME), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    EXPECT_EQ(2, loop.Run());
+    EXPECT_FALSE(IsWindow(dialog->m_hWnd));
+
+    dialog = std::make_unique<CMainDlg>();
+    ASSERT_TRUE(dialog->Create(nullptr));
+    Pump();
+    SetFocus(Item(IDC_NAME));
+    PostMessageW(Item(IDC_NAME), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    EXPECT_EQ(1, loop.Run());
+    EXPECT_FALSE(IsWindow(dialog->m_hWnd));
+}
+
+TEST_F(QuillsetDialogTest, AFailedSaveShowsTheWriteErrorAndKeepsTheDialog) {
+    WriteList({App(L"Editor", program)});
+    Open();
+    // A folder where the list file should be: the save cannot replace it.
+    DeleteFileW(listPath.c_str());
+    CreateDirectoryW(listPath.c_str(), nullptr);
+    // The error box is modal: close it from a timer on this thread once it shows.
+    struct Seen {
+        std::wstring text, caption;
+    };
+    static Seen seen;
+    static HWND main;
+    seen = Seen{};
+    main = dialog->m_hWnd;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND h, LPARAM) -> BOOL {
+                wchar_t cls[32] = {}, buf[256] = {};
+                GetClassNameW(h, cls, 32);
+                if (h == main || wcscmp(cls, L"#32770") || !GetDlgItem(h, 0xFFFF))
+                    return TRUE;
+                GetWindowTextW(h, buf, 256);
+                seen.caption = buf;
+                GetDlgItemTextW(h, 0xFFFF, buf, 256);
+                seen.text = buf;
+                PostMessageW(h, WM_COMMAND, IDOK, 0);
+                return FALSE;
+            },
+            0);
+    });
+    Command(IDOK);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(L"Error occurred while writing the file.", seen.text);
+    EXPECT_EQ(L"Error", seen.caption);
+    EXPECT_TRUE(IsWindow(dialog->m_hWnd));
+    EXPECT_EQ(-1, quitCode);
+}
