@@ -1,0 +1,196 @@
+// The whole menu under real activation, mouse and popup menus: deactivation,
+// the hover picture, its context menu and the power menu.
+#include "menu_test_support.h"
+
+#include <algorithm>
+
+namespace {
+
+const std::string kBackground = "MENU.BACKGROUND=bg.bmp\r\n"; // 300 x 400
+
+// What a popup menu of this process looked like while it was open; the
+// watcher closes it. Timers keep running inside the popup's modal loop.
+struct PopupSeen {
+    bool open = false;
+    std::vector<UINT> ids;
+    RECT rc{};
+    std::function<void()> whileOpen;
+};
+PopupSeen* g_seen = nullptr;
+
+void CALLBACK WatchPopup(HWND, UINT, UINT_PTR, DWORD) {
+    if (!g_seen || g_seen->open)
+        return;
+    HWND popup = nullptr;
+    while ((popup = ::FindWindowExW(nullptr, popup, L"#32768", nullptr)) != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(popup, &pid);
+        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(popup))
+            break;
+    }
+    if (!popup)
+        return;
+    g_seen->open = true;
+    ::GetWindowRect(popup, &g_seen->rc);
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i)
+        g_seen->ids.push_back(::GetMenuItemID(menu, i));
+    if (g_seen->whileOpen)
+        g_seen->whileOpen();
+    ::EndMenu();
+}
+
+// Runs action (which opens a popup modally) with the watcher active.
+PopupSeen WatchWhile(const std::function<void()>& action, const std::function<void()>& whileOpen = {}) {
+    PopupSeen seen;
+    seen.whileOpen = whileOpen;
+    g_seen = &seen;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 100, WatchPopup);
+    action();
+    ::KillTimer(nullptr, timer);
+    g_seen = nullptr;
+    return seen;
+}
+
+std::string FolderButtons() {
+    return Button("pic", {"ID=0", "POS.X=200", "POS.Y=10", "POS.WIDTH=64", "POS.HEIGHT=64",
+                          "DRAWPIC.RECT=(8,8)-(48,48)", "ICON.X=16", "ICON.Y=16"}) +
+           Button("user", {"ID=1", "TEXT=User", "POS.X=150", "POS.Y=90", "POS.WIDTH=140", "POS.HEIGHT=30"}) +
+           Button("docs", {"ID=2", "TEXT=Documents", "POS.X=150", "POS.Y=130", "POS.WIDTH=140", "POS.HEIGHT=30",
+                           "ICON=shell32.dll,-16"}) +
+           Button("shut", {"ID=9", "TEXT=Shut down", "POS.X=150", "POS.Y=340", "POS.WIDTH=120", "POS.HEIGHT=30",
+                           "ICON=shell32.dll,-28", "IMAGE.NORMAL=normal.bmp", "IMAGE.MENU=pressed.bmp"});
+}
+
+} // namespace
+
+TEST_F(MenuTest, ActivatingAnotherWindowHidesTheMenuAndResetsTheButton) {
+    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=\r\n"));
+    CreateMenu();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == menu->m_hWnd; }));
+    EXPECT_EQ(1, menu->IsMenuVisible());
+    startButton->entries.clear();
+
+    RecordingWnd other;
+    RECT rc = {500, 100, 700, 300};
+    ASSERT_TRUE(other.Create(nullptr, rc, L"another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0));
+    ::SetForegroundWindow(other.m_hWnd);
+    ::SetActiveWindow(other.m_hWnd);
+    ASSERT_TRUE(PumpUntil([&] { return startButton->Count(WM_USER + 3) > 0; }));
+    EXPECT_FALSE(::IsWindowVisible(menu->m_hWnd));
+    EXPECT_EQ(0, menu->IsMenuVisible());
+    EXPECT_EQ(0u, startButton->Of(WM_USER + 3)[0].wp);
+}
+
+TEST_F(MenuTest, RestingOnAFolderButtonShowsItsIconInsteadOfTheAccountPicture) {
+    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
+    UseTestAccountPicture();
+    Gdiplus::Image* picture = gSkin.GetImage(1);
+    ASSERT_NE(nullptr, picture);
+    CreateMenu();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    CMenuItemWnd* pic = menu->FindButton(0);
+    CMenuItemWnd* docs = menu->FindButton(2);
+    CMenuItemWnd* shut = menu->FindButton(9);
+    ASSERT_TRUE(pic && docs && shut);
+    HICON docsIcon = docs->GetSkinButton()->hIcon;
+    ASSERT_NE(nullptr, docsIcon) << "shell32.dll,-16 gave no icon";
+    EXPECT_EQ(picture, pic->GetOverlayImage());
+
+    MoveMouse(docs->m_hWnd, 30, 15);
+    ASSERT_TRUE(PumpUntil([&] { return pic->GetIcon() == docsIcon; })) << "the hovered icon never showed";
+    EXPECT_EQ(nullptr, pic->GetOverlayImage());
+
+    MoveMouse(menu->m_hWnd, 20, 380); // off the button, still on the menu
+    ASSERT_TRUE(PumpUntil([&] { return pic->GetIcon() == nullptr; })) << "leaving did not restore the picture";
+    EXPECT_EQ(picture, pic->GetOverlayImage());
+
+    // The shutdown button has an icon too, but never lends it.
+    MoveMouse(shut->m_hWnd, 30, 15);
+    ASSERT_TRUE(PumpUntil([&] { return shut->GetState() == 1; }));
+    PumpFor(600);
+    EXPECT_EQ(nullptr, pic->GetIcon());
+    EXPECT_EQ(picture, pic->GetOverlayImage());
+}
+
+TEST_F(MenuTest, TheMenuBackgroundOffersOnlyPropertiesOtherWindowsTheWholePopup) {
+    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=\r\n"));
+    CreateMenu();
+    menu->ShowMenu(SW_SHOW, 0, ABE_TOP);
+    PopupSeen own = WatchWhile([&] {
+        ::SendMessageW(menu->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(menu->m_hWnd), MAKELPARAM(100, 100));
+    });
+    ASSERT_TRUE(own.open);
+    EXPECT_EQ(std::vector<UINT>{ID_POPUP_PROPERTIES}, own.ids);
+    EXPECT_EQ(100, own.rc.left);
+    EXPECT_EQ(100, own.rc.top);
+
+    // What a list passes on for another window (the pinned list) keeps "Options".
+    PopupSeen whole = WatchWhile([&] {
+        ::SendMessageW(menu->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hStart), MAKELPARAM(100, 100));
+    });
+    ASSERT_TRUE(whole.open);
+    EXPECT_EQ((std::vector<UINT>{ID_POPUP_PROPERTIES, 0, ID_POPUP_OPTIONS}), whole.ids);
+}
+
+TEST_F(MenuTest, ThePowerMenuOpensAtTheShutdownButtonsCornerWithTheButtonPressed) {
+    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
+    CreateMenu();
+    menu->ShowMenu(SW_SHOW, 0, ABE_TOP); // room below the button for the popup
+    CMenuItemWnd* shut = menu->FindButton(9);
+    ASSERT_NE(nullptr, shut);
+    RECT anchor;
+    ::GetWindowRect(shut->m_hWnd, &anchor);
+    int stateWhileOpen = -1;
+    PopupSeen seen = WatchWhile([&] { ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdPowerMenu, 0); },
+                                [&] { stateWhileOpen = shut->GetState(); });
+    ASSERT_TRUE(seen.open);
+    EXPECT_EQ((std::vector<UINT>{ID_SHUTDOWN_SWITCHUSER, ID_SHUTDOWN_LOGOFF, ID_SHUTDOWN_LOCK, 0, ID_SHUTDOWN_RESTART,
+                                 0, ID_SHUTDOWN_SLEEP}),
+              seen.ids);
+    EXPECT_EQ(anchor.right, seen.rc.left);
+    EXPECT_EQ(anchor.bottom, seen.rc.top);
+    EXPECT_EQ(2, stateWhileOpen);
+    EXPECT_EQ(0, shut->GetState());
+    EXPECT_TRUE(Recorded().calls.empty()) << "closing the popup chooses nothing";
+}
+
+TEST_F(MenuTest, WithoutAShutdownButtonThePowerMenuHangsFromTheMenusCorner) {
+    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=\r\n"));
+    CreateMenu();
+    menu->ShowMenu(SW_SHOW, 0, ABE_TOP);
+    const RECT rc = MenuRect();
+    PopupSeen seen = WatchWhile([&] { ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdPowerMenu, 0); });
+    ASSERT_TRUE(seen.open);
+    // Below the menu's bottom-right corner unless the screen pushes it back in.
+    EXPECT_EQ(rc.right, seen.rc.left);
+    EXPECT_LE(seen.rc.top, rc.bottom);
+}
+
+TEST_F(MenuTest, RightClickOnTheUserFolderShowsTheShellMenuWithoutTheDroppedCommands) {
+    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
+    CreateMenu();
+    menu->ShowMenu(SW_SHOW, 0, ABE_TOP);
+    CMenuItemWnd* user = menu->FindButton(1);
+    ASSERT_NE(nullptr, user);
+    POINT pt = ToScreen(user->m_hWnd, 20, 10);
+    PopupSeen seen = WatchWhile([&] {
+        ::SendMessageW(user->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(user->m_hWnd), MAKELPARAM(pt.x, pt.y));
+    });
+    ASSERT_TRUE(seen.open) << "no shell menu for the profile folder";
+    ASSERT_FALSE(seen.ids.empty());
+    for (UINT dropped : {17u, 18u, 20u, 25u, 28u})
+        EXPECT_EQ(seen.ids.end(), std::find(seen.ids.begin(), seen.ids.end(), dropped)) << dropped;
+    EXPECT_NE(0u, seen.ids.back()) << "a separator ends the menu";
+    for (size_t i = 1; i < seen.ids.size(); ++i)
+        EXPECT_FALSE(seen.ids[i] == 0 && seen.ids[i - 1] == 0) << "doubled separator at " << i;
+
+    // A button without a shell folder shows nothing.
+    CMenuItemWnd* shut = menu->FindButton(9);
+    PopupSeen none = WatchWhile([&] {
+        ::SendMessageW(shut->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(shut->m_hWnd), MAKELPARAM(pt.x, pt.y));
+        PumpFor(300);
+    });
+    EXPECT_FALSE(none.open);
+}

@@ -1,0 +1,223 @@
+// One menu button under a recording parent that stands in for the menu: the
+// mouse is real (the cursor is placed, the moves are posted), timers are real.
+#include "menu_test_support.h"
+
+namespace {
+
+const UINT kCommand = 0x200;
+const int kIdKey = 42;
+
+class MenuItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fw::gModule.Init(::GetModuleHandleW(nullptr));
+        StartGdiplusOnce();
+        ParkMouse();
+        RECT rc = {100, 100, 400, 200};
+        ASSERT_TRUE(parent.Create(nullptr, rc, L"menu stand-in", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW));
+        m_hParent = parent.m_hWnd;
+        record.nId = kIdKey;
+        record.nPosWidth = 200;
+        record.nPosHeight = 30;
+    }
+    void TearDown() override {
+        button.reset();
+        ParkMouse();
+    }
+
+    void MakeButton() {
+        button = std::make_unique<CMenuItemWnd>(m_hParent);
+        button->SetSkinButton(&record);
+        button->SetCommandId(kCommand);
+        RECT rc = {0, 0, 200, 30};
+        ASSERT_TRUE(button->Create(m_hParent, rc, nullptr, WS_CHILD | WS_VISIBLE, WS_EX_COMPOSITED));
+        ::UpdateWindow(m_hParent);
+    }
+    void Click(int x, int y) {
+        ::SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        ::SendMessageW(button->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    // Keeps the mouse resting at (x, y) for a while, as a hand would.
+    void Rest(int x, int y, DWORD ms) {
+        for (DWORD t = 0; t < ms; t += 100) {
+            MoveMouse(button->m_hWnd, x, y);
+            PumpFor(100);
+        }
+    }
+    int Notifies(bool withRecord) const {
+        int n = 0;
+        for (const auto& e : parent.Of(WM_NOTIFY))
+            n += (e.pSkinButton != nullptr) == withRecord;
+        return n;
+    }
+
+    RecordingWnd parent;
+    HWND m_hParent = nullptr;
+    _skinButton record;
+    std::unique_ptr<CMenuItemWnd> button;
+};
+
+} // namespace
+
+TEST_F(MenuItemTest, RestingInTheZoneOpensOnceUntilReArmed) {
+    record.nMenuAuto = 500;
+    record.nMenuWidth = 20;
+    MakeButton();
+    MoveMouse(button->m_hWnd, 190, 15); // 10 pixels from the right edge
+    ASSERT_TRUE(PumpUntil([&] { return parent.Count(WM_COMMAND) == 1; }));
+    auto commands = parent.Of(WM_COMMAND);
+    EXPECT_EQ(kCommand + 1, commands[0].wp);
+    EXPECT_EQ(0, commands[0].lp) << "the timer posts no ID key";
+    EXPECT_EQ(2, button->GetState());
+
+    Rest(189, 14, 1500);
+    EXPECT_EQ(1, parent.Count(WM_COMMAND)) << "opened again without being re-armed";
+
+    // The menu setting the state re-arms it.
+    button->SetState(0);
+    Rest(190, 15, 100);
+    ASSERT_TRUE(PumpUntil([&] { return parent.Count(WM_COMMAND) == 2; }));
+
+    // So does the mouse leaving the button.
+    Rest(190, 15, 200);
+    ParkMouse();
+    ASSERT_TRUE(PumpUntil([&] { return Notifies(false) >= 1; })) << "no leave notification";
+    EXPECT_EQ(0, button->GetState());
+    MoveMouse(button->m_hWnd, 191, 16);
+    ASSERT_TRUE(PumpUntil([&] { return parent.Count(WM_COMMAND) == 3; }));
+}
+
+TEST_F(MenuItemTest, RestingInTheMiddleOnlyNotifiesTheHover) {
+    record.nMenuAuto = 500;
+    record.nMenuWidth = 20;
+    MakeButton();
+    MoveMouse(button->m_hWnd, 100, 15);
+    ASSERT_TRUE(PumpUntil([&] { return Notifies(true) == 1; }));
+    auto notify = parent.Of(WM_NOTIFY)[0];
+    EXPECT_EQ(kCommand, notify.wp);
+    EXPECT_EQ(&record, notify.pSkinButton);
+    EXPECT_EQ(1, button->GetState());
+    Rest(100, 15, 1200);
+    EXPECT_EQ(0, parent.Count(WM_COMMAND));
+    EXPECT_EQ(1, Notifies(true)) << "one hover notice per visit";
+
+    ParkMouse();
+    ASSERT_TRUE(PumpUntil([&] { return Notifies(false) == 1; }));
+    EXPECT_EQ(0, button->GetState());
+}
+
+TEST_F(MenuItemTest, MainAreaClickPostsTheCommandThenTheButtonCommandLine) {
+    MakeButton();
+    Click(50, 15);
+    PumpFor(100);
+    ASSERT_EQ(2u, parent.entries.size());
+    EXPECT_EQ(static_cast<UINT>(WM_COMMAND), parent.entries[0].msg);
+    EXPECT_EQ(kCommand, parent.entries[0].wp);
+    EXPECT_EQ(0, parent.entries[0].lp);
+    EXPECT_EQ(static_cast<UINT>(WM_USER + 4), parent.entries[1].msg);
+    EXPECT_EQ(kCommand, parent.entries[1].wp);
+    EXPECT_EQ(kIdKey, parent.entries[1].lp);
+}
+
+TEST_F(MenuItemTest, ZoneClickPostsTheSubmenuCommandWithTheIdKey) {
+    record.nMenuAuto = 500;
+    record.nMenuWidth = 20;
+    MakeButton();
+    Click(195, 15);
+    PumpFor(100);
+    ASSERT_EQ(1, parent.Count(WM_COMMAND));
+    EXPECT_EQ(kCommand + 1, parent.Of(WM_COMMAND)[0].wp);
+    EXPECT_EQ(kIdKey, parent.Of(WM_COMMAND)[0].lp);
+    EXPECT_EQ(0, parent.Count(WM_USER + 4));
+    EXPECT_EQ(2, button->GetState());
+}
+
+TEST_F(MenuItemTest, WithoutAutoDelayTheWholeButtonIsMainArea) {
+    record.nMenuAuto = 0;
+    record.nMenuWidth = 20;
+    MakeButton();
+    Click(195, 15);
+    PumpFor(100);
+    ASSERT_EQ(1, parent.Count(WM_COMMAND));
+    EXPECT_EQ(kCommand, parent.Of(WM_COMMAND)[0].wp);
+    EXPECT_EQ(1, parent.Count(WM_USER + 4));
+}
+
+TEST_F(MenuItemTest, PressMoveOffAndReleaseOutsidePostsNothing) {
+    record.nMenuAuto = 500;
+    record.nMenuWidth = 20;
+    MakeButton();
+    ::SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 15));
+    EXPECT_EQ(button->m_hWnd, ::GetCapture());
+    ::SendMessageW(button->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(250, 60));
+    ::SendMessageW(button->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(250, 60));
+    EXPECT_EQ(nullptr, ::GetCapture());
+    // The same outside the zone's right end.
+    ::SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(195, 15));
+    ::SendMessageW(button->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(205, 15));
+    // A release without a press is no click either.
+    ::SendMessageW(button->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(50, 15));
+    PumpFor(300);
+    EXPECT_EQ(0, parent.Count(WM_COMMAND));
+    EXPECT_EQ(0, parent.Count(WM_USER + 4));
+}
+
+TEST_F(MenuItemTest, AnInertButtonNeverChangesNorPosts) {
+    record.nActivate = 0;
+    record.nMenuAuto = 200;
+    record.nMenuWidth = 50;
+    MakeButton();
+    Rest(100, 15, 600);
+    Rest(190, 15, 600);
+    Click(100, 15);
+    Click(190, 15);
+    ::SendMessageW(button->m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button->m_hWnd), MAKELPARAM(150, 150));
+    PumpFor(300);
+    EXPECT_EQ(0, button->GetState());
+    EXPECT_TRUE(parent.entries.empty());
+}
+
+TEST_F(MenuItemTest, TheMouseLeavingAfterAClickKeepsTheLookAndStaysSilent) {
+    MakeButton();
+    MoveMouse(button->m_hWnd, 50, 15);
+    ASSERT_TRUE(PumpUntil([&] { return Notifies(true) == 1; }));
+    // Sent, not posted: the leave must come before any further move.
+    Click(50, 15);
+    ::SendMessageW(button->m_hWnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(0, Notifies(false));
+    EXPECT_EQ(1, button->GetState());
+    // The next move inside clears the click; then leaving resets and notifies.
+    ::SendMessageW(button->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(50, 15));
+    ::SendMessageW(button->m_hWnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(1, Notifies(false));
+    EXPECT_EQ(0, button->GetState());
+}
+
+TEST(MenuItemShellMenu, FolderButtonsDropTheirCommandsAndTheSeparatorsLeftOver) {
+    auto build = [] {
+        HMENU m = ::CreatePopupMenu();
+        const UINT ids[] = {1, 0, 17, 0, 2, 20, 0, 18, 25, 28, 0, 0, 3, 0};
+        for (UINT id : ids)
+            ::AppendMenuW(m, id ? MF_STRING : MF_SEPARATOR, id, id ? L"item" : nullptr);
+        return m;
+    };
+    auto ids = [](HMENU m) {
+        std::vector<UINT> out;
+        for (int i = 0; i < ::GetMenuItemCount(m); ++i)
+            out.push_back(::GetMenuItemID(m, i));
+        return out;
+    };
+    const GUID known = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
+
+    fw::UniqueMenu plain(build());
+    CMenuItemWnd::CustomizeFolderMenu(plain.get(), CSIDL_DRIVES, GUID_NULL);
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 20, 0, 28, 0, 3}), ids(plain.get()));
+
+    fw::UniqueMenu profile(build());
+    CMenuItemWnd::CustomizeFolderMenu(profile.get(), CSIDL_PROFILE, known);
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 0, 3}), ids(profile.get()));
+
+    fw::UniqueMenu library(build());
+    CMenuItemWnd::CustomizeFolderMenu(library.get(), CSIDL_PERSONAL, known);
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 20, 0, 3}), ids(library.get()));
+}
