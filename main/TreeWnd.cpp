@@ -1,0 +1,303 @@
+#include "TreeWnd.h"
+
+#include "Handles.h"
+#include "Text.h"
+#include "Trace.h"
+#include "Utils.h"
+
+#include <windowsx.h>
+
+#include <new>
+
+CTreeWnd::CTreeWnd(HWND owner, UINT controlId) : m_hOwner(owner), m_nControlId(controlId) {
+    m_root.bExpanded = TRUE;
+}
+
+CTreeWnd::~CTreeWnd() {
+    // The window goes first (the base would destroy it after our members are gone).
+    if (IsWindow())
+        DestroyWindow();
+    FreeItems();
+}
+
+int CTreeWnd::AddItem(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent) {
+    _treeNode* item = AddNode(text, icon, flags, height, parent);
+    return item ? item->nId : -1;
+}
+
+_treeNode* CTreeWnd::AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent) {
+    if (!parent)
+        parent = &m_root;
+    _treeNode* item = new (std::nothrow) _treeNode{};
+    if (!item)
+        return nullptr;
+    item->pParent = parent;
+    if (!parent->pChild) {
+        parent->pChild = item;
+    } else {
+        _treeNode* last = parent->pChild;
+        while (last->pNext)
+            last = last->pNext;
+        last->pNext = item;
+        item->pPrev = last;
+    }
+    ++parent->nChildren;
+    fw::StrCopy(item->szText, text ? text : L"");
+    item->dwFlags = flags;
+    item->hIcon = icon;
+    item->nHeight = height;
+    item->nLevel = parent->nLevel + 1;
+    item->nIndex = parent->nChildren;
+    int id = item->nIndex;
+    for (const _treeNode* p = parent; p; p = p->pParent)
+        id = ListIdStep(id, p->nIndex);
+    item->nId = id;
+    m_ids.emplace(id, item); // a clashing identifier keeps its first item
+    return item;
+}
+
+int CTreeWnd::SetItemPath(int id, const wchar_t* path) {
+    _treeNode* item = FindItem(id);
+    if (!item)
+        return 0;
+    fw::StrCopy(item->szPath, path ? path : L"");
+    return 1;
+}
+
+int CTreeWnd::SetItemLocationKey(int id, int64_t key) {
+    _treeNode* item = FindItem(id);
+    if (!item)
+        return 0;
+    item->nLocationKey = key;
+    return 1;
+}
+
+void CTreeWnd::AddLocation(int64_t key, const wchar_t* path) {
+    std::vector<std::wstring>& list = m_locations[key];
+    wchar_t copy[kPathCapacity];
+    fw::StrCopy(copy, path ? path : L"");
+    list.insert(list.begin(), copy);
+}
+
+const std::vector<std::wstring>* CTreeWnd::GetLocations(int64_t key) const {
+    auto it = m_locations.find(key);
+    return it == m_locations.end() ? nullptr : &it->second;
+}
+
+_treeNode* CTreeWnd::FindItem(int id) const {
+    if (id == -1)
+        id = nHotId;
+    auto it = m_ids.find(id);
+    return it == m_ids.end() ? nullptr : it->second;
+}
+
+void CTreeWnd::AdoptIcon(HICON icon) {
+    if (icon)
+        m_ownedIcons.push_back(icon);
+}
+
+void CTreeWnd::FreeItems() {
+    // Children before their siblings; iterative over siblings, recursive over depth.
+    struct Free {
+        static void Siblings(_treeNode* item) {
+            while (item) {
+                _treeNode* next = item->pNext;
+                Siblings(item->pChild);
+                delete item;
+                item = next;
+            }
+        }
+    };
+    Free::Siblings(m_root.pChild);
+    m_root.pChild = nullptr;
+    m_ids.clear();
+    m_locations.clear();
+    m_rows.Clear();
+    m_pPressed = nullptr;
+    bCapture = 0;
+    for (HICON icon : m_ownedIcons)
+        ::DestroyIcon(icon);
+    m_ownedIcons.clear();
+}
+
+void CTreeWnd::RemoveAll() { FreeItems(); }
+
+void CTreeWnd::CollapseAll() {
+    struct Collapse {
+        static void Siblings(_treeNode* item) {
+            for (; item; item = item->pNext) {
+                item->bExpanded = FALSE;
+                Siblings(item->pChild);
+            }
+        }
+    };
+    Collapse::Siblings(m_root.pChild);
+    nHotId = -1;
+    nTopRow = 0;
+    if (IsWindow()) {
+        ::SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
+        Invalidate(TRUE); // fewer rows: the scroll bar is recomputed on erase
+    }
+}
+
+_treeNode* CTreeWnd::HitTest(POINT pt) const {
+    int id = 0;
+    if (!m_rows.HitTest(pt, &id))
+        return nullptr;
+    auto it = m_ids.find(id);
+    return it == m_ids.end() ? nullptr : it->second;
+}
+
+LRESULT CTreeWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    bScrollBar = (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VSCROLL) ? 1 : 0;
+    bCreated = 1;
+    return 0;
+}
+
+LRESULT CTreeWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    FreeItems();
+    bCreated = 0;
+    return 0;
+}
+
+LRESULT CTreeWnd::OnVScroll(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    int top = ListScrollRequest(LOWORD(wParam), HIWORD(wParam), nTopRow, nPageRows, nMaxTop);
+    if (top != nTopRow) {
+        nTopRow = top;
+        Invalidate(FALSE);
+        ::SetScrollPos(m_hWnd, SB_VERT, top, TRUE);
+    }
+    return 0;
+}
+
+LRESULT CTreeWnd::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    if (!bScrollBar)
+        return 1;
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    ::GetScrollInfo(m_hWnd, SB_VERT, &si);
+    int position = ListWheelStep(si.nPos, si.nMax, si.nPage, static_cast<short>(HIWORD(wParam)));
+    ::SetScrollPos(m_hWnd, SB_VERT, position, TRUE);
+    nTopRow = position;
+    Invalidate(TRUE);
+    return 0;
+}
+
+LRESULT CTreeWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    ::SetFocus(m_hWnd); // so that the wheel reaches the list
+    if (bCapture && ::GetCapture() == m_hWnd)
+        return 0;
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const _treeNode* item = HitTest(pt);
+    int hot = item ? item->nId : -1;
+    if (hot != nHotId) {
+        nHotId = hot;
+        Invalidate(FALSE);
+    }
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    if (::PtInRect(&client, pt)) {
+        TRACKMOUSEEVENT tme{};
+        tme.cbSize = sizeof(tme);
+        tme.dwFlags = TME_LEAVE;
+        tme.hwndTrack = m_hWnd;
+        ::TrackMouseEvent(&tme);
+        bInMenu = 0;
+    }
+    return 0;
+}
+
+LRESULT CTreeWnd::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&) {
+    if (bInMenu)
+        return 0;
+    ::SetFocus(GetParent());
+    nHotId = -1;
+    Invalidate(FALSE);
+    return 0;
+}
+
+LRESULT CTreeWnd::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_pPressed = HitTest(pt);
+    if (m_pPressed) {
+        bCapture = 1;
+        ::SetCapture(m_hWnd);
+    }
+    return 0;
+}
+
+LRESULT CTreeWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (!bCapture)
+        return 0;
+    bCapture = 0;
+    ::ReleaseCapture();
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    _treeNode* item = HitTest(pt);
+    if (!item || item != m_pPressed)
+        return 0;
+    m_pPressed = nullptr;
+    nHotId = item->nId;
+    if (item->bExpanded) {
+        item->bExpanded = FALSE;
+        Invalidate(TRUE);
+    } else if (item->pChild) {
+        item->bExpanded = TRUE;
+        Invalidate(TRUE);
+    } else if (item->dwFlags & kTreeFolder) {
+        fw::ComPtr<IShellLinkW> link;
+        if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         link.put_void())))
+            ExpandFolder(item, link.get());
+    } else {
+        NotifyClick(item);
+    }
+    return 0;
+}
+
+void CTreeWnd::NotifyClick(const _treeNode* item) {
+    _treeNotify* record = new (std::nothrow) _treeNotify{};
+    if (!record)
+        return;
+    record->hdr.hwndFrom = m_hWnd;
+    record->hdr.idFrom = static_cast<UINT_PTR>(static_cast<INT_PTR>(item->nIndex));
+    record->hdr.code = kTreeNotifyClick;
+    record->nId = item->nId;
+    fw::StrCopy(record->szText, item->szText);
+    fw::StrCopy(record->szPath, item->szPath);
+    bInMenu = 1;
+    ::SendMessageW(m_hOwner, WM_NOTIFY, m_nControlId, reinterpret_cast<LPARAM>(record));
+    delete record;
+}
+
+LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const _treeNode* hot = FindItem(-1);
+    if (hot && (hot->dwFlags & kTreeFolder) && hot->nLocationKey) {
+        const std::vector<std::wstring>* locations = GetLocations(hot->nLocationKey);
+        if (locations && locations->size() > 1) {
+            Trace(L"All Users\n"); // a merged folder has no single shell item
+            return 0;
+        }
+    }
+    if (hot) {
+        wchar_t path[kPathCapacity];
+        fw::StrCopy(path, hot->szPath); // the item may go while the menu runs
+        bInMenu = 1;
+        ShowPathContextMenu(m_hWnd, path, pt);
+        bInMenu = 0;
+        PostMessage(WM_NULL);
+        HWND focus = ::GetFocus();
+        if (focus != m_hWnd && focus != m_hOwner)
+            ::SendMessageW(m_hOwner, WM_NOTIFY, kTreeNotifyFocus, 0);
+        return 0;
+    }
+    ::SendMessageW(m_hOwner, msg, wParam, lParam);
+    return 0;
+}
+
+void CTreeWnd::OnCustomizeMenu(HMENU menu) {
+    static const UINT kRemoved[] = {17, 18, 25};
+    RemoveCommands(menu, kRemoved, 3);
+    RemoveStraySeparators(menu);
+}

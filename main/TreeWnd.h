@@ -1,0 +1,197 @@
+// CTreeWnd: the start menu's owner-drawn list and tree control, used for the
+// pinned application list (control id 1200) and the all-programs tree (1201).
+//
+// Lifecycle: the owner constructs it with its window and the control id, then
+// creates the window as its child (or calls BuildAllPrograms, which creates
+// it), sets the row height, icon size and highlight image, and adds items.
+// Items live until RemoveAll or WM_DESTROY; identifiers are never reused
+// because the root keeps counting. Folders (flag kTreeFolder) read their
+// content on their first expansion and keep it; CollapseAll hides it again.
+//
+// The control reports a clicked entry to its owner with WM_NOTIFY, wParam =
+// the control id, lParam = a _treeNotify that lives for the call only. It
+// sends WM_NOTIFY 269 (no record) when its item context menu closed while the
+// focus went elsewhere, and forwards WM_CONTEXTMENU outside items to the owner.
+//
+// Icon ownership: icons handed to AddItem stay the caller's. Icons that the
+// control is asked to keep (AdoptIcon) - all icons made by BuildAllPrograms
+// and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
+#pragma once
+
+#include "ShellPidl.h"
+#include "Window.h"
+
+#include "ListCore.h"
+
+#include <windows.h>
+#include <gdiplus.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+constexpr DWORD kTreeDrawText = 0x10;
+constexpr DWORD kTreeDrawIcon = 0x20;
+constexpr DWORD kTreeFolder = 0x40;       // content read on first expansion
+constexpr UINT kTreeNotifyClick = 2;      // _treeNotify code: an item was clicked
+constexpr WPARAM kTreeNotifyFocus = 269;  // WM_NOTIFY wParam: give the focus to the start button
+constexpr int kAllProgramsRowHeight = 23;
+
+// One item; all zero at creation.
+struct _treeNode {
+    _treeNode* pParent;     // the root for top-level items
+    _treeNode* pChild;      // first child
+    _treeNode* pNext;
+    _treeNode* pPrev;
+    wchar_t szText[256];
+    int nChildren;          // children ever added (never decreases)
+    int nId;
+    int nLevel;             // root 0, top level 1
+    int nIndex;             // 1-based position among its siblings at insertion
+    int nHeight;            // row height in pixels
+    DWORD dwFlags;          // kTreeDrawText | kTreeDrawIcon | kTreeFolder
+    RECT rcItem;            // where the row was drawn last, client coordinates
+    BOOL bExpanded;
+    HICON hIcon;
+    int64_t nLocationKey;   // key of the folder's location list, 0: its own path only
+    wchar_t szPath[260];
+};
+
+// The WM_NOTIFY record of a clicked item.
+struct _treeNotify {
+    NMHDR hdr;              // hwndFrom: the control; idFrom: the item's nIndex; code: kTreeNotifyClick
+    INT_PTR nId;            // the item's identifier
+    wchar_t szText[256];
+    wchar_t szPath[260];
+};
+
+// Key shared by the user's and the All Users' copy of a start-menu folder: the
+// case-folded hash of the path from "Microsoft\Windows\Start Menu" on; 0 when
+// the path has no such part.
+int64_t StartMenuKey(const wchar_t* path);
+
+// "FileDescription" of a shortcut's target (or of the file itself when it is
+// no shortcut); 1 when the file has version information, else 0 with the
+// output untouched.
+int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
+
+class CTreeWnd : public fw::CWindowImpl<CTreeWnd>, public CShellPidl {
+public:
+    CTreeWnd(HWND owner, UINT controlId);
+    ~CTreeWnd() override;
+
+    BEGIN_MSG_MAP(CTreeWnd)
+        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
+        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_HANDLER(WM_VSCROLL, OnVScroll)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
+        MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
+        MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+    END_MSG_MAP()
+
+    void SetHotImage(int image) { nHotImage = image; }
+    void SetMaxRows(int rows) { nMaxRows = rows; }
+    void SetSmallIcons(int smallIcons) { bSmallIcons = smallIcons; }
+    // The page (window height / row height) is worked out again with the new height.
+    void SetRowHeight(int height) {
+        nRowHeight = height;
+        nPageRows = 0;
+    }
+    int GetMaxRows() const { return nMaxRows; }
+    int IsCreated() const { return bCreated; }
+    HWND GetOwner() const { return m_hOwner; }
+    UINT GetControlId() const { return m_nControlId; }
+
+    // Appends an item under parent (null: top level); returns its identifier,
+    // -1 when no memory was left. The icon stays the caller's.
+    int AddItem(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent = nullptr);
+    int SetItemPath(int id, const wchar_t* path);
+    int SetItemLocationKey(int id, int64_t key);
+    // Puts a path at the head of the location list of key.
+    void AddLocation(int64_t key, const wchar_t* path);
+    // The paths of a location list, head first; null when the key has none.
+    const std::vector<std::wstring>* GetLocations(int64_t key) const;
+    // -1 finds the hot item.
+    _treeNode* FindItem(int id) const;
+    _treeNode* GetRoot() { return &m_root; }
+    void RemoveAll();
+    void CollapseAll();
+    // The control destroys this icon when its items go (RemoveAll, WM_DESTROY).
+    void AdoptIcon(HICON icon);
+
+    // Creates the window under the owner at rc (once), applies the all-programs
+    // settings and fills the tree from the user's and All Users' Start Menu
+    // folders. 1 when the window exists, 0 when it could not be created.
+    int BuildAllPrograms(const RECT& rc);
+    // Reads a folder item's content (all its locations) as its children;
+    // 1 and expanded when at least one item was added.
+    int ExpandFolder(_treeNode* folder, IShellLinkW* link);
+    // Rows a paint draws (nMaxRows applies across levels) and their height.
+    int CountRows(int* totalHeight);
+
+    void OnCustomizeMenu(HMENU menu) override;
+
+    // Text drawing: at a position with the row's size, and in a rectangle
+    // (the rectangle's own size, wrapping allowed).
+    virtual void DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
+                              int height);
+    virtual void DrawItemTextRect(Gdiplus::Graphics& graphics, const _treeNode* item, const RECT& rc);
+
+    // Control state, in declaration order (read by the menu and the tests;
+    // the menu changes settings through the setters above).
+    int nTopRow = 0;
+    int nMaxTop = 0;
+    int nPageRows = 0;      // window height / row height, computed when first needed
+    int bScrollBar = 1;     // the window has WS_VSCROLL
+    int bCapture = 0;       // mouse captured after a press on an item
+    int bInMenu = 0;        // item context menu running or an item click reported
+    int nHotId = -1;
+    int nHotImage = -1;     // focus image number of the highlight, -1 none
+    int nMaxRows = 10;      // rows drawn and counted, -1 no limit
+    int nRowHeight = 36;
+    int bSmallIcons = 0;
+    int bCreated = 0;
+
+private:
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnVScroll(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
+
+    _treeNode* AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent);
+    _treeNode* HitTest(POINT pt) const;
+    void NotifyClick(const _treeNode* item);
+    void FreeItems();
+    // Walks siblings as the painter does; draws when graphics is given.
+    int WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics, HDC dc,
+                 int* counter, int* totalHeight);
+    void PaintBackground(Gdiplus::Graphics& graphics) const;
+    // Adds sorted files, then sorted folders (merging folders by location key).
+    int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
+                   IShellLinkW* link, int expansion, int height);
+    void EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
+                          HICON* icon);
+
+    HWND m_hOwner;
+    UINT m_nControlId;
+    _treeNode* m_pPressed = nullptr;
+    _treeNode m_root{};
+    std::map<int, _treeNode*> m_ids;
+    std::map<int64_t, std::vector<std::wstring>> m_locations;
+    std::vector<HICON> m_ownedIcons;
+    CListRows m_rows; // rows of the last paint, for hit testing
+};

@@ -1,0 +1,134 @@
+// Painting and the scroll bar of CTreeWnd.
+#include "TreeWnd.h"
+
+#include "Handles.h"
+#include "Skin.h"
+
+// Every row is drawn, also those scrolled out of sight (the window clips
+// them), so that the recorded rows match what a click can reach.
+int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics,
+                       HDC dc, int* counter, int* totalHeight) {
+    const int indent = ListIndent(bSmallIcons);
+    const int iconSize = ListIconSize(bSmallIcons);
+    for (_treeNode* item = first; item; item = item->pNext) {
+        ++*counter;
+        if (nMaxRows >= 0 && *counter > nMaxRows)
+            return 0;
+        int rowTop = *top;
+        int rowBottom = rowTop + item->nHeight;
+        if (totalHeight)
+            *totalHeight += item->nHeight;
+        if (graphics) {
+            if (item->nId == nHotId && nHotImage != -1) {
+                if (Gdiplus::Image* image = gSkin.GetFocusImage(nHotImage)) {
+                    int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
+                    graphics->DrawImage(image, Gdiplus::Rect(0, rowTop - 3 + yOffset, w, h), 0, 0, w, h,
+                                        Gdiplus::UnitPixel);
+                }
+            }
+            int x = area.left + (item->nLevel - 1) * indent;
+            int y = rowTop + yOffset;
+            if ((item->dwFlags & kTreeDrawIcon) && item->hIcon) {
+                graphics->Flush(Gdiplus::FlushIntentionSync);
+                ::DrawIconEx(dc, x, y, item->hIcon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+            }
+            if (item->dwFlags & kTreeDrawText)
+                DrawItemText(*graphics, item, x, y, area.right - area.left, item->nHeight);
+            item->rcItem = {area.left, rowTop + yOffset, area.right, rowBottom + yOffset};
+            m_rows.Add(item->rcItem, item->nId);
+        }
+        *top = rowBottom;
+        if (item->bExpanded && !WalkRows(item->pChild, area, top, yOffset, graphics, dc, counter, totalHeight))
+            return 0;
+    }
+    return 1;
+}
+
+int CTreeWnd::CountRows(int* totalHeight) {
+    RECT area = {};
+    int top = 0, counter = 0, height = 0;
+    WalkRows(m_root.pChild, area, &top, 0, nullptr, nullptr, &counter, &height);
+    if (totalHeight)
+        *totalHeight = height;
+    // The counter also counts the row that hit the limit.
+    return (nMaxRows >= 0 && counter > nMaxRows) ? nMaxRows : counter;
+}
+
+void CTreeWnd::PaintBackground(Gdiplus::Graphics& graphics) const {
+    Gdiplus::Image* background = gSkin.pMenuBackground;
+    if (!background)
+        return;
+    HWND owner = m_hOwner ? m_hOwner : ::GetParent(m_hWnd);
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&rc), 2);
+    ::InflateRect(&rc, 3, 3);
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
+}
+
+LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    fw::PaintScope paint(m_hWnd);
+    Gdiplus::Graphics graphics(paint.dc());
+    PaintBackground(graphics);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    RECT area = ListDrawArea(client);
+    int height = 0;
+    CountRows(&height);
+    if (area.bottom - area.top >= height)
+        nTopRow = 0;
+    m_rows.Clear();
+    int top = area.top, counter = 0;
+    WalkRows(m_root.pChild, area, &top, -nTopRow * nRowHeight, &graphics, paint.dc(), &counter, nullptr);
+    return 0;
+}
+
+LRESULT CTreeWnd::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) {
+    int rows = CountRows(nullptr);
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    ListScrollBar bar = ListScrollUpdate(rows, rc.bottom - rc.top, nRowHeight, &nPageRows, &nMaxTop);
+    // A list created without a scroll bar keeps none: setting the range would add one.
+    if (bScrollBar) {
+        SCROLLINFO si{};
+        si.cbSize = sizeof(si);
+        si.fMask = bar.fMask;
+        si.nMin = bar.nMin;
+        si.nMax = bar.nMax;
+        si.nPage = bar.nPage;
+        si.nPos = bar.nPos;
+        ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+    }
+    return 1;
+}
+
+void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
+                            int height) {
+    Gdiplus::Font* font = gSkin.pDefaultFont;
+    if (!font || !item->szText[0])
+        return;
+    Gdiplus::RectF box(static_cast<Gdiplus::REAL>(x + ListTextOffset(bSmallIcons) + gSkin.nAppListTextX),
+                       static_cast<Gdiplus::REAL>(y + gSkin.nAppListTextY), static_cast<Gdiplus::REAL>(width),
+                       static_cast<Gdiplus::REAL>(height));
+    Gdiplus::StringFormat format;
+    format.SetAlignment(Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip);
+    Gdiplus::SolidBrush black(Gdiplus::Color(255, 0, 0, 0));
+    graphics.DrawString(item->szText, -1, font, box, &format, &black);
+}
+
+void CTreeWnd::DrawItemTextRect(Gdiplus::Graphics& graphics, const _treeNode* item, const RECT& rc) {
+    Gdiplus::Font* font = gSkin.pDefaultFont;
+    if (!font || !item->szText[0])
+        return;
+    Gdiplus::RectF box(static_cast<Gdiplus::REAL>(rc.left), static_cast<Gdiplus::REAL>(rc.top),
+                       static_cast<Gdiplus::REAL>(rc.right - rc.left), static_cast<Gdiplus::REAL>(rc.bottom - rc.top));
+    Gdiplus::StringFormat format;
+    format.SetAlignment(Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetFormatFlags(Gdiplus::StringFormatFlagsNoClip);
+    Gdiplus::SolidBrush black(Gdiplus::Color(255, 0, 0, 0));
+    graphics.DrawString(item->szText, -1, font, box, &format, &black);
+}

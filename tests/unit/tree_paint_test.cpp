@@ -1,0 +1,190 @@
+#include "tree_test_support.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// A screen capture of one window's area as 32-bit pixels, saved as a BMP for a look.
+class Capture {
+public:
+    explicit Capture(HWND window) {
+        GetWindowRect(window, &m_rc);
+        m_w = m_rc.right - m_rc.left;
+        m_h = m_rc.bottom - m_rc.top;
+        m_pixels.resize(static_cast<size_t>(m_w) * m_h);
+        HDC screen = GetDC(nullptr);
+        HDC mem = CreateCompatibleDC(screen);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = m_w;
+        bi.bmiHeader.biHeight = -m_h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(mem, dib);
+        BitBlt(mem, 0, 0, m_w, m_h, screen, m_rc.left, m_rc.top, SRCCOPY);
+        GdiFlush();
+        memcpy(m_pixels.data(), bits, m_pixels.size() * 4);
+        SelectObject(mem, old);
+        DeleteObject(dib);
+        DeleteDC(mem);
+        ReleaseDC(nullptr, screen);
+    }
+    // 0x00RRGGBB at window coordinates.
+    DWORD At(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_w + x] & 0xFFFFFF; }
+    void Save(const std::wstring& path) const {
+        BITMAPFILEHEADER fh{};
+        BITMAPINFOHEADER ih{};
+        ih.biSize = sizeof(ih);
+        ih.biWidth = m_w;
+        ih.biHeight = -m_h;
+        ih.biPlanes = 1;
+        ih.biBitCount = 32;
+        fh.bfType = 0x4D42;
+        fh.bfOffBits = sizeof(fh) + sizeof(ih);
+        fh.bfSize = fh.bfOffBits + static_cast<DWORD>(m_pixels.size() * 4);
+        FILE* f = _wfopen(path.c_str(), L"wb");
+        if (!f)
+            return;
+        fwrite(&fh, sizeof(fh), 1, f);
+        fwrite(&ih, sizeof(ih), 1, f);
+        std::vector<DWORD> opaque(m_pixels); // the screen leaves the fourth byte undefined
+        for (DWORD& p : opaque)
+            p |= 0xFF000000;
+        fwrite(opaque.data(), 4, opaque.size(), f);
+        fclose(f);
+    }
+
+private:
+    RECT m_rc{};
+    int m_w = 0, m_h = 0;
+    std::vector<DWORD> m_pixels;
+};
+
+DWORD Rgb(BYTE r, BYTE g, BYTE b) { return (static_cast<DWORD>(r) << 16) | (static_cast<DWORD>(g) << 8) | b; }
+
+// The background varies along both axes, so a misplaced source rectangle shows.
+DWORD BackgroundAt(int x, int y) { return Rgb(static_cast<BYTE>(150 + x % 100), static_cast<BYTE>(160 + y % 90), 235); }
+const DWORD kFocus = Rgb(255, 196, 110);
+
+// A skin made for the test: background, focus image 2 and a font that the prefix has.
+void InstallSkin() {
+    auto* background = new Gdiplus::Bitmap(449, 486, PixelFormat32bppARGB);
+    for (int y = 0; y < 486; ++y)
+        for (int x = 0; x < 449; ++x) {
+            DWORD c = BackgroundAt(x, y);
+            background->SetPixel(x, y, Gdiplus::Color(255, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+        }
+    auto* focus = new Gdiplus::Bitmap(258, 29, PixelFormat32bppARGB);
+    {
+        Gdiplus::Graphics g(focus);
+        Gdiplus::SolidBrush brush(Gdiplus::Color(255, 255, 196, 110));
+        g.FillRectangle(&brush, 0, 0, 258, 29);
+    }
+    gSkin.pMenuBackground = background;
+    gSkin.focusImages = {nullptr, nullptr, focus};
+    gSkin.pDefaultFont = new Gdiplus::Font(L"Liberation Sans", 9);
+    gSkin.nAppListTextX = 2;
+    gSkin.nAppListTextY = 0;
+}
+
+void RemoveSkin() {
+    gSkin.pMenuBackground = nullptr;
+    gSkin.focusImages.clear();
+    gSkin.pDefaultFont = nullptr;
+}
+
+HICON ShellIcon(const wchar_t* path) {
+    SHFILEINFOW info{};
+    SHGetFileInfoW(path, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON);
+    return info.hIcon;
+}
+
+const UINT kListId = 1201;
+const RECT kListRect = {14, 12, 14 + 250, 12 + 300};
+
+} // namespace
+
+TEST(TreePaint, BackgroundHighlightIconsAndTextLandWhereTheRowsAre) {
+    fw::ComScope com;
+    InstallSkin();
+    OwnerWnd owner;
+    ASSERT_TRUE(owner.CreateOwner());
+    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    CTreeWnd tree(owner, kListId);
+    ASSERT_TRUE(tree.Create(owner, kListRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL |
+                                                           WS_VISIBLE,
+                            WS_EX_COMPOSITED | WS_EX_CONTROLPARENT, kListId));
+    tree.SetMaxRows(-1);
+    tree.SetSmallIcons(1);
+    tree.SetRowHeight(23);
+    tree.SetHotImage(2);
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    HICON folderIcon = ShellIcon(windows);
+    HICON appIcon = ShellIcon((std::wstring(windows) + L"\\notepad.exe").c_str());
+    tree.AdoptIcon(folderIcon);
+    tree.AdoptIcon(appIcon);
+    tree.AddItem(L"Notepad", appIcon, 0x30, 23);
+    tree.AddItem(L"Velmar version probe", appIcon, 0x30, 23);
+    int folder = tree.AddItem(L"Accessories", folderIcon, 0x70, 23);
+    _treeNode* accessories = tree.FindItem(folder);
+    tree.AddItem(L"Calculator", appIcon, 0x30, 23, accessories);
+    int hot = tree.AddItem(L"Paint", appIcon, 0x30, 23, accessories);
+    accessories->bExpanded = TRUE;
+    tree.AddItem(L"Games", folderIcon, 0x70, 23);
+    tree.AddItem(L"Startup", folderIcon, 0x70, 23);
+    RedrawWindow(owner, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Hover the row as the mouse would.
+    SendMessageW(tree, WM_MOUSEMOVE, 0, Center(tree.FindItem(hot)->rcItem));
+    ASSERT_EQ(hot, tree.nHotId);
+    UpdateWindow(tree);
+    GdiFlush();
+
+    Capture shot(owner);
+    shot.Save(BinDir() + L"\\tree_paint.bmp");
+    const int ox = kListRect.left, oy = kListRect.top; // the list inside the owner
+    const RECT hotRow = tree.FindItem(hot)->rcItem;
+
+    // The menu background continues under the list (below the last row).
+    for (POINT p : {POINT{10, 250}, POINT{120, 280}, POINT{200, 200}})
+        EXPECT_EQ(BackgroundAt(ox + p.x, oy + p.y), shot.At(ox + p.x, oy + p.y)) << p.x << "," << p.y;
+    // The highlight starts at the list's left edge, 3 pixels above the hot row.
+    EXPECT_EQ(kFocus, shot.At(ox + 1, oy + hotRow.top - 2));
+    EXPECT_EQ(kFocus, shot.At(ox + 200, oy + hotRow.bottom));
+    // Other rows show the background there.
+    const RECT first = tree.FindItem(31)->rcItem;
+    EXPECT_EQ(BackgroundAt(ox + 1, oy + first.top + 2), shot.At(ox + 1, oy + first.top + 2));
+    // Black text right of the icon (x + 22 + TEXT.X) in the hot row and in the first row.
+    auto hasText = [&](const RECT& row, int level) {
+        int left = ox + 3 + (level - 1) * 22 + 22 + 2;
+        for (int y = oy + row.top; y < oy + row.bottom; ++y)
+            for (int x = left; x < left + 40; ++x)
+                if (shot.At(x, y) == 0)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(hasText(hotRow, 2));
+    EXPECT_TRUE(hasText(first, 1));
+
+    tree.DestroyWindow();
+    RemoveSkin();
+}
+
+TEST(TreePaint, MissingSkinPiecesDrawNothingAndDoNotCrash) {
+    fw::ComScope com;
+    RemoveSkin();
+    OwnerWnd owner;
+    ASSERT_TRUE(owner.CreateOwner());
+    CTreeWnd tree(owner, kListId);
+    ASSERT_TRUE(tree.Create(owner, kListRect, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, kListId));
+    tree.SetHotImage(5); // no such focus image
+    int id = tree.AddItem(L"text without a font", nullptr, 0x30, 36);
+    tree.nHotId = id;
+    Repaint(tree);
+    EXPECT_FALSE(IsRectEmpty(&tree.FindItem(id)->rcItem));
+}
