@@ -23,6 +23,7 @@ velmar_target_options(standin_taskbar)
 function(velmar_add_taskbar_test name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE standin gtest gtest_main)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     add_dependencies(${name} standin_taskbar)
     velmar_target_options(${name})
     gtest_discover_tests(${name}

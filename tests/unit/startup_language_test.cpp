@@ -43,9 +43,14 @@ TEST_F(Languages, AddLanguageAddsTheLanguageAndItsPrimaryForm) {
     // Already present: nothing added, the identifier is answered.
     EXPECT_EQ(0x0807, CMultiLanguage::AddLanguage(0x0807));
     EXPECT_EQ(2, CMultiLanguage::Count());
-    // The test is on the identifier itself, so a converted value may repeat.
+    // A converted form counts as present...
     EXPECT_EQ(0x0407, CMultiLanguage::AddLanguage(0x0407));
-    EXPECT_EQ(4, CMultiLanguage::Count());
+    EXPECT_EQ(2, CMultiLanguage::Count());
+    // ...but the test is on the identifier itself, so a converted value may repeat.
+    EXPECT_EQ(0x0007, CMultiLanguage::AddLanguage(0x0007));
+    ASSERT_EQ(4, CMultiLanguage::Count());
+    EXPECT_EQ(0x0407, CMultiLanguage::At(2));
+    EXPECT_EQ(0x0407, CMultiLanguage::At(3));
 }
 
 TEST_F(Languages, AFullListRefusesAndTheSystemDefaultTakesTheTenthPlace) {
