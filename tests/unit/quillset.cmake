@@ -12,6 +12,9 @@ quillset_test(quillset_tests
     ${CMAKE_CURRENT_LIST_DIR}/quillset_format_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/quillset_resources_test.cpp
 )
+if(TARGET QuillsetDEU)
+    add_dependencies(quillset_tests QuillsetDEU)
+endif()
 quillset_test(quillset_dialog_tests
     ${CMAKE_CURRENT_LIST_DIR}/quillset_dialog_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/quillset_editor_test.cpp

@@ -221,3 +221,30 @@ TEST(QuillsetResources, ButtonStripIsSixteenImagesOf21Pixels) {
     DeleteObject(strip);
     EXPECT_TRUE(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 32, 32, 0));
 }
+
+TEST(QuillsetResources, TheGermanLibraryCarriesTheSameResourcesTranslated) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dll = path;
+    dll = dll.substr(0, dll.find_last_of(L'\\')) + L"\\QuillsetDEU.DLL";
+    HMODULE german = LoadLibraryExW(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_TRUE(german) << "QuillsetDEU.DLL is built beside the tests";
+    auto text = [&](UINT id) {
+        wchar_t buf[512] = {};
+        LoadStringW(german, id, buf, 512);
+        return std::wstring(buf);
+    };
+    EXPECT_EQ(L"Fehler", text(140));
+    EXPECT_EQ(L"Hinzufügen", text(138));
+    EXPECT_EQ(L"%s (%s Bytes)", text(130));
+    EXPECT_EQ(L"Verknüpfung (*.lnk)|*.lnk|Programm (*.exe)|*.exe|Alle Dateien (*.*)|*.*||", text(134));
+    for (UINT id = 129; id <= 142; ++id) {
+        if (id != 132 && id != 133) {
+            EXPECT_NE(L"", text(id)) << id;
+        }
+    }
+    EXPECT_TRUE(FindResourceW(german, MAKEINTRESOURCEW(IDD_MAINDLG), MAKEINTRESOURCEW(5)));
+    EXPECT_TRUE(FindResourceW(german, MAKEINTRESOURCEW(IDB_BUTTONS), MAKEINTRESOURCEW(2)));
+    EXPECT_TRUE(FindResourceW(german, MAKEINTRESOURCEW(IDR_MAINFRAME), MAKEINTRESOURCEW(14)));
+    FreeLibrary(german);
+}

@@ -1,0 +1,233 @@
+// Quillset.exe as a user meets it: started as a process from a scratch folder
+// with a skin and a list file, driven with input, ended with its exit code.
+// Input goes through SendInput, which Wine queues as hardware input for the
+// foreground window, as it queues the X server's own events.
+#include <gtest/gtest.h>
+
+#include "ProgramFolder.h"
+#include "Processes.h"
+
+#include <functional>
+#include <string>
+
+namespace {
+
+const wchar_t kMutex[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text)
+        out.push_back(static_cast<char>(c));
+    return out;
+}
+
+// The top-level window of the process with this title.
+HWND FindTitled(DWORD pid, const wchar_t* title, DWORD timeoutMs = 15000) {
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        HWND found = nullptr;
+        for (HWND h = GetTopWindow(nullptr); h; h = GetNextWindow(h, GW_HWNDNEXT)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            wchar_t text[128] = {};
+            GetWindowTextW(h, text, 128);
+            if (owner == pid && IsWindowVisible(h) && wcscmp(text, title) == 0) {
+                found = h;
+                break;
+            }
+        }
+        if (found)
+            return found;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return text;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 15000) {
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        if (done())
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+void Key(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof(in));
+    Sleep(20);
+}
+void Press(WORD vk) {
+    Key(vk, false);
+    Key(vk, true);
+}
+void Type(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = in[1].ki.wScan = c;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+        Sleep(10);
+    }
+}
+void ClickOn(HWND control) {
+    RECT rc{};
+    GetWindowRect(control, &rc);
+    int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
+    INPUT in[3] = {};
+    for (INPUT& i : in)
+        i.type = INPUT_MOUSE;
+    in[0].mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in[0].mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof(INPUT));
+}
+
+class QuillsetProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.Copy({L"Quillset.exe"}));
+        ASSERT_TRUE(folder.CopyDefaultSkin());
+        listPath = folder.Join(L"applist.lst");
+        // The default skin keeps its list under the roaming folder; this test keeps its own.
+        std::string skin = ReadFileBytes(folder.Join(L"skin.cfg"));
+        size_t at = skin.find("SKIN.APPLIST=");
+        ASSERT_NE(std::string::npos, at);
+        skin.replace(at, skin.find('\n', at) - at, "SKIN.APPLIST=" + Narrow(listPath) + "\r");
+        folder.WriteFile(L"skin.cfg", skin);
+        editor = folder.Join(L"editor.exe");
+        ASSERT_TRUE(folder.CopyAs(L"Quillset.exe", L"editor.exe"));
+        WriteList("APP=Editor|app|" + Narrow(editor) + "\r\n");
+    }
+    void WriteList(const std::string& lines) {
+        folder.WriteFile(L"applist.lst", "\xEF\xBB\xBF# Application List\r\n# encoding: UTF-8\r\n" + lines);
+    }
+    std::string ListText() {
+        std::string text = ReadFileBytes(listPath);
+        return text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? text.substr(3) : text;
+    }
+    HWND StartDialog() {
+        EXPECT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
+        HWND dialog = FindTitled(quillset.Id(), L"Start Menu Options");
+        if (dialog) {
+            SetForegroundWindow(dialog);
+            WaitFor([&] { return GetForegroundWindow() == dialog; }, 3000);
+        }
+        return dialog;
+    }
+
+    ProgramFolder folder;
+    ChildProcess quillset;
+    std::wstring listPath;
+    std::wstring editor;
+};
+
+} // namespace
+
+TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
+    std::wstring tool = folder.Join(L"tool.exe");
+    ASSERT_TRUE(folder.CopyAs(L"launch_recorder.exe", L"tool.exe"));
+    HWND dialog = StartDialog();
+    ASSERT_TRUE(dialog) << "no dialog";
+    EXPECT_EQ(L"Editor", ItemText(dialog, 1001));
+
+    ClickOn(GetDlgItem(dialog, 1014)); // Add
+    HWND open = FindTitled(quillset.Id(), L"Open");
+    ASSERT_TRUE(open) << "no file dialog";
+    SetForegroundWindow(open);
+    Sleep(300);
+    Type(tool);
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, 1004) == tool; })) << "the new entry was not selected";
+
+    // The name box has the focus, ready for renaming.
+    Press(VK_END);
+    Key(VK_SHIFT, false);
+    Press(VK_HOME);
+    Key(VK_SHIFT, true);
+    Type(L"My Tool");
+    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, 1001) == L"My Tool"; }));
+    Press(VK_RETURN); // Enter outside a push button is OK
+    EXPECT_EQ(1u, quillset.Wait());
+    EXPECT_EQ("# Application List\r\n# encoding: UTF-8\r\nAPP=Editor|app|" + Narrow(editor) +
+                  "\r\nAPP=My Tool|app|" + Narrow(tool) + "\r\n",
+              ListText());
+}
+
+TEST_F(QuillsetProgram, OkEndsWithOneAndEscapeOrTheCloseBoxWithTwo) {
+    HWND dialog = StartDialog();
+    ASSERT_TRUE(dialog);
+    ClickOn(GetDlgItem(dialog, IDOK));
+    EXPECT_EQ(1u, quillset.Wait());
+
+    WriteList("APP=Changed later|app|" + Narrow(editor) + "\r\n");
+    dialog = StartDialog();
+    ASSERT_TRUE(dialog);
+    Press(VK_ESCAPE);
+    EXPECT_EQ(2u, quillset.Wait());
+
+    dialog = StartDialog();
+    ASSERT_TRUE(dialog);
+    // What a click on the close box sends.
+    PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(2u, quillset.Wait());
+    EXPECT_NE(std::string::npos, ListText().find("APP=Changed later|app|"));
+}
+
+TEST_F(QuillsetProgram, ASecondInstanceEndsAtOnceWithZero) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kMutex);
+    ASSERT_TRUE(mutex);
+    ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
+    EXPECT_EQ(0u, quillset.Wait());
+    EXPECT_EQ(nullptr, FindProcessWindow(quillset.Id(), nullptr, 0));
+    CloseHandle(mutex);
+}
+
+TEST_F(QuillsetProgram, ASecondStartLeavesTheFirstDialogAlone) {
+    HWND dialog = StartDialog();
+    ASSERT_TRUE(dialog);
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(folder.Join(L"Quillset.exe")));
+    EXPECT_EQ(0u, second.Wait());
+    EXPECT_TRUE(IsWindow(dialog));
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(2u, quillset.Wait());
+}
+
+TEST_F(QuillsetProgram, WithoutASkinFileShowsTheErrorBoxAndEndsWithThree) {
+    DeleteFileW(folder.Join(L"skin.cfg").c_str());
+    ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
+    MessageBoxSeen box = TakeMessageBox(quillset.Id());
+    ASSERT_TRUE(box.window) << "no message box";
+    EXPECT_EQ(L"Error", box.caption);
+    EXPECT_EQ(L"Configuration file was not found.\nPlease check the file path and try again.", box.text);
+    EXPECT_EQ(3u, quillset.Wait());
+}
+
+TEST_F(QuillsetProgram, AListFileThatCannotBeReadShowsTheReadErrorOverTheDialog) {
+    DeleteFileW(listPath.c_str());
+    CreateDirectoryW(listPath.c_str(), nullptr); // a folder in the list file's place
+    ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
+    HWND box = FindTitled(quillset.Id(), L"Error");
+    ASSERT_TRUE(box) << "no error box";
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_STREQ(L"Error occurred while reading the file.", text);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND dialog = FindTitled(quillset.Id(), L"Start Menu Options");
+    ASSERT_TRUE(dialog);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(2u, quillset.Wait());
+}
