@@ -84,15 +84,30 @@ void ClickOn(HWND control) {
     RECT rc{};
     GetWindowRect(control, &rc);
     int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
-    INPUT in[3] = {};
-    for (INPUT& i : in)
-        i.type = INPUT_MOUSE;
-    in[0].mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in[0].mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, in, sizeof(INPUT));
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(in));
+    Sleep(100);
+    for (DWORD flags : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+        in.mi.dx = in.mi.dy = 0;
+        in.mi.dwFlags = flags;
+        SendInput(1, &in, sizeof(in));
+        Sleep(50);
+    }
+}
+
+// Right after the desktop comes up a first click can be lost; a user clicks again.
+bool ClickUntil(HWND control, const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SetForegroundWindow(GetAncestor(control, GA_ROOT));
+        ClickOn(control);
+        if (WaitFor(done, 5000))
+            return true;
+    }
+    return false;
 }
 
 class QuillsetProgram : public ::testing::Test {
@@ -143,9 +158,9 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
     ASSERT_TRUE(dialog) << "no dialog";
     EXPECT_EQ(L"Editor", ItemText(dialog, 1001));
 
-    ClickOn(GetDlgItem(dialog, 1014)); // Add
-    HWND open = FindTitled(quillset.Id(), L"Open");
-    ASSERT_TRUE(open) << "no file dialog";
+    HWND open = nullptr;
+    ASSERT_TRUE(ClickUntil(GetDlgItem(dialog, 1014), [&] { return (open = FindTitled(quillset.Id(), L"Open", 0)) != nullptr; }))
+        << "no file dialog after clicking Add";
     SetForegroundWindow(open);
     Sleep(300);
     Type(tool);
@@ -169,7 +184,7 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
 TEST_F(QuillsetProgram, OkEndsWithOneAndEscapeOrTheCloseBoxWithTwo) {
     HWND dialog = StartDialog();
     ASSERT_TRUE(dialog);
-    ClickOn(GetDlgItem(dialog, IDOK));
+    ASSERT_TRUE(ClickUntil(GetDlgItem(dialog, IDOK), [&] { return !quillset.Running(); }));
     EXPECT_EQ(1u, quillset.Wait());
 
     WriteList("APP=Changed later|app|" + Narrow(editor) + "\r\n");
