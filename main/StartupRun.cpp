@@ -1,21 +1,42 @@
 #include "Startup.h"
 
 #include "AppModule.h"
+#include "KeyHook.h"
 #include "MessageLoop.h"
+#include "StartWnd.h"
+#include "Taskbar.h"
+#include "TaskbarWatch.h"
 #include "Trace.h"
 
+#include <memory>
+#include <new>
+
 int RunUserInterface(int showCommand) {
-    (void)showCommand;
     fw::CMessageLoop loop;
     fw::gModule.AddMessageLoop(&loop);
-    HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", L"");
-    HWND rebar = taskbar ? ::FindWindowExW(taskbar, nullptr, L"ReBarWindow32", nullptr) : nullptr;
-    if (!taskbar || !rebar) {
-        Trace(taskbar ? L"FindWindow failed. (ClassName=ReBarWindow32)\n" : L"FindWindow failed. (ClassName=Shell_TrayWnd)\n");
+
+    std::unique_ptr<CStartWnd> button(new (std::nothrow) CStartWnd);
+    if (!button || !FindTaskbar(*button)) {
+        button.reset();
         fw::gModule.RemoveMessageLoop();
         return kExitNoTaskbar;
     }
-    // The start button on the taskbar comes next; until then the program ends here.
+    if (!CreateStartButton(*button, showCommand)) {
+        button.reset();
+        fw::gModule.RemoveMessageLoop();
+        return 0;
+    }
+
+    CTaskbarWatch watch(button, showCommand);
+    if (!watch.Create())
+        Trace(L"The taskbar watch window could not be created.\n");
+    gKeyboardHook = InstallKeyboardHook();
+    if (!gKeyboardHook)
+        Trace(L"Keyboard hook failed.\n");
+
+    int result = loop.Run();
+
     fw::gModule.RemoveMessageLoop();
-    return 0;
+    button.reset();
+    return result;
 }

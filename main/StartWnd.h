@@ -1,0 +1,73 @@
+// The Start button: a child window of the shell's taskbar that draws one of
+// three frames of the skin's button bitmap (normal, hot, pressed), toggles the
+// start menu on a left click and offers "Properties", "Open Windows Explorer"
+// and "Exit Velmar" on a right click.
+//
+// Lifecycle: FindTaskbar (Taskbar.h) fills hTaskbar and hRebar, then the
+// window is created as the taskbar's child; its WM_CREATE places it and pushes
+// the rebar aside. The menu object is made on the first click and lives as
+// long as the button object. WM_DESTROY removes the hook, destroys the menu
+// window and asks the taskbar to lay out again. Destroying the object also
+// covers a window that vanished with its taskbar without a WM_DESTROY.
+#pragma once
+
+#include "Window.h"
+#include "resource.h"
+
+#include <memory>
+
+class CMenuWnd;
+
+// The menu tells the button its state: wParam 2 shown (pressed look), 0 hidden.
+constexpr UINT kMsgSetMode = WM_USER + 3;
+// The window property that mirrors nMode, for tools outside the process (the
+// end-to-end tests): another process cannot see the button's pixels everywhere.
+constexpr wchar_t kModeProperty[] = L"Velmar.Start.Mode";
+
+class CStartWnd : public fw::CWindowImpl<CStartWnd> {
+public:
+    CStartWnd();
+    ~CStartWnd() override;
+
+    int nMode = 0;            // 0 normal, 1 hot (mouse over), 2 pressed (menu open)
+    HWND hRebar = nullptr;    // the taskbar's "ReBarWindow32"
+    HWND hTaskbar = nullptr;  // the "Shell_TrayWnd" window, the parent
+    int nSize = 54;           // extent along the taskbar and height of one frame
+    std::unique_ptr<CMenuWnd> pMenu;
+
+    BEGIN_MSG_MAP(CStartWnd)
+        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
+        MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        MESSAGE_HANDLER(kMsgSetMode, OnSetMode)
+        COMMAND_ID_HANDLER(ID_START_EXIT, OnCmdExit)
+        COMMAND_ID_HANDLER(ID_START_EXPLORER, OnCmdExplorer)
+        COMMAND_ID_HANDLER(ID_START_PROPERTIES, OnCmdProperties)
+    END_MSG_MAP()
+
+    LRESULT OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnCreate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnMouseLeave(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnSetMode(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnCmdExit(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnCmdExplorer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnCmdProperties(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+private:
+    // Sets nMode and repaints the whole button.
+    void SetMode(int mode);
+    int MenuShown() const;
+    void DestroyMenuWindow();
+
+    bool m_bHooked = false; // Pegwell's hook is installed for this window
+};
