@@ -1,0 +1,20 @@
+# The Start button end to end, with real X input; and the preview tool that
+# make run uses to show the button's own pixels.
+include(${CMAKE_CURRENT_LIST_DIR}/standin.cmake)
+
+velmar_add_taskbar_test(start_e2e_tests ${CMAKE_CURRENT_LIST_DIR}/start_e2e_test.cpp)
+target_include_directories(start_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tests/support)
+add_dependencies(start_e2e_tests Velmar pegwell default_skin)
+
+# Velmar.exe exports keyHookProc and nothing else.
+find_program(VELMAR_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump)
+add_test(NAME start_velmar_exports_only_keyHookProc
+    COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/start/check_exports.sh ${VELMAR_OBJDUMP} $<TARGET_FILE:Velmar> keyHookProc)
+
+# start_preview.exe: the Start button drawn by its own code on a stand-in
+# taskbar in one process, saved as a bitmap (make run shows it beside the
+# cross-process screenshot, where Wine does not draw the button).
+add_executable(start_preview WIN32 ${CMAKE_CURRENT_LIST_DIR}/start/start_preview.cpp)
+target_link_libraries(start_preview PRIVATE velmar_start standin)
+target_link_options(start_preview PRIVATE -municode)
+velmar_target_options(start_preview)

@@ -1,0 +1,290 @@
+// The Start button end to end: Velmar.exe with Pegwell.dll and the default
+// skin in a scratch folder, standin_taskbar.exe playing the shell, and real X
+// input through xdotool (XInput.h).
+//
+// Under Wine a child window made by another process is not drawn, so these
+// tests look at the button's place, parent and state (the window property
+// "Velmar.Start.Mode" mirrors its look), never at its pixels; the component
+// tests read those where the taskbar lives in the same process.
+#include "ProgramFolder.h"
+#include "Processes.h"
+#include "StandinClient.h"
+#include "StandinProcess.h"
+#include "XInput.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const wchar_t kModeProperty[] = L"Velmar.Start.Mode";
+const int kExitCommand = 32786;
+
+template <class F> bool WaitFor(F done, DWORD timeoutMs = 15000) {
+    for (DWORD waited = 0; waited < timeoutMs && !done(); waited += 50)
+        Sleep(50);
+    return done();
+}
+
+DWORD OwnerProcess(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+RECT RectInParent(HWND window) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+POINT Centre(HWND window) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+class StartButtonEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.Copy({L"Velmar.exe", L"Pegwell.dll"}));
+        ASSERT_TRUE(folder.CopyDefaultSkin());
+        size = GetPrivateProfileIntW(L"DESIGN", L"STBTN.HEIGHT", 54, folder.Join(L"skin.cfg").c_str());
+    }
+    void TearDown() override {
+        velmar.Kill();
+        standin.Stop();
+    }
+
+    void StartTaskbar(CStandinProcess& shell, UINT edge) {
+        StandinOptions options;
+        options.uEdge = edge;
+        ASSERT_TRUE(shell.Start(options));
+        ASSERT_EQ(shell.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
+    }
+    void StartVelmar() { ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe"))); }
+
+    // The button Velmar put on the taskbar, once it is shown and Velmar waits
+    // for input (the window exists, unseen, while it is being created).
+    HWND Button(HWND taskbar, DWORD timeoutMs = 15000) {
+        HWND found = nullptr;
+        WaitFor(
+            [&] {
+                found = FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main");
+                return found != nullptr && IsWindowVisible(found);
+            },
+            timeoutMs);
+        WaitForInputIdle(velmar.Handle(), 5000);
+        return found && IsWindowVisible(found) ? found : nullptr;
+    }
+    HWND Menu() const {
+        HWND menu = FindWindowW(nullptr, L"Velmar.Menu.Class");
+        return menu && OwnerProcess(menu) == velmar.Id() ? menu : nullptr;
+    }
+    bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
+    static int Mode(HWND button) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(button, kModeProperty))); }
+
+    // The start button's context menu, opened by a real right click.
+    HWND OpenContextMenu(HWND button) {
+        EXPECT_TRUE(XClick(Centre(button), 3));
+        HWND popup = nullptr;
+        WaitFor([&] {
+            popup = FindProcessWindow(velmar.Id(), L"#32768", 0);
+            return popup != nullptr;
+        });
+        return popup;
+    }
+    // Chooses the popup's last item, "Exit Velmar", with a real click.
+    void ChooseExit(HWND popup) {
+        RECT rc;
+        GetWindowRect(popup, &rc);
+        ASSERT_TRUE(XClick({(rc.left + rc.right) / 2, rc.bottom - 10}));
+    }
+
+    ProgramFolder folder;
+    CStandinProcess standin;
+    ChildProcess velmar;
+    int size = 54;
+};
+
+} // namespace
+
+TEST_F(StartButtonEndToEnd, SitsAtTheStartOfTheTaskbarOnEveryEdgeWithTheRebarPushedAside) {
+    for (UINT edge : {ABE_BOTTOM, ABE_LEFT, ABE_TOP, ABE_RIGHT}) {
+        SCOPED_TRACE(EdgeName(edge));
+        StartTaskbar(standin, edge);
+        StartVelmar();
+        HWND button = Button(standin.Taskbar());
+        ASSERT_TRUE(button);
+        EXPECT_EQ(standin.Taskbar(), GetParent(button));
+        EXPECT_EQ(velmar.Id(), OwnerProcess(button));
+        EXPECT_EQ(static_cast<LONG>(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS),
+                  GetWindowLongW(button, GWL_STYLE) & static_cast<LONG>(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS));
+        EXPECT_TRUE(GetWindowLongW(button, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+
+        RECT client;
+        GetClientRect(standin.Taskbar(), &client);
+        RECT rc = RectInParent(button);
+        RECT rebar = standin::RebarPlacement(standin.Taskbar());
+        if (edge == ABE_LEFT || edge == ABE_RIGHT) {
+            EXPECT_EQ(0, rc.left);
+            EXPECT_EQ(1, rc.top);
+            EXPECT_EQ(client.right, rc.right);
+            EXPECT_EQ(std::max(size, 41), rc.bottom);
+            EXPECT_EQ(size, rebar.top);
+            EXPECT_EQ(client.bottom, rebar.bottom);
+        } else {
+            EXPECT_EQ(1, rc.left);
+            EXPECT_EQ(1, rc.top);
+            EXPECT_EQ(size, rc.right);
+            EXPECT_EQ(std::max<LONG>(client.bottom, 41), rc.bottom);
+            EXPECT_EQ(size, rebar.left);
+            EXPECT_EQ(client.right, rebar.right);
+        }
+        // When the shell lays its band out again, the hook keeps it clear of the button.
+        ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
+        rebar = standin::RebarPlacement(standin.Taskbar());
+        EXPECT_EQ(size, edge == ABE_LEFT || edge == ABE_RIGHT ? rebar.top : rebar.left);
+
+        PostMessageW(button, WM_COMMAND, kExitCommand, 0);
+        EXPECT_EQ(0u, velmar.Wait());
+        standin.Stop();
+    }
+}
+
+TEST_F(StartButtonEndToEnd, ClickOpensTheMenuAndExitVelmarFromTheContextMenuEndsWithZero) {
+    StartTaskbar(standin, ABE_BOTTOM);
+    StartVelmar();
+    HWND button = Button(standin.Taskbar());
+    ASSERT_TRUE(button);
+
+    ASSERT_TRUE(XClick(Centre(button)));
+    ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the button";
+    EXPECT_TRUE(WaitFor([&] { return Mode(button) == 2; })) << "the button does not look pressed";
+    RECT menu;
+    GetWindowRect(Menu(), &menu);
+    RECT taskbar;
+    GetWindowRect(standin.Taskbar(), &taskbar);
+    EXPECT_EQ(0, menu.left);
+    EXPECT_EQ(taskbar.top, menu.bottom) << "the menu stands on the taskbar";
+
+    // A second click closes it, a third opens it again.
+    ASSERT_TRUE(XClick(Centre(button)));
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "a click on the button did not close the menu";
+    EXPECT_TRUE(WaitFor([&] { return Mode(button) != 2; }));
+    ASSERT_TRUE(XClick(Centre(button)));
+    EXPECT_TRUE(WaitFor([&] { return MenuShown(); })) << "the menu did not open again";
+
+    HWND popup = OpenContextMenu(button);
+    ASSERT_TRUE(popup) << "no context menu after a right click";
+    EXPECT_FALSE(MenuShown()) << "the start menu hides when it loses the activation";
+    ChooseExit(popup);
+    EXPECT_EQ(0u, velmar.Wait());
+    EXPECT_FALSE(IsWindow(button));
+    // The taskbar was asked to lay out again: the band starts at its origin.
+    EXPECT_EQ(0, standin::RebarPlacement(standin.Taskbar()).left);
+}
+
+TEST_F(StartButtonEndToEnd, WindowsKeyAloneTogglesTheMenu) {
+    StartTaskbar(standin, ABE_BOTTOM);
+    StartVelmar();
+    HWND button = Button(standin.Taskbar());
+    ASSERT_TRUE(button);
+    ASSERT_TRUE(XKeys("Super_L"));
+    ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "the Windows key did not open the menu";
+    EXPECT_TRUE(WaitFor([&] { return Mode(button) == 2; }));
+    ASSERT_TRUE(XKeys("Super_L"));
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the Windows key did not close the menu";
+    EXPECT_TRUE(WaitFor([&] { return Mode(button) == 0; }));
+}
+
+namespace {
+
+std::vector<std::pair<UINT, WPARAM>> gKeys;
+
+LRESULT CALLBACK RecordKeys(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_KEYDOWN || msg == WM_KEYUP || msg == WM_SYSKEYDOWN || msg == WM_SYSKEYUP)
+        gKeys.emplace_back(msg, wParam);
+    return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(StartButtonEndToEnd, WindowsKeyShortcutReachesTheFocusedWindowWithItsWindowsKey) {
+    StartTaskbar(standin, ABE_BOTTOM);
+    StartVelmar();
+    ASSERT_TRUE(Button(standin.Taskbar()));
+
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordKeys;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Velmar.Test.KeyRecorder";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"keys", WS_POPUP | WS_VISIBLE, 400, 200, 300, 200, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(window);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    XClick({550, 300}); // the X focus follows a real click
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    gKeys.clear();
+
+    ASSERT_TRUE(Xdotool("keydown Super_L key e keyup Super_L"));
+    for (int i = 0; i < 100 && gKeys.size() < 4; ++i) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    std::vector<std::pair<UINT, WPARAM>> expected = {
+        {WM_KEYDOWN, VK_LWIN}, {WM_KEYDOWN, 'E'}, {WM_KEYUP, 'E'}, {WM_KEYUP, VK_LWIN}};
+    EXPECT_EQ(expected, gKeys) << "the shortcut lost or reordered a key";
+    EXPECT_FALSE(MenuShown()) << "a shortcut must not open the menu";
+    DestroyWindow(window);
+}
+
+TEST_F(StartButtonEndToEnd, ComesBackWhenTheShellMakesItsTaskbarAgain) {
+    StartTaskbar(standin, ABE_BOTTOM);
+    StartVelmar();
+    ASSERT_TRUE(Button(standin.Taskbar()));
+
+    // The shell ends in order: its taskbar is destroyed with the button on it.
+    standin.Stop();
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(nullptr, L"Start.Button.Main") == nullptr; }));
+    EXPECT_TRUE(velmar.Running()) << "Velmar ended with the taskbar";
+
+    CStandinProcess second;
+    StartTaskbar(second, ABE_LEFT);
+    HWND button = Button(second.Taskbar());
+    ASSERT_TRUE(button) << "no button on the new taskbar";
+    EXPECT_EQ(velmar.Id(), OwnerProcess(button));
+    EXPECT_TRUE(WaitFor([&] { return standin::RebarPlacement(second.Taskbar()).top == size; }));
+
+    // The shell dies: its windows go without a word to the button's process.
+    TerminateProcess(second.Process(), 1);
+    WaitForSingleObject(second.Process(), 10000);
+    EXPECT_TRUE(velmar.Running());
+
+    CStandinProcess third;
+    StartTaskbar(third, ABE_BOTTOM);
+    button = Button(third.Taskbar());
+    ASSERT_TRUE(button) << "no button after the shell was killed";
+
+    // Still one working program: the menu opens and "Exit Velmar" ends it with 0.
+    ASSERT_TRUE(XClick(Centre(button)));
+    EXPECT_TRUE(WaitFor([&] { return MenuShown(); }));
+    HWND popup = OpenContextMenu(button);
+    ASSERT_TRUE(popup);
+    ChooseExit(popup);
+    EXPECT_EQ(0u, velmar.Wait());
+    EXPECT_EQ(0, standin::RebarPlacement(third.Taskbar()).left);
+    third.Stop();
+}

@@ -1,0 +1,9 @@
+# The Start button: its pure decisions, and the real window on an in-process
+# stand-in taskbar (which shares the desktop's taskbar with other tests, hence
+# the taskbar test kind with its lock).
+velmar_add_test(start_tests ${CMAKE_CURRENT_LIST_DIR}/start_logic_test.cpp)
+target_link_libraries(start_tests PRIVATE velmar_start)
+
+include(${CMAKE_SOURCE_DIR}/tests/e2e/standin.cmake)
+velmar_add_taskbar_test(start_window_tests ${CMAKE_CURRENT_LIST_DIR}/start_window_test.cpp)
+target_link_libraries(start_window_tests PRIVATE velmar_start)

@@ -1,0 +1,247 @@
+// The Start button as a real window on a stand-in taskbar in this process,
+// where its pixels can be read: frames, mouse look, the menu's mode messages,
+// exit and the return after the taskbar is made anew. (Its place on every
+// edge is checked end to end, against the stand-in in its own process.)
+#include "Skin.h"
+#include "StartWnd.h"
+#include "Startup.h"
+#include "Taskbar.h"
+#include "TaskbarWatch.h"
+
+#include "MenuWnd.h"
+#include "StandinClient.h"
+#include "StandinTaskbar.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const int kFrame = 60; // STBTN.HEIGHT of the test skin
+const int kOffset = -7;
+
+// Colour of source row `row` of the test bitmap: red counts the row, green
+// names the frame.
+COLORREF RowColour(int row) { return RGB(row, 20 + 100 * (row / kFrame), 7); }
+
+// Three frames of kFrame rows, 54 pixels wide, every row its own colour.
+HBITMAP MakeFrames() {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = 54;
+    bi.bmiHeader.biHeight = -3 * kFrame;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return nullptr;
+    auto* pixels = static_cast<DWORD*>(bits);
+    for (int row = 0; row < 3 * kFrame; ++row) {
+        COLORREF c = RowColour(row);
+        for (int x = 0; x < 54; ++x)
+            pixels[row * 54 + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+    return bitmap;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Runs the message loop until done() holds; false after 10 s.
+template <class F> bool PumpUntil(F done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        Pump();
+    }
+    return done();
+}
+
+class StartButtonWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static HBITMAP frames = MakeFrames(); // the skin keeps it for the life of the process
+        ASSERT_TRUE(frames);
+        gSkin.hStartButton = frames;
+        gSkin.nStartHeight = kFrame;
+        gSkin.nStartOffset = kOffset;
+        gSkin.nStartWidth = 54;
+    }
+    void TearDown() override {
+        button.reset();
+        taskbar.Destroy();
+        Pump();
+    }
+
+    // A stand-in at `edge` and the button on it, as Velmar puts it there.
+    void Attach(UINT edge = ABE_BOTTOM) {
+        StandinOptions options;
+        options.uEdge = edge;
+        ASSERT_TRUE(taskbar.Create(options));
+        ASSERT_EQ(taskbar.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
+        Pump();
+        button = std::make_unique<CStartWnd>();
+        ASSERT_EQ(taskbar.Taskbar(), FindTaskbar(*button));
+        ASSERT_TRUE(CreateStartButton(*button, SW_SHOW));
+        Pump();
+    }
+
+    COLORREF Pixel(int x, int y) {
+        UpdateWindow(button->m_hWnd);
+        HDC dc = GetDC(button->m_hWnd);
+        COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(button->m_hWnd, dc);
+        return c;
+    }
+    bool NeedsPaint() { return GetUpdateRect(button->m_hWnd, nullptr, FALSE) != FALSE; }
+    void SetModeAndPaint(WPARAM mode) {
+        SendMessageW(button->m_hWnd, kMsgSetMode, mode, 0);
+        UpdateWindow(button->m_hWnd);
+    }
+    void MoveMouse(int x, int y) { SendMessageW(button->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+
+    CStandinTaskbar taskbar;
+    std::unique_ptr<CStartWnd> button;
+};
+
+} // namespace
+
+TEST_F(StartButtonWindow, DrawsTheFrameOfItsModeFromRowsSizeApartShiftedByTheOffset) {
+    Attach();
+    // Window row y shows source row frameTop + y - offset.
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        SetModeAndPaint(mode);
+        int top = mode * kFrame;
+        EXPECT_EQ(RowColour(top + 7), Pixel(10, 0));
+        // The last row of the 40-pixel window lies below the 40-pixel taskbar (from y = 1).
+        EXPECT_EQ(RowColour(top + 7 + 38), Pixel(53, 38));
+    }
+    EXPECT_EQ(reinterpret_cast<HANDLE>(2), GetPropW(button->m_hWnd, kModeProperty));
+}
+
+TEST_F(StartButtonWindow, MouseEntryMakesItHotOnceAndMovingOnRepaintsNothing) {
+    Attach();
+    UpdateWindow(button->m_hWnd);
+    MoveMouse(200, 10); // outside the client area: nothing
+    EXPECT_EQ(0, button->nMode);
+    EXPECT_FALSE(NeedsPaint());
+
+    MoveMouse(10, 10);
+    EXPECT_EQ(1, button->nMode);
+    EXPECT_TRUE(NeedsPaint());
+
+    for (WPARAM mode : {1, 2}) {
+        SCOPED_TRACE(mode);
+        SetModeAndPaint(mode);
+        ASSERT_FALSE(NeedsPaint());
+        MoveMouse(20, 20);
+        MoveMouse(21, 20);
+        EXPECT_EQ(static_cast<int>(mode), button->nMode);
+        EXPECT_FALSE(NeedsPaint()) << "moving within the button repainted it";
+    }
+
+    SendMessageW(button->m_hWnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(0, button->nMode); // no menu open: back to normal
+    EXPECT_TRUE(NeedsPaint());
+}
+
+TEST_F(StartButtonWindow, ModeMessageTakesTwoAndOneAndTreatsAnythingElseAsNormal) {
+    Attach();
+    struct Step {
+        WPARAM wParam;
+        int mode;
+    } steps[] = {{2, 2}, {1, 1}, {2, 2}, {7, 0}, {1, 1}, {0, 0}, {static_cast<WPARAM>(-1), 0}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.wParam);
+        UpdateWindow(button->m_hWnd);
+        EXPECT_EQ(0, SendMessageW(button->m_hWnd, kMsgSetMode, s.wParam, 0));
+        EXPECT_EQ(s.mode, button->nMode);
+        EXPECT_EQ(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(s.mode)), GetPropW(button->m_hWnd, kModeProperty));
+        EXPECT_TRUE(NeedsPaint());
+    }
+}
+
+TEST_F(StartButtonWindow, ClickTogglesTheMenuAndLeavingWhileOpenKeepsThePressedLook) {
+    Attach();
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
+    ASSERT_TRUE(button->pMenu);
+    EXPECT_TRUE(button->pMenu->IsMenuVisible());
+    EXPECT_TRUE(IsWindowVisible(button->pMenu->m_hWnd));
+    EXPECT_EQ(2, button->nMode); // told by the menu
+    wchar_t title[64] = {};
+    GetWindowTextW(button->pMenu->m_hWnd, title, 64);
+    EXPECT_STREQ(L"Velmar.Menu.Class", title);
+
+    SendMessageW(button->m_hWnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(2, button->nMode);
+    MoveMouse(10, 10);
+    EXPECT_EQ(2, button->nMode);
+
+    CMenuWnd* menu = button->pMenu.get();
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(menu, button->pMenu.get()) << "one menu object for the button's life";
+    EXPECT_FALSE(menu->IsMenuVisible());
+    EXPECT_EQ(0, button->nMode);
+    SendMessageW(button->m_hWnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(0, button->nMode);
+
+    // Closed by the button, the menu stays closed: the next click opens it.
+    Pump();
+    EXPECT_FALSE(menu->IsMenuVisible());
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_TRUE(menu->IsMenuVisible());
+    EXPECT_TRUE(IsWindowVisible(menu->m_hWnd));
+    EXPECT_EQ(2, button->nMode);
+}
+
+TEST_F(StartButtonWindow, ExitDestroysButtonAndMenuQuitsWithZeroAndTheTaskbarLaysOutAgain) {
+    Attach();
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
+    ASSERT_TRUE(button->pMenu);
+    HWND menu = button->pMenu->m_hWnd;
+    HWND hwnd = button->m_hWnd;
+    ASSERT_EQ(hwnd, gStartButton);
+    ASSERT_EQ(kFrame, standin::RebarPlacement(taskbar.Taskbar()).left);
+
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_START_EXIT, 0), 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(IsWindow(menu));
+    EXPECT_EQ(nullptr, gStartButton);
+    EXPECT_EQ(0, standin::RebarPlacement(taskbar.Taskbar()).left);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(0u, msg.wParam);
+}
+
+TEST_F(StartButtonWindow, ComesBackOnANewTaskbarAfterTheOldOneIsDestroyed) {
+    Attach();
+    CTaskbarWatch watch(button, SW_SHOW);
+    ASSERT_TRUE(watch.Create());
+    CStartWnd* first = button.get();
+
+    // A broadcast while the button is on the current taskbar changes nothing.
+    SendMessageW(watch.m_hWnd, watch.TaskbarCreatedMessage(), 0, 0);
+    EXPECT_EQ(first, button.get());
+
+    taskbar.Destroy(); // the button goes with its parent
+    EXPECT_FALSE(button->IsWindow());
+    EXPECT_EQ(nullptr, gStartButton);
+
+    CStandinTaskbar second;
+    StandinOptions options;
+    options.uEdge = ABE_LEFT;
+    ASSERT_TRUE(second.Create(options)); // broadcasts "TaskbarCreated"
+    ASSERT_TRUE(PumpUntil([&] { return button && button->IsWindow(); }));
+    EXPECT_EQ(second.Taskbar(), GetParent(button->m_hWnd));
+    EXPECT_EQ(button->m_hWnd, gStartButton);
+    EXPECT_EQ(kFrame, standin::RebarPlacement(second.Taskbar()).top);
+    button.reset();
+    EXPECT_EQ(0, standin::RebarPlacement(second.Taskbar()).top);
+}
