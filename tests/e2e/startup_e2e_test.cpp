@@ -4,6 +4,12 @@
 
 #include "ProgramFolder.h"
 #include "Processes.h"
+#include "StandinProcess.h"
+
+#include <psapi.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -79,4 +85,93 @@ TEST_F(VelmarStartup, WithoutImages100To102StillReachesTheTaskbarLookup) {
     WriteSkin("[DESIGN]\r\nSKIN.PATH=nowhere\r\n[RESOURCE]\r\nIMAGE.100=missing.png\r\n");
     ASSERT_TRUE(velmar.Start(Exe()));
     EXPECT_EQ(kNoTaskbar, velmar.Wait());
+}
+
+namespace {
+
+// Whether the running process has the module loaded (by file name).
+bool HasModule(HANDLE process, const wchar_t* name) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof(modules), &bytes))
+        return false;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE); ++i) {
+        wchar_t base[MAX_PATH] = {};
+        GetModuleBaseNameW(process, modules[i], base, MAX_PATH);
+        if (_wcsicmp(base, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+HWND WaitForButton(HWND taskbar) {
+    for (int i = 0; i < 400; ++i) {
+        HWND b = FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main");
+        if (b)
+            return b;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+class VelmarLanguage : public VelmarStartup {
+protected:
+    void SetUp() override {
+        VelmarStartup::SetUp();
+        ASSERT_TRUE(folder.Copy({L"VelmarDEU.DLL"}));
+        ASSERT_TRUE(folder.CopyDefaultSkin());
+        ASSERT_TRUE(standin.Start(StandinOptions()));
+    }
+    void TearDown() override {
+        if (HWND b = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main"))
+            PostMessageW(b, WM_COMMAND, 32786, 0); // "Exit Velmar"
+        if (german) {
+            if (WaitForSingleObject(german, 10000) != WAIT_OBJECT_0)
+                TerminateProcess(german, 99);
+            CloseHandle(german);
+        }
+    }
+    // Starts Velmar for a German user and answers whether its German library stayed loaded.
+    // Wine takes the user's locale from the Unix environment of the process it
+    // starts, so the program is started through a shell with LC_ALL set.
+    bool RunGermanAndCheckLibrary() {
+        using UnixName = char*(CDECL*)(const wchar_t*);
+        auto toUnix = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        if (!toUnix)
+            return false; // not under Wine: the locale cannot be set per process this way
+        char* exe = toUnix(Exe().c_str());
+        std::string command = std::string("/bin/sh -c \"LC_ALL=de_DE.UTF-8 exec wine '") + exe + "'\"";
+        HeapFree(GetProcessHeap(), 0, exe);
+        std::wstring line(command.begin(), command.end());
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        EXPECT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        if (pi.hThread)
+            CloseHandle(pi.hThread);
+        if (pi.hProcess)
+            CloseHandle(pi.hProcess);
+        HWND button = WaitForButton(standin.Taskbar());
+        EXPECT_TRUE(button);
+        if (!button)
+            return false;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(button, &pid);
+        german = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        return german && HasModule(german, L"VelmarDEU.DLL");
+    }
+    HANDLE german = nullptr;
+    CStandinProcess standin;
+};
+
+} // namespace
+
+TEST_F(VelmarLanguage, GermanResourcesGoWithTheGermanSkinFile) {
+    CopyFileW(folder.Join(L"skin.cfg").c_str(), folder.Join(L"skin_DEU.cfg").c_str(), FALSE);
+    EXPECT_TRUE(RunGermanAndCheckLibrary());
+}
+
+TEST_F(VelmarLanguage, WithoutTheGermanSkinFileTheProgramsOwnMenusAreUsed) {
+    EXPECT_FALSE(RunGermanAndCheckLibrary());
 }
