@@ -2,13 +2,90 @@
 // not be created); every use here is safe for a null list.
 #include "MenuWnd.h"
 
+#include "AppList.h"
+#include "Skin.h"
+#include "Trace.h"
 #include "TreeWnd.h"
 
-// Not built yet: without the pinned list (1200) the menu shows none.
-void CMenuWnd::LoadPinnedList() {}
+#include <new>
+#include <vector>
 
-// Not built yet: without the all-programs tree (1201) the toggle shows no list.
-void CMenuWnd::LoadAllPrograms() {}
+namespace {
+
+const UINT kPinnedListId = 1200;
+const UINT kAllProgramsId = 1201;
+const DWORD kPinnedStyle = WS_CHILD | WS_VISIBLE;
+const DWORD kPinnedExStyle = WS_EX_COMPOSITED | WS_EX_CONTROLPARENT;
+const int kPinnedRowHeight = 36;
+const int kPinnedHotImage = 1;
+
+// Both lists share one rectangle of the menu, from the skin.
+RECT ListRect() {
+    return {gSkin.nAppListX, gSkin.nAppListY, gSkin.nAppListX + gSkin.nAppListWidth,
+            gSkin.nAppListY + gSkin.nAppListHeight};
+}
+
+} // namespace
+
+void CMenuWnd::LoadPinnedList() {
+    if (!m_pPinnedList)
+        m_pPinnedList = new (std::nothrow) CTreeWnd(m_hWnd, kPinnedListId);
+    if (!m_pPinnedList)
+        return;
+    if (!m_pPinnedList->IsCreated()) {
+        if (!m_pPinnedList->Create(m_hWnd, ListRect(), nullptr, kPinnedStyle, kPinnedExStyle, kPinnedListId)) {
+            Trace(L"Failed to create the pinned list\n");
+            delete m_pPinnedList;
+            m_pPinnedList = nullptr;
+            return;
+        }
+        m_pPinnedList->SetRowHeight(kPinnedRowHeight);
+        m_pPinnedList->SetSmallIcons(0);
+        m_pPinnedList->SetHotImage(kPinnedHotImage);
+    }
+    m_pPinnedList->RemoveAll();
+    if (!gSkin.szAppList[0]) {
+        Trace(L"Not found application list file\n");
+        return;
+    }
+
+    AppListReadOptions options;
+    options.bSkipMissing = 1;
+    const int maxRows = m_pPinnedList->GetMaxRows();
+    options.nMaxEntries = maxRows > 0 ? static_cast<size_t>(maxRows) : 0;
+    options.bSmallIcons = 0;
+    options.pChangeStamp = &m_nListTime;
+    std::vector<AppListEntry> entries;
+    DWORD error = 0;
+    const AppListStatus status = ReadAppList(gSkin.szAppList, options, &entries, &error);
+    if (status == AppListStatus::OpenFailed)
+        Trace(L"Error occurred when opening the list file. errno=%d\n", static_cast<int>(error));
+    for (AppListEntry& entry : entries) {
+        const int id = m_pPinnedList->AddItem(entry.szName, entry.hIcon, kTreeDrawText | kTreeDrawIcon,
+                                              kPinnedRowHeight);
+        if (id < 0) {
+            if (entry.hIcon)
+                ::DestroyIcon(entry.hIcon);
+            continue;
+        }
+        // The list destroys the icons it was given at its next reload or with its window.
+        m_pPinnedList->AdoptIcon(entry.hIcon);
+        m_pPinnedList->SetItemPath(id, entry.szPath);
+    }
+    m_pPinnedList->Invalidate(TRUE);
+}
+
+void CMenuWnd::LoadAllPrograms() {
+    if (!m_pAllPrograms)
+        m_pAllPrograms = new (std::nothrow) CTreeWnd(m_hWnd, kAllProgramsId);
+    if (!m_pAllPrograms)
+        return;
+    if (!m_pAllPrograms->BuildAllPrograms(ListRect())) {
+        Trace(L"Failed to create the all-programs list\n");
+        delete m_pAllPrograms;
+        m_pAllPrograms = nullptr;
+    }
+}
 
 void CMenuWnd::ShowList(CTreeWnd* list, int show) {
     if (list && list->IsWindow())
