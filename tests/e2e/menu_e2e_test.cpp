@@ -1,0 +1,174 @@
+// The Start menu end to end: Velmar.exe with Pegwell.dll and the default skin
+// in a scratch folder, standin_taskbar.exe playing the shell, and real X input
+// (XInput.h). The menu is a top-level window of Velmar's process, so Wine draws
+// it; its place, visibility and the button's mode are checked here, its pixels
+// by the component tests and menu_preview.exe.
+#include "ProgramFolder.h"
+#include "Processes.h"
+#include "StandinProcess.h"
+#include "XInput.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+const wchar_t kModeProperty[] = L"Velmar.Start.Mode";
+
+template <class F> bool WaitFor(F done, DWORD timeoutMs = 15000) {
+    for (DWORD waited = 0; waited < timeoutMs && !done(); waited += 50)
+        Sleep(50);
+    return done();
+}
+
+DWORD OwnerProcess(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+POINT Centre(HWND window) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+std::set<HWND> VisibleTopLevelWindows() {
+    std::set<HWND> windows;
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+            if (IsWindowVisible(h))
+                reinterpret_cast<std::set<HWND>*>(lp)->insert(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+class MenuEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.Copy({L"Velmar.exe", L"Pegwell.dll"}));
+        ASSERT_TRUE(folder.CopyDefaultSkin());
+        config = folder.Join(L"skin.cfg");
+    }
+    void TearDown() override {
+        velmar.Kill();
+        standin.Stop();
+    }
+
+    void Start(UINT edge) {
+        StandinOptions options;
+        options.uEdge = edge;
+        ASSERT_TRUE(standin.Start(options));
+        ASSERT_EQ(standin.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
+        ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe")));
+        ASSERT_TRUE(WaitFor([&] {
+            button = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main");
+            return button && IsWindowVisible(button);
+        })) << "no Start button";
+        WaitForInputIdle(velmar.Handle(), 5000);
+    }
+    void Stop() {
+        velmar.Kill();
+        standin.Stop();
+    }
+    HWND Menu() const {
+        HWND menu = FindWindowW(nullptr, L"Velmar.Menu.Class");
+        return menu && OwnerProcess(menu) == velmar.Id() ? menu : nullptr;
+    }
+    bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
+    int Mode() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(button, kModeProperty))); }
+    void OpenByClick() {
+        ASSERT_TRUE(XClick(Centre(button)));
+        ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the Start button";
+    }
+    int SkinInt(const wchar_t* section, const wchar_t* key, int fallback) const {
+        return static_cast<int>(GetPrivateProfileIntW(section, key, fallback, config.c_str()));
+    }
+    // The centre of a skin button, in screen coordinates, from its skin keys.
+    POINT SkinButtonCentre(const wchar_t* name) const {
+        RECT menu;
+        GetWindowRect(Menu(), &menu);
+        auto key = [&](const wchar_t* k) { return std::wstring(name) + L"." + k; };
+        return {menu.left + SkinInt(L"BUTTON", key(L"POS.X").c_str(), 0) +
+                    SkinInt(L"BUTTON", key(L"POS.WIDTH").c_str(), 0) / 2,
+                menu.top + SkinInt(L"BUTTON", key(L"POS.Y").c_str(), 0) +
+                    SkinInt(L"BUTTON", key(L"POS.HEIGHT").c_str(), 0) / 2};
+    }
+
+    ProgramFolder folder;
+    std::wstring config;
+    CStandinProcess standin;
+    ChildProcess velmar;
+    HWND button = nullptr;
+};
+
+} // namespace
+
+TEST_F(MenuEndToEnd, AClickShowsTheMenuByTheTaskbarOfEveryEdgeWithTheButtonPressed) {
+    for (UINT edge : {ABE_BOTTOM, ABE_TOP, ABE_LEFT, ABE_RIGHT}) {
+        SCOPED_TRACE(edge);
+        Start(edge);
+        OpenByClick();
+        EXPECT_TRUE(WaitFor([&] { return Mode() == 2; })) << "the Start button does not look pressed";
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoW(MonitorFromWindow(Menu(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+        RECT menu, taskbar;
+        GetWindowRect(Menu(), &menu);
+        GetWindowRect(standin.Taskbar(), &taskbar);
+        const int width = menu.right - menu.left, height = menu.bottom - menu.top;
+        const int offset = taskbar.bottom - taskbar.top;
+        const int top = SkinInt(L"DESIGN", L"STBTN.HEIGHT", 54);
+        const POINT expected = edge == ABE_BOTTOM ? POINT{0, monitor.rcMonitor.bottom - height - offset}
+                               : edge == ABE_TOP  ? POINT{0, offset}
+                               : edge == ABE_LEFT ? POINT{0, top}
+                                                  : POINT{monitor.rcMonitor.right - width, top};
+        EXPECT_EQ(expected.x, menu.left);
+        EXPECT_EQ(expected.y, menu.top);
+        EXPECT_TRUE(GetWindowLongW(Menu(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+        Stop();
+    }
+}
+
+TEST_F(MenuEndToEnd, AFolderButtonOpensAShellWindowWithTheMenuAlreadyHidden) {
+    Start(ABE_BOTTOM);
+    OpenByClick();
+    Sleep(300); // the menu has painted and taken the activation
+    const std::set<HWND> before = VisibleTopLevelWindows();
+    ASSERT_TRUE(XClick(SkinButtonCentre(L"documents")));
+    HWND opened = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (HWND h : VisibleTopLevelWindows()) {
+                DWORD pid = OwnerProcess(h);
+                if (!before.count(h) && pid != velmar.Id() && pid != standin.ProcessId() &&
+                    pid != GetCurrentProcessId()) {
+                    opened = h;
+                    return true;
+                }
+            }
+            return false;
+        },
+        20000))
+        << "no shell window opened";
+    EXPECT_FALSE(MenuShown());
+    EXPECT_TRUE(WaitFor([&] { return Mode() == 0; })) << "the Start button still looks pressed";
+    PostMessageW(opened, WM_CLOSE, 0, 0);
+}
+
+TEST_F(MenuEndToEnd, AClickOutsideHidesTheMenuAndReleasesTheButton) {
+    Start(ABE_BOTTOM);
+    OpenByClick();
+    ASSERT_TRUE(WaitFor([&] { return Mode() == 2; }));
+    RECT menu;
+    GetWindowRect(Menu(), &menu);
+    ASSERT_TRUE(XClick({menu.right + 200, (menu.top + menu.bottom) / 2})); // the bare desktop
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
+    EXPECT_TRUE(WaitFor([&] { return Mode() == 0; })) << "the Start button still looks pressed";
+}
