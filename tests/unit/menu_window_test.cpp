@@ -23,7 +23,7 @@ std::string PictureButton() {
 
 } // namespace
 
-TEST(MenuPlacement, EveryTaskbarEdgeOnA1080PixelMonitor) {
+TEST(MenuPlacement, EveryTaskbarEdgeOfA1080PixelMonitor) {
     const RECT monitor = {0, 0, 1920, 1080};
     const SIZE menu = {449, 486};
     auto at = [&](int edge) { return CMenuWnd::MenuPosition(monitor, menu, 40, edge, 54); };
@@ -37,9 +37,7 @@ TEST(MenuPlacement, EveryTaskbarEdgeOnA1080PixelMonitor) {
     EXPECT_EQ(54, at(ABE_RIGHT).y);
     EXPECT_EQ(0, at(7).x);
     EXPECT_EQ(0, at(7).y);
-}
-
-TEST(MenuPlacement, XIsMeasuredFromScreenZeroButTheRightEdgeFromTheMonitor) {
+    // On a second monitor x still counts from screen 0; only the right edge is the monitor's.
     const RECT second = {1920, 0, 3840, 1080};
     EXPECT_EQ(0, CMenuWnd::MenuPosition(second, {300, 400}, 30, ABE_BOTTOM, 54).x);
     EXPECT_EQ(3840 - 300, CMenuWnd::MenuPosition(second, {300, 400}, 30, ABE_RIGHT, 54).x);
@@ -161,29 +159,6 @@ TEST_F(MenuTest, ButtonsTakeRoleCaptionPictureAndPlaceFromTheSkin) {
     EXPECT_EQ(nullptr, menu->FindButton(5));
 }
 
-TEST(MenuRoles, IdKeysSelectCommandFolderAndKnownFolder) {
-    struct {
-        int key;
-        UINT command;
-        int folder;
-        bool known;
-    } cases[] = {
-        {0, 268, -1, false}, {1, 265, 40, true},  {2, 258, 5, true},   {3, 259, 39, true},
-        {4, 260, 13, true},  {5, 261, 17, false}, {6, 262, 3, false},  {7, 263, 4, false},
-        {8, 264, 2, false},  {9, 256, -1, false}, {10, 266, -1, false}, {258, 258, -1, false},
-        {4000, 4000, -1, false},
-    };
-    for (const auto& c : cases) {
-        MenuButtonRole role = CMenuWnd::RoleOfButton(c.key);
-        EXPECT_EQ(c.command, role.nCommand) << c.key;
-        EXPECT_EQ(c.folder, role.nShellFolder) << c.key;
-        EXPECT_EQ(c.known, !IsEqualGUID(GUID_NULL, role.knownFolder)) << c.key;
-    }
-    // The profile folder's known folder is FOLDERID_Profile.
-    const GUID profile = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
-    EXPECT_TRUE(IsEqualGUID(profile, CMenuWnd::RoleOfButton(1).knownFolder));
-}
-
 TEST_F(MenuTest, TwoButtonsWithOneIdKeyAreBothKeptAndFreed) {
     ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=a,b\r\n" +
                                            Button("a", {"ID=50", "TEXT=first", "POS.WIDTH=50", "POS.HEIGHT=20"}) +
@@ -192,9 +167,9 @@ TEST_F(MenuTest, TwoButtonsWithOneIdKeyAreBothKeptAndFreed) {
     CreateMenu();
     ASSERT_NE(nullptr, menu->FindButton(50));
     EXPECT_STREQ(L"first", menu->FindButton(50)->GetCaption());
-    int children = 0;
+    int children = 0; // the buttons; the two lists (1200, 1201) are children too
     for (HWND h = ::GetWindow(menu->m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
-        ++children;
+        children += ::GetDlgCtrlID(h) != 1200 && ::GetDlgCtrlID(h) != 1201;
     EXPECT_EQ(2, children);
     menu->DestroyWindow();
     EXPECT_EQ(nullptr, menu->FindButton(50));
