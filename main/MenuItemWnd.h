@@ -74,6 +74,8 @@ public:
     MESSAGE_HANDLER(WM_TIMER, OnTimer)
     MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
     MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+    // The class has CS_DBLCLKS: a quick second press arrives as a double click.
+    MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnLButtonDown)
     MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
     END_MSG_MAP()

@@ -213,8 +213,21 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (!m_bAlive)
         return 0;
     if (LOWORD(wParam) != WA_INACTIVE) {
-        m_bVisible = 1;
+        // Activating the hidden window (focus handed to it) does not show it.
+        if (::IsWindowVisible(m_hWnd))
+            m_bVisible = 1;
         return 0;
+    }
+    // A press on the start button activates the taskbar first: remember it, so
+    // that the button's following WM_LBUTTONDOWN does not open the menu again.
+    m_dwClosedByButtonPress = 0;
+    if (m_hStartButton && m_bVisible) {
+        int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+        POINT cursor{};
+        RECT rc{};
+        if ((::GetAsyncKeyState(button) & 0x8000) && ::GetCursorPos(&cursor) &&
+            ::GetWindowRect(m_hStartButton, &rc) && ::PtInRect(&rc, cursor))
+            m_dwClosedByButtonPress = ::GetTickCount() | 1;
     }
     // Whatever took the activation (a started program, a click elsewhere) closes the menu.
     ShowWindow(SW_HIDE);
@@ -222,6 +235,13 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (m_hStartButton)
         ::PostMessageW(m_hStartButton, kSetMode, 0, 0);
     return 0;
+}
+
+int CMenuWnd::TakeClosedByButtonPress() {
+    DWORD when = m_dwClosedByButtonPress;
+    m_dwClosedByButtonPress = 0;
+    // Only the press that caused the hide counts, and it arrives at once.
+    return when && ::GetTickCount() - when < 1000 ? 1 : 0;
 }
 
 LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {

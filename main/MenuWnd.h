@@ -65,6 +65,9 @@ public:
     int IsMenuVisible() const { return m_bVisible; }
     int IsAlive() const { return m_bAlive; }
     HANDLE ReleasedEvent() const { return m_hReleased; }
+    // 1 once when the menu was just hidden because a press on the start button
+    // took the activation: that press must not open the menu again.
+    int TakeClosedByButtonPress();
 
     // The "FileDescription" of a program (a shortcut is resolved first) into out;
     // out stays as it was when the file has no version resource (result 0).
@@ -165,6 +168,8 @@ private:
     static HWND ListWindow(const CTreeWnd* list);
 
     HANDLE m_hReleased = nullptr;
+
+    DWORD m_dwClosedByButtonPress = 0; // tick of that hide, 0 when none
     int m_bVisible = 0;
     int m_bAlive = 0;
     HWND& m_hStartButton;

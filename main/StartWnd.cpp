@@ -156,6 +156,8 @@ LRESULT CStartWnd::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
         pMenu.reset();
         return 0;
     }
+    if (!pMenu->IsMenuVisible() && pMenu->TakeClosedByButtonPress())
+        return 0; // this press already closed the menu by taking its activation
     if (pMenu->IsMenuVisible()) {
         // No focus for the hidden menu: focusing it would activate it again,
         // and an active menu counts as shown, so the next click would only hide it.

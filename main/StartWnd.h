@@ -44,6 +44,8 @@ public:
         MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        // The class has CS_DBLCLKS: a quick second press arrives as a double click.
+        MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnLButtonDown)
         MESSAGE_HANDLER(kMsgSetMode, OnSetMode)
         COMMAND_ID_HANDLER(ID_START_EXIT, OnCmdExit)
         COMMAND_ID_HANDLER(ID_START_EXPLORER, OnCmdExplorer)

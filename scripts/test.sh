@@ -11,7 +11,9 @@ trap stop_all EXIT INT TERM
 start_display own || exit 1
 start_wine
 log "running the tests"
-cd "$BUILD" && ctest --output-on-failure -j2 --timeout 300 "$@"
+# One test at a time: component and end-to-end tests share one desktop, its
+# activation, focus and pointer, and a test running beside them can steal those.
+cd "$BUILD" && ctest --output-on-failure -j"${TEST_JOBS:-1}" --timeout 300 "$@"
 rc=$?
 stop_all
 trap - EXIT

@@ -245,3 +245,45 @@ TEST_F(StartButtonWindow, ComesBackOnANewTaskbarAfterTheOldOneIsDestroyed) {
     button.reset();
     EXPECT_EQ(0, standin::RebarPlacement(second.Taskbar()).top);
 }
+
+namespace {
+void SendMouse(DWORD flags, POINT screen) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof(in));
+}
+} // namespace
+
+// On Windows a press on the button first activates the taskbar, which hides the
+// open menu; the press itself must then not open it again.
+TEST_F(StartButtonWindow, APressThatClosesTheMenuByTakingItsActivationDoesNotReopenIt) {
+    Attach();
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
+    CMenuWnd* menu = button->pMenu.get();
+    ASSERT_TRUE(menu);
+    SetForegroundWindow(menu->m_hWnd);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == menu->m_hWnd; }));
+    ASSERT_TRUE(menu->IsMenuVisible());
+
+    RECT rc;
+    GetWindowRect(button->m_hWnd, &rc);
+    POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    SendMouse(MOUSEEVENTF_LEFTDOWN, centre);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu->m_hWnd); })) << "the press did not take the activation";
+    SendMouse(MOUSEEVENTF_LEFTUP, centre);
+    Pump();
+    Sleep(100);
+    Pump();
+    EXPECT_FALSE(menu->IsMenuVisible());
+    EXPECT_FALSE(IsWindowVisible(menu->m_hWnd));
+    EXPECT_EQ(0, button->nMode);
+    EXPECT_EQ(0, menu->TakeClosedByButtonPress()) << "the button never saw the press";
+
+    // The next press opens it as usual.
+    SendMouse(MOUSEEVENTF_LEFTDOWN, centre);
+    SendMouse(MOUSEEVENTF_LEFTUP, centre);
+    EXPECT_TRUE(PumpUntil([&] { return menu->IsMenuVisible() != 0; }));
+}
