@@ -171,4 +171,8 @@ TEST_F(MenuEndToEnd, AClickOutsideHidesTheMenuAndReleasesTheButton) {
     ASSERT_TRUE(XClick({menu.right + 200, (menu.top + menu.bottom) / 2})); // the bare desktop
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
     EXPECT_TRUE(WaitFor([&] { return Mode() == 0; })) << "the Start button still looks pressed";
+    // With the activation elsewhere, the next click on the button opens the menu again.
+    OpenByClick();
+    Sleep(300);
+    EXPECT_TRUE(MenuShown()) << "the menu closed again at once";
 }
