@@ -1,7 +1,7 @@
 #include "Startup.h"
 
 #include "AppModule.h"
-#include "MultiLanguage.h"
+#include "ProgramFiles.h"
 #include "Skin.h"
 #include "Text.h"
 #include "Trace.h"
@@ -80,42 +80,16 @@ int VelmarMain(HINSTANCE instance, int showCommand) {
     ::InitCommonControlsEx(&icc);
     fw::gModule.Init(instance);
 
-    if (CMultiLanguage::Count() == 0) {
-        CMultiLanguage::AddDefaultLanguages();
-        CMultiLanguage::DetectUILanguages();
-    }
-    wchar_t modulePath[260] = {};
-    ::GetModuleFileNameW(nullptr, modulePath, 260);
-    wchar_t language[4] = {};
-    p.resources = CMultiLanguage::LoadResourceLibrary(modulePath, language, 4);
-
-    wchar_t drive[3], directory[256];
-    SplitPath(modulePath, drive, directory, nullptr, nullptr);
-    wchar_t moduleDirectory[260];
-    MakePath(moduleDirectory, drive, directory, L"", L"");
-    wchar_t name[256];
-    fw::StrFormat(name, 256, L"skin_%s", language);
-    wchar_t skinPath[260];
-    MakePath(skinPath, drive, directory, name, L"cfg");
-    bool fallback = false;
-    if (!FileExists(skinPath)) {
-        MakePath(skinPath, drive, directory, L"skin", L"cfg");
-        fallback = true;
-    }
-    if (!FileExists(skinPath)) {
-        Trace(L"Configuration file not found.\n");
+    ProgramFiles files;
+    FindProgramFiles(&files);
+    p.resources = files.hResources;
+    if (!files.bSkinFound)
         return Shutdown(p, kExitNoSkinFile);
-    }
-    // A language's resources go only with that language's skin file.
-    if (fallback && p.resources) {
-        ::FreeLibrary(p.resources);
-        p.resources = nullptr;
-    }
     if (p.resources)
         fw::gModule.SetResourceInstance(p.resources);
 
-    gSkin.SetConfigPath(skinPath);
-    if (!gSkin.Load(moduleDirectory)) {
+    gSkin.SetConfigPath(files.szSkinPath);
+    if (!gSkin.Load(files.szModuleDir)) {
         ::MessageBoxW(nullptr, L"Failed to read the configuration file. ", L"Error", MB_ICONERROR);
         return Shutdown(p, kExitSkinUnreadable);
     }

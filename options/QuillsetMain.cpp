@@ -3,7 +3,7 @@
 #include "AppModule.h"
 #include "MainDlg.h"
 #include "MessageLoop.h"
-#include "MultiLanguage.h"
+#include "ProgramFiles.h"
 #include "Skin.h"
 #include "Text.h"
 #include "Trace.h"
@@ -74,44 +74,19 @@ int QuillsetMain(HINSTANCE instance, int showCommand) {
     ::InitCommonControlsEx(&icc);
     fw::gModule.Init(instance);
 
-    if (CMultiLanguage::Count() == 0) {
-        CMultiLanguage::AddDefaultLanguages();
-        CMultiLanguage::DetectUILanguages();
-    }
-    wchar_t modulePath[260] = {};
-    ::GetModuleFileNameW(nullptr, modulePath, 260);
-    wchar_t language[4] = {};
-    p.resources = CMultiLanguage::LoadResourceLibrary(modulePath, language, 4);
-
-    wchar_t drive[kDriveCapacity], directory[kPartCapacity];
-    SplitPath(modulePath, drive, directory, nullptr, nullptr);
-    wchar_t moduleDirectory[260];
-    MakePath(moduleDirectory, drive, directory, L"", L"");
-    wchar_t name[256];
-    fw::StrFormat(name, 256, L"skin_%s", language);
-    wchar_t skinPath[260];
-    MakePath(skinPath, drive, directory, name, L"cfg");
-    bool fallback = false;
-    if (!FileExists(skinPath)) {
-        MakePath(skinPath, drive, directory, L"skin", L"cfg");
-        fallback = true;
-    }
-    // A language's resources go only with that language's skin file.
-    if (fallback && p.resources) {
-        ::FreeLibrary(p.resources);
-        p.resources = nullptr;
-    }
+    ProgramFiles files;
+    FindProgramFiles(&files);
+    p.resources = files.hResources;
     if (p.resources)
         fw::gModule.SetResourceInstance(p.resources);
-    if (!FileExists(skinPath)) {
-        Trace(L"Configuration file not found.\n");
+    if (!files.bSkinFound) {
         ShowErrorBox(IDS_NO_CONFIG, IDS_ERROR_CAPTION, nullptr);
         return Shutdown(p, kExitNoSkinFile);
     }
 
-    gSkin.SetConfigPath(skinPath);
+    gSkin.SetConfigPath(files.szSkinPath);
     // The dialog opens even when the skin cannot be read completely.
-    gSkin.Load(moduleDirectory);
+    gSkin.Load(files.szModuleDir);
 
     int result = RunOptionsDialog(showCommand);
     return Shutdown(p, result);
