@@ -218,15 +218,15 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
             m_bVisible = 1;
         return 0;
     }
-    // A press on the start button activates the taskbar first: remember it, so
-    // that the button's following WM_LBUTTONDOWN does not open the menu again.
+    // A press on the start button activates the taskbar first: remember a hide
+    // with the pointer on the button, so that the button's own WM_LBUTTONDOWN,
+    // which follows, does not open the menu again. (The button state itself may
+    // already be up again when this arrives.)
     m_dwClosedByButtonPress = 0;
     if (m_hStartButton && m_bVisible) {
-        int button = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
         POINT cursor{};
         RECT rc{};
-        if ((::GetAsyncKeyState(button) & 0x8000) && ::GetCursorPos(&cursor) &&
-            ::GetWindowRect(m_hStartButton, &rc) && ::PtInRect(&rc, cursor))
+        if (::GetCursorPos(&cursor) && ::GetWindowRect(m_hStartButton, &rc) && ::PtInRect(&rc, cursor))
             m_dwClosedByButtonPress = ::GetTickCount() | 1;
     }
     // Whatever took the activation (a started program, a click elsewhere) closes the menu.
@@ -241,7 +241,7 @@ int CMenuWnd::TakeClosedByButtonPress() {
     DWORD when = m_dwClosedByButtonPress;
     m_dwClosedByButtonPress = 0;
     // Only the press that caused the hide counts, and it arrives at once.
-    return when && ::GetTickCount() - when < 1000 ? 1 : 0;
+    return when && ::GetTickCount() - when < ::GetDoubleClickTime() ? 1 : 0;
 }
 
 LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {

@@ -127,7 +127,7 @@ LRESULT CStartWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
-LRESULT CStartWnd::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
+LRESULT CStartWnd::OnLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL&) {
     APPBARDATA abd{};
     abd.cbSize = sizeof(abd);
     abd.hWnd = hTaskbar;
@@ -156,8 +156,10 @@ LRESULT CStartWnd::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
         pMenu.reset();
         return 0;
     }
-    if (!pMenu->IsMenuVisible() && pMenu->TakeClosedByButtonPress())
-        return 0; // this press already closed the menu by taking its activation
+    // A real press (the Windows key posts wParam 0) that already closed the
+    // menu by taking its activation must not open it again.
+    if ((wParam & MK_LBUTTON) && !pMenu->IsMenuVisible() && pMenu->TakeClosedByButtonPress())
+        return 0;
     if (pMenu->IsMenuVisible()) {
         // No focus for the hidden menu: focusing it would activate it again,
         // and an active menu counts as shown, so the next click would only hide it.
