@@ -81,3 +81,13 @@ int CListRows::HitTest(POINT pt, int* id) const {
     }
     return 0;
 }
+
+int ListWheelScroll(HWND list, WPARAM wheelParam) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_ALL;
+    ::GetScrollInfo(list, SB_VERT, &si);
+    int position = ListWheelStep(si.nPos, si.nMax, si.nPage, static_cast<short>(HIWORD(wheelParam)));
+    ::SetScrollPos(list, SB_VERT, position, TRUE);
+    return position;
+}

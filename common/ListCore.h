@@ -48,6 +48,9 @@ int ListScrollRequest(int code, int thumb, int topRow, int pageRows, int maxTop)
 // maximum - (page - 1); away from the user up to at least 0.
 constexpr int kListWheelRows = 3;
 int ListWheelStep(int position, int rangeMax, UINT page, int delta);
+// One wheel message on a list window with a vertical scroll bar: moves the bar
+// by the wheel step and returns the new first visible row.
+int ListWheelScroll(HWND list, WPARAM wheelParam);
 
 // The rows drawn by the last paint, in drawing order, for hit testing: the
 // first recorded row that contains the point wins.

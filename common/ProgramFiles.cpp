@@ -1,9 +1,13 @@
 #include "ProgramFiles.h"
 
+#include "AppModule.h"
 #include "MultiLanguage.h"
 #include "Text.h"
 #include "Trace.h"
 #include "Utils.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
 
 void FindProgramFiles(ProgramFiles* files) {
     *files = ProgramFiles{};
@@ -34,4 +38,22 @@ void FindProgramFiles(ProgramFiles* files) {
     }
     if (!files->bSkinFound)
         Trace(L"Configuration file not found.\n");
+}
+
+bool BeginProgram(const wchar_t* mutexName, HINSTANCE instance, HANDLE* mutex, ULONG_PTR* gdiplusToken) {
+    *mutex = ::CreateMutexW(nullptr, FALSE, mutexName);
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (*mutex)
+            ::CloseHandle(*mutex);
+        *mutex = nullptr;
+        Trace(L"A instance is already running...\n");
+        return false;
+    }
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(gdiplusToken, &gdiplusInput, nullptr);
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    fw::gModule.Init(instance);
+    return true;
 }

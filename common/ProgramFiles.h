@@ -12,6 +12,11 @@ struct ProgramFiles {
     bool bSkinFound;           // false: neither skin file exists
 };
 
+// Single instance, COM apartment, GDI+, common controls (bar classes) and the
+// application module, in this order. False when another instance holds the
+// mutex: then nothing was initialised and the program ends at once with 0.
+bool BeginProgram(const wchar_t* mutexName, HINSTANCE instance, HANDLE* mutex, ULONG_PTR* gdiplusToken);
+
 // Fills the language candidates when empty, loads the first satellite library
 // and chooses the skin file. A language's resources go only with that
 // language's skin file: when skin.cfg is taken the library is freed again.

@@ -98,7 +98,7 @@ public:
     Gdiplus::Image* GetImage(int number);
     Gdiplus::Image* LoadImageFile(const wchar_t* path);
     int NextImageNumber() const;
-    HICON LoadIconSpec(const wchar_t* specification) const;
+    HICON LoadIconSpec(const wchar_t* iconText) const;
     HBITMAP LoadBitmapFile(const wchar_t* path) const;
     void Clear();
 

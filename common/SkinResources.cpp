@@ -107,12 +107,12 @@ int CSkin::NextImageNumber() const {
 
 // "file,-id" or "file,-id,(WxH)": the icon with resource identifier id, 32 x 32
 // unless a size is given. The file is used as written.
-HICON CSkin::LoadIconSpec(const wchar_t* specification) const {
-    if (!specification)
+HICON CSkin::LoadIconSpec(const wchar_t* iconText) const {
+    if (!iconText)
         return nullptr;
     wchar_t file[260] = {};
     int id = 0, width = 0, height = 0;
-    const int fields = swscanf_s(specification, L"%[^,],-%d,(%dx%d)", file, 260u, &id, &width, &height);
+    const int fields = swscanf_s(iconText, L"%[^,],-%d,(%dx%d)", file, 260u, &id, &width, &height);
     if (fields == EOF || fields < 1)
         return nullptr;
     // Without a complete size part (a file alone means its first icon) the icon is 32 x 32.

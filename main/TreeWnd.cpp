@@ -173,13 +173,7 @@ LRESULT CTreeWnd::OnVScroll(UINT, WPARAM wParam, LPARAM, BOOL&) {
 LRESULT CTreeWnd::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (!bScrollBar)
         return 1;
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_ALL;
-    ::GetScrollInfo(m_hWnd, SB_VERT, &si);
-    int position = ListWheelStep(si.nPos, si.nMax, si.nPage, static_cast<short>(HIWORD(wParam)));
-    ::SetScrollPos(m_hWnd, SB_VERT, position, TRUE);
-    nTopRow = position;
+    nTopRow = ListWheelScroll(m_hWnd, wParam);
     Invalidate(TRUE);
     return 0;
 }

@@ -227,13 +227,7 @@ LRESULT CAppListWnd::OnVScroll(UINT, WPARAM wp, LPARAM, BOOL&) {
 LRESULT CAppListWnd::OnMouseWheel(UINT, WPARAM wp, LPARAM, BOOL&) {
     if (!m_bScrollBar)
         return 0;
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_ALL;
-    ::GetScrollInfo(m_hWnd, SB_VERT, &si);
-    int position = ListWheelStep(si.nPos, si.nMax, si.nPage, static_cast<short>(HIWORD(wp)));
-    ::SetScrollPos(m_hWnd, SB_VERT, position, TRUE);
-    m_nTopRow = position;
+    m_nTopRow = ListWheelScroll(m_hWnd, wp);
     Invalidate(TRUE);
     return 0;
 }

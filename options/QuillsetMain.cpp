@@ -60,19 +60,8 @@ int RunOptionsDialog(int showCommand) {
 
 int QuillsetMain(HINSTANCE instance, int showCommand) {
     Process p;
-    p.mutex = ::CreateMutexW(nullptr, FALSE, kMutexName);
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (p.mutex)
-            ::CloseHandle(p.mutex);
-        Trace(L"A instance is already running...\n");
+    if (!BeginProgram(kMutexName, instance, &p.mutex, &p.gdiplusToken))
         return 0;
-    }
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&p.gdiplusToken, &gdiplusInput, nullptr);
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    fw::gModule.Init(instance);
 
     ProgramFiles files;
     FindProgramFiles(&files);
