@@ -1,0 +1,335 @@
+// The Start menu as the user meets it, in one process with the default skin, a
+// stand-in taskbar and the real Start button: the first and later openings
+// (press to a visible menu with nothing left to paint) against a bare topmost
+// popup of the menu's size; GDI and USER objects and private bytes around
+// 1,000 openings; and the timers that still fire while the menu is closed.
+#include "AppModule.h"
+#include "GdiplusScope.h"
+#include "Handles.h"
+#include "MenuWnd.h"
+#include "Skin.h"
+#include "StandinTaskbar.h"
+#include "StartWnd.h"
+#include "Taskbar.h"
+#include "Text.h"
+#include "Utils.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "BenchTable.h"
+
+namespace {
+
+const int kMenuWidth = 449;
+const int kMenuHeight = 486;
+const int kLaterRuns = 30;
+const int kLeakRuns = 1000;
+const wchar_t kBareClass[] = L"Velmar.Bench.BarePopup";
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+BOOL CALLBACK FindPendingChild(HWND child, LPARAM found) {
+    if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A window or any of its visible children still waits for WM_PAINT.
+bool PaintPending(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE))
+        return true;
+    bool found = false;
+    EnumChildWindows(window, FindPendingChild, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Runs the queue and paints until the window is on the screen with nothing
+// left to paint; false when that takes more than 10 s.
+bool SettleShown(HWND window) {
+    double deadline = NowMs() + 10000;
+    for (;;) {
+        Pump();
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (IsWindowVisible(window) && !PaintPending(window))
+            return true;
+        if (NowMs() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+}
+
+LRESULT CALLBACK BareProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hWnd, &ps);
+        FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        EndPaint(hWnd, &ps);
+        return 0;
+    }
+    return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+HWND CreateBarePopup() {
+    return CreateWindowExW(WS_EX_TOPMOST, kBareClass, L"", WS_POPUP, 100, 100, kMenuWidth, kMenuHeight, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+struct Usage {
+    double gdi;
+    double user;
+    double privateKb;
+};
+
+// Committed private memory, summed region by region (for a PrivateUsage of 0).
+SIZE_T CommittedPrivateBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (const BYTE* at = nullptr; VirtualQuery(at, &info, sizeof(info)) == sizeof(info);
+         at = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
+            total += info.RegionSize;
+        if (info.RegionSize == 0)
+            break;
+    }
+    return total;
+}
+
+Usage MeasureUsage() {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+    SIZE_T privateBytes = memory.PrivateUsage ? memory.PrivateUsage : CommittedPrivateBytes();
+    return {static_cast<double>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+            static_cast<double>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)),
+            static_cast<double>(privateBytes) / 1024.0};
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+BOOL CALLBACK CountThreadWindow(HWND window, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(window, CountChild, count);
+    return TRUE;
+}
+
+// The windows of this thread, top-level and child: the USER objects a leak
+// would most likely add, counted where GetGuiResources is not.
+int CountWindows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountThreadWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+struct Wakeups {
+    int timers = 0;
+    int messages = 0;
+    std::map<std::wstring, int> timersByClass;
+};
+
+// Runs the message loop for `ms` milliseconds, counting what it dispatches.
+Wakeups PumpAndCount(int ms) {
+    Wakeups seen;
+    double end = NowMs() + ms;
+    for (double now = NowMs(); now < end; now = NowMs()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now) + 1, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ++seen.messages;
+            if (msg.message == WM_TIMER) {
+                ++seen.timers;
+                wchar_t name[128] = L"(no window)", title[64] = L"";
+                if (msg.hwnd) {
+                    GetClassNameW(msg.hwnd, name, 128);
+                    GetWindowTextW(msg.hwnd, title, 64);
+                }
+                wchar_t source[256];
+                fw::StrFormat(source, 256, L"%s \"%s\" timer 0x%Ix", name, title, msg.wParam);
+                ++seen.timersByClass[source];
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return seen;
+}
+
+void PrintTimerSources(const Wakeups& seen) {
+    for (const auto& source : seen.timersByClass)
+        std::printf("    WM_TIMER to %ls: %d\n", source.first.c_str(), source.second);
+    std::fflush(stdout);
+}
+
+double Median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return samples.empty() ? 0 : samples[samples.size() / 2];
+}
+
+// The skin beside this program, as Velmar loads its own.
+bool LoadSkin() {
+    wchar_t modulePath[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, modulePath, MAX_PATH);
+    wchar_t drive[3], directory[256], moduleDirectory[MAX_PATH], skinPath[MAX_PATH];
+    SplitPath(modulePath, drive, directory, nullptr, nullptr);
+    MakePath(moduleDirectory, drive, directory, L"", L"");
+    MakePath(skinPath, drive, directory, L"skin", L"cfg");
+    gSkin.SetConfigPath(skinPath);
+    return gSkin.Load(moduleDirectory) != 0;
+}
+
+void Press(HWND button) { SendMessageW(button, WM_LBUTTONDOWN, 0, 0); }
+
+// The menu also hides itself when another window (the bare popup) takes the
+// activation: a press closes it only when it is open.
+void CloseMenu(CStartWnd& button) {
+    if (button.pMenu && button.pMenu->IsMenuVisible())
+        Press(button.m_hWnd);
+    Pump();
+}
+
+int Run() {
+    if (!LoadSkin()) {
+        std::printf("menu bench: the skin beside the program did not load\n");
+        return 1;
+    }
+    CStandinTaskbar taskbar;
+    if (!taskbar.Create(StandinOptions{})) {
+        std::printf("menu bench: no stand-in taskbar\n");
+        return 1;
+    }
+    Pump();
+    CStartWnd button;
+    if (!FindTaskbar(button) || button.hTaskbar != taskbar.Taskbar() || !CreateStartButton(button, SW_SHOW)) {
+        std::printf("menu bench: no Start button on the stand-in taskbar\n");
+        return 1;
+    }
+    Pump();
+    Wakeups idleBefore = PumpAndCount(2000); // the menu does not exist yet
+
+    WNDCLASSW bare{};
+    bare.lpfnWndProc = BareProc;
+    bare.hInstance = GetModuleHandleW(nullptr);
+    bare.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    bare.lpszClassName = kBareClass;
+    RegisterClassW(&bare);
+
+    // First openings: the bare popup first, so that it and not the menu pays
+    // for whatever the first topmost popup of a process costs.
+    double start = NowMs();
+    HWND popup = CreateBarePopup();
+    ShowWindow(popup, SW_SHOW);
+    UpdateWindow(popup);
+    bool floorShown = SettleShown(popup);
+    double floorFirst = NowMs() - start;
+    ShowWindow(popup, SW_HIDE);
+    Pump();
+
+    start = NowMs();
+    Press(button.m_hWnd);
+    HWND menu = button.pMenu ? button.pMenu->m_hWnd : nullptr;
+    bool menuShown = menu && SettleShown(menu);
+    double oursFirst = NowMs() - start;
+    if (!menuShown || !floorShown) {
+        std::printf("menu bench: the %s never showed painted\n", menuShown ? "bare popup" : "menu");
+        return 1;
+    }
+    ReportRow("first menu opening (create + show + paint)", oursFirst, floorFirst);
+    std::printf("  floor: bare 449x486 topmost popup created, shown and painted\n");
+
+    // Later openings: the menu's window exists; only showing and painting count.
+    std::vector<double> ours, floor;
+    int unsettled = 0;
+    for (int i = 0; i < kLaterRuns; ++i) {
+        CloseMenu(button);
+        start = NowMs();
+        Press(button.m_hWnd);
+        unsettled += !SettleShown(menu);
+        ours.push_back(NowMs() - start);
+
+        ShowWindow(popup, SW_HIDE);
+        Pump();
+        start = NowMs();
+        ShowWindow(popup, SW_SHOW);
+        UpdateWindow(popup);
+        unsettled += !SettleShown(popup);
+        floor.push_back(NowMs() - start);
+    }
+    ShowWindow(popup, SW_HIDE);
+    CloseMenu(button);
+    ReportRow("later menu opening (show + paint), median of 30", Median(ours), Median(floor));
+    if (unsettled)
+        std::printf("  %d openings never showed painted within 10 s\n", unsettled);
+    std::printf("  floor: the bare popup shown and painted again\n");
+
+    // Objects and memory around many openings, each painted and closed again.
+    Usage before = MeasureUsage();
+    int windowsBefore = CountWindows();
+    int stillClosed = 0;
+    for (int i = 0; i < kLeakRuns; ++i) {
+        Press(button.m_hWnd);
+        unsettled += !SettleShown(menu);
+        Press(button.m_hWnd);
+        Pump();
+        if (!button.pMenu->IsMenuVisible())
+            ++stillClosed;
+        CloseMenu(button);
+    }
+    Usage after = MeasureUsage();
+    int windowsAfter = CountWindows();
+    ReportValue("GDI objects, 1000 menu openings (after/before)", before.gdi, after.gdi, "");
+    ReportValue("USER objects, 1000 menu openings (after/before)", before.user, after.user, "");
+    ReportValue("windows of the thread, 1000 menu openings", windowsBefore, windowsAfter, "");
+    ReportValue("private bytes, 1000 menu openings", before.privateKb, after.privateKb, "KB");
+    if (before.gdi == 0 && after.gdi == 0)
+        std::printf("  GetGuiResources counts nothing on this platform: GDI/USER rows are blank\n");
+    if (stillClosed != kLeakRuns)
+        std::printf("  %d of %d presses did not close the menu again\n", kLeakRuns - stillClosed, kLeakRuns);
+    if (unsettled)
+        std::printf("  %d openings in all never showed painted within 10 s\n", unsettled);
+
+    // Wake-ups while the menu is closed, against the same wait before it ever existed.
+    Wakeups idleAfter = PumpAndCount(2000);
+    ReportValue("timers while the menu is closed (2 s; before menu)", idleBefore.timers, idleAfter.timers, "");
+    ReportValue("messages while the menu is closed (2 s; before menu)", idleBefore.messages, idleAfter.messages,
+                "");
+    if (idleAfter.timers) {
+        std::printf("  after the openings:\n");
+        PrintTimerSources(idleAfter);
+    }
+    if (idleBefore.timers) {
+        std::printf("  before the first opening:\n");
+        PrintTimerSources(idleBefore);
+    }
+
+    DestroyWindow(popup);
+    button.DestroyWindow();
+    Pump();
+    return 0;
+}
+
+} // namespace
+
+int main() {
+    fw::ComScope com;
+    fw::GdiplusScope gdiplus;
+    fw::gModule.Init(GetModuleHandleW(nullptr));
+    int result = Run();
+    fw::gModule.Term();
+    return result;
+}
