@@ -161,7 +161,7 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
         size = {static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
     const POINT pt = MenuPosition(monitor.rcMonitor, size, offset, edge, gSkin.nStartHeight);
 
-    RefreshMenu();
+    RefreshMenu(show != 0);
     if (show) {
         if (m_hStartButton)
             ::SendMessageW(m_hStartButton, kSetMode, 2, 0);
@@ -175,10 +175,12 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
     ShowWindow(show);
 }
 
-void CMenuWnd::RefreshMenu() {
+void CMenuWnd::RefreshMenu(bool showing) {
     for (auto& entry : m_buttons)
         entry.second->SetState(0);
-    SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
+    // The delayed repaint is for a menu being shown; for a hidden one it would
+    // only wake the process while the menu is closed.
+    SetUserPicture(nullptr, gSkin.GetImage(1), 1, showing ? 1 : 0);
     if (m_pPinnedList) {
         if (FileChangedSince(gSkin.szAppList, &m_nListTime))
             LoadPinnedList();

@@ -154,7 +154,7 @@ private:
     void CreateButtons();
     void LoadAllPrograms();
     void LoadPinnedList();
-    void RefreshMenu();
+    void RefreshMenu(bool showing);
     // The user picture button (ID key 0) shows icon and image; drawStateImage 0
     // repaints at once, startTimer repaints once 300 ms later.
     void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
