@@ -74,6 +74,15 @@ int CSkin::Load(const wchar_t* moduleDirectory) {
         Trace(L"File not found. %s\n", m_szConfigPath);
         return 0;
     }
+    // A file that exists but cannot be read (held locked, no access, a folder)
+    // would load as nothing but defaults, a skin without images: report it.
+    HANDLE probe = ::CreateFileW(m_szConfigPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        Trace(L"Configuration file cannot be read. %s\n", m_szConfigPath);
+        return 0;
+    }
+    ::CloseHandle(probe);
     // A freshly chosen file always has its design keys read.
     m_nStamp = 0;
 

@@ -81,6 +81,28 @@ TEST_F(VelmarStartup, OnWindows7ShowsTheSkinsOwnTextAndCaption) {
     EXPECT_EQ(4u, velmar.Wait());
 }
 
+TEST_F(VelmarStartup, ASkinFileThatCannotBeReadIsReportedAndEndsWithItsOwnCode) {
+    // A folder in the skin file's place exists but cannot be read as a file.
+    folder.MakeDir(L"skin.cfg");
+    ASSERT_TRUE(velmar.Start(Exe()));
+    MessageBoxSeen box = TakeMessageBox(velmar.Id());
+    ASSERT_TRUE(box.window) << "no message box";
+    EXPECT_EQ(L"Error", box.caption);
+    EXPECT_EQ(L"Failed to read the configuration file. ", box.text);
+    EXPECT_EQ(3u, velmar.Wait());
+}
+
+TEST_F(VelmarStartup, ASkinFileHeldLockedIsReportedToo) {
+    WriteSkin("[DESIGN]\r\n");
+    HANDLE lock = CreateFileW(folder.Join(L"skin.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    ASSERT_TRUE(velmar.Start(Exe()));
+    MessageBoxSeen box = TakeMessageBox(velmar.Id());
+    EXPECT_EQ(L"Failed to read the configuration file. ", box.text);
+    EXPECT_EQ(3u, velmar.Wait());
+    CloseHandle(lock);
+}
+
 TEST_F(VelmarStartup, WithoutImages100To102StillReachesTheTaskbarLookup) {
     WriteSkin("[DESIGN]\r\nSKIN.PATH=nowhere\r\n[RESOURCE]\r\nIMAGE.100=missing.png\r\n");
     ASSERT_TRUE(velmar.Start(Exe()));
