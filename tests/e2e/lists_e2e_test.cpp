@@ -34,24 +34,6 @@ const int kPinnedRowHeight = 36;
 const int kTreeRowHeight = 23;
 const int kRowsTop = 5; // the lists draw their rows from this height on
 
-template <class F> bool WaitFor(F done, DWORD timeoutMs = 15000) {
-    for (DWORD waited = 0; waited < timeoutMs && !done(); waited += 50)
-        Sleep(50);
-    return done();
-}
-
-DWORD OwnerProcess(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-POINT Centre(HWND window) {
-    RECT rc;
-    GetWindowRect(window, &rc);
-    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
 std::wstring SpecialFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);

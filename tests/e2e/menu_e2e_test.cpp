@@ -19,24 +19,6 @@ namespace {
 
 const wchar_t kModeProperty[] = L"Velmar.Start.Mode";
 
-template <class F> bool WaitFor(F done, DWORD timeoutMs = 15000) {
-    for (DWORD waited = 0; waited < timeoutMs && !done(); waited += 50)
-        Sleep(50);
-    return done();
-}
-
-DWORD OwnerProcess(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
-POINT Centre(HWND window) {
-    RECT rc;
-    GetWindowRect(window, &rc);
-    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
 std::set<HWND> VisibleTopLevelWindows() {
     std::set<HWND> windows;
     EnumWindows(

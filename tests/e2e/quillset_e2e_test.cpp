@@ -48,15 +48,6 @@ std::wstring ItemText(HWND dialog, int id) {
     return text;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 15000) {
-    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        if (done())
-            return true;
-        Sleep(50);
-    }
-    return false;
-}
-
 void Key(WORD vk, bool up) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;

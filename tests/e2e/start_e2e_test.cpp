@@ -26,29 +26,11 @@ namespace {
 const wchar_t kModeProperty[] = L"Velmar.Start.Mode";
 const int kExitCommand = 32786;
 
-template <class F> bool WaitFor(F done, DWORD timeoutMs = 15000) {
-    for (DWORD waited = 0; waited < timeoutMs && !done(); waited += 50)
-        Sleep(50);
-    return done();
-}
-
-DWORD OwnerProcess(HWND window) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
-
 RECT RectInParent(HWND window) {
     RECT rc;
     GetWindowRect(window, &rc);
     MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rc), 2);
     return rc;
-}
-
-POINT Centre(HWND window) {
-    RECT rc;
-    GetWindowRect(window, &rc);
-    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
 }
 
 class StartButtonEndToEnd : public ::testing::Test {

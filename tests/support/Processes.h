@@ -7,6 +7,26 @@
 #include <string>
 #include <vector>
 
+// Polls done() every 50 ms until it holds; false after the time-out.
+template <class F> bool WaitFor(F done, DWORD timeoutMs = 15000) {
+    for (DWORD waited = 0; waited < timeoutMs && !done(); waited += 50)
+        Sleep(50);
+    return done();
+}
+
+inline DWORD OwnerProcess(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+// The window's centre in screen coordinates (where a real click goes).
+inline POINT Centre(HWND window) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
 class ChildProcess {
 public:
     ChildProcess() = default;
