@@ -16,8 +16,6 @@ namespace {
 const UINT kSetMode = WM_USER + 3; // the start button's pressed (2) or normal (0) frame
 const int kDefaultWidth = 449;
 const int kDefaultHeight = 486;
-const int kPinnedListId = 1200;
-const int kAllProgramsId = 1201;
 
 // Known folders of the folder buttons' shell context menus.
 const GUID kFolderProfile = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};

@@ -8,6 +8,8 @@
 // With VELMAR_SHOTS set to a Unix folder, the tests also save screenshots there
 // (the pinned list with a hovered row, the opened all-programs tree).
 #include "AppList.h"
+#include "MenuWnd.h"
+#include "StartWnd.h"
 #include "ProgramFolder.h"
 #include "Processes.h"
 #include "StandinProcess.h"
@@ -20,8 +22,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <cwctype>
 #include <string>
@@ -29,32 +29,9 @@
 
 namespace {
 
-const wchar_t kModeProperty[] = L"Velmar.Start.Mode";
 const int kPinnedRowHeight = 36;
 const int kTreeRowHeight = 23;
 const int kRowsTop = 5; // the lists draw their rows from this height on
-
-std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
-    return path;
-}
-
-bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& arguments) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    link->SetPath(target.c_str());
-    link->SetArguments(arguments.c_str());
-    IPersistFile* file = nullptr;
-    bool saved = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-                 SUCCEEDED(file->Save(lnk.c_str(), TRUE));
-    if (file)
-        file->Release();
-    link->Release();
-    return saved;
-}
 
 AppListEntry Entry(int kind, const std::wstring& name, const std::wstring& path) {
     AppListEntry entry;
@@ -67,67 +44,6 @@ AppListEntry Entry(int kind, const std::wstring& name, const std::wstring& path)
 int64_t ModifiedTime(const std::wstring& path) {
     struct _stat64 st;
     return _wstat64(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_mtime) : -1;
-}
-
-// Runs a shell command line on the Unix side and waits for it (see XInput.h
-// for why the exit code travels through a marker file).
-bool RunUnix(const std::string& command) {
-    static LONG counter = 0;
-    char marker[96];
-    std::snprintf(marker, sizeof(marker), "/tmp/velmar-lists-%lu-%ld", GetCurrentProcessId(),
-                  InterlockedIncrement(&counter));
-    std::string line = "/bin/sh -c \"" + command + "; echo $? > " + marker + "\"";
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(0);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    std::wstring path = L"Z:";
-    for (const char* p = marker; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
-    std::string text;
-    if (!WaitFor([&] {
-            text = ReadFileBytes(path);
-            return !text.empty();
-        }))
-        return false;
-    DeleteFileW(path.c_str());
-    return text[0] == '0';
-}
-
-// Saves the whole screen as VELMAR_SHOTS/name when VELMAR_SHOTS is set.
-void Screenshot(const char* name) {
-    const char* folder = getenv("VELMAR_SHOTS");
-    if (!folder || !*folder)
-        return;
-    EXPECT_TRUE(RunUnix(std::string("import -window root '") + folder + "/" + name + "'")) << name;
-}
-
-// The pixels of a screen rectangle, to see when something was drawn there.
-std::vector<DWORD> ScreenPixels(const RECT& rc) {
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
 }
 
 // The top level of the all-programs tree as Velmar reads it: the entries of
@@ -223,33 +139,17 @@ protected:
     }
     bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
     int Mode() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(button, kModeProperty))); }
-    // Opens the menu with a real click on the Start button (again, when another
-    // window took the activation and so closed it at once).
-    bool OpenMenu() {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (!MenuShown() && (!XClick(Centre(button)) || !WaitFor([&] { return MenuShown(); }, 5000)))
-                continue;
-            Sleep(300); // painted and active
-            if (MenuShown())
-                return true;
-        }
-        return false;
+    // Opens the menu with a real click on the Start button; done once the menu
+    // is shown and has the activation (it hides when it loses it).
+    void OpenMenu() {
+        ASSERT_TRUE(XClick(Centre(button)));
+        ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the Start button";
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == Menu(); })) << "the menu did not take the activation";
     }
-    // Runs a gesture on the open menu; true once it succeeded. Another test's
-    // window may take the activation at any moment, and the menu then hides, so
-    // a failed gesture is tried again from a fresh opening (a close first, which
-    // also leaves the all-programs mode and collapses the tree). With fresh the
-    // first attempt closes the menu too, so that it shows what changed since.
-    template <class F> bool OnOpenMenu(F gesture, bool fresh = false) {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if ((attempt > 0 || fresh) && MenuShown()) {
-                XClick(Centre(button));
-                WaitFor([&] { return !MenuShown(); }, 5000);
-            }
-            if (OpenMenu() && gesture())
-                return true;
-        }
-        return false;
+    // Closes the menu with a click on the Start button.
+    void CloseMenu() {
+        ASSERT_TRUE(XClick(Centre(button)));
+        ASSERT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
     }
     // The list's own visibility, whether or not the menu around it is shown.
     bool ListShown(int id) const {
@@ -275,15 +175,27 @@ protected:
         return {menu.left + Skin(L"BUTTON", key(L"POS.X").c_str()) + Skin(L"BUTTON", key(L"POS.WIDTH").c_str()) / 2,
                 menu.top + Skin(L"BUTTON", key(L"POS.Y").c_str()) + Skin(L"BUTTON", key(L"POS.HEIGHT").c_str()) / 2};
     }
+    // Waits until the screen in rc differs from `before` and holds still: drawn, and shown by Wine.
+    static bool WaitForDrawn(const RECT& rc, const std::vector<DWORD>& before) {
+        std::vector<DWORD> last;
+        return WaitFor([&] {
+            std::vector<DWORD> now = ScreenPixels(rc);
+            const bool settled = now != before && now == last;
+            last = std::move(now);
+            return settled;
+        });
+    }
     size_t RecordLines() const {
         const std::string text = ReadFileBytes(record);
         return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
     }
-    // Clicks a row of the open menu until the recorder has written `lines` lines.
-    bool ClickRowUntilRecorded(int row, int height, size_t lines, bool fresh = false) {
-        return OnOpenMenu(
-            [&] { return XClick(Middle(Row(row, height))) && WaitFor([&] { return RecordLines() >= lines; }, 10000); },
-            fresh);
+    // Clicks a row of the menu (opened first when closed) and waits for the recorder's `lines` lines.
+    void ClickRow(int row, int height, size_t lines) {
+        if (!MenuShown()) {
+            ASSERT_NO_FATAL_FAILURE(OpenMenu());
+        }
+        ASSERT_TRUE(XClick(Middle(Row(row, height))));
+        ASSERT_TRUE(WaitFor([&] { return RecordLines() >= lines; })) << "nothing started from row " << row;
     }
     // The list file as the options program writes it; a new modification time
     // (whole seconds) so that Velmar can tell it from the last one it read.
@@ -315,23 +227,25 @@ TEST_F(ListsEndToEnd, APinnedProgramStartsFromItsRowAndTheMenuCloses) {
               Entry(kAppKindApplication, L"Registry Editor", windows + L"\\regedit.exe"),
               Entry(kAppKindShortcut, L"Recorder shortcut", shortcut)});
     ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_TRUE(OpenMenu());
-    EXPECT_TRUE(ListShown(1200)) << "the menu opens with the pinned list";
-    EXPECT_FALSE(ListShown(1201));
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
+    EXPECT_TRUE(ListShown(kPinnedListId)) << "the menu opens with the pinned list";
+    EXPECT_FALSE(ListShown(kAllProgramsId));
 
-    // The mouse resting on the third row (the missing program left no row).
-    const POINT hover = Middle(Row(2, kPinnedRowHeight));
+    // The mouse resting on the third row (the missing program left no row) lights it up.
+    const RECT hovered = Row(2, kPinnedRowHeight);
+    const std::vector<DWORD> resting = ScreenPixels(hovered);
+    const POINT hover = Middle(hovered);
     ASSERT_TRUE(Xdotool("mousemove " + std::to_string(hover.x) + " " + std::to_string(hover.y)));
-    Sleep(500);
+    EXPECT_TRUE(WaitForDrawn(hovered, resting)) << "the row under the mouse did not light up";
     Screenshot("lists-pinned-hover.png");
 
-    ASSERT_TRUE(ClickRowUntilRecorded(1, kPinnedRowHeight, 1)) << "the recorder did not start";
+    ASSERT_NO_FATAL_FAILURE(ClickRow(1, kPinnedRowHeight, 1));
     EXPECT_EQ("\n", ReadFileBytes(record)) << "started with parameters";
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
     EXPECT_TRUE(WaitFor([&] { return Mode() == 0; })) << "the Start button still looks pressed";
 
     // The shortcut row: the shell follows the link with its arguments.
-    ASSERT_TRUE(ClickRowUntilRecorded(3, kPinnedRowHeight, 2)) << "the shortcut did not start";
+    ASSERT_NO_FATAL_FAILURE(ClickRow(3, kPinnedRowHeight, 2));
     EXPECT_EQ("\nthrough-the-shortcut\n", ReadFileBytes(record));
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); }));
 }
@@ -344,21 +258,13 @@ TEST_F(ListsEndToEnd, AShortcutInAStartMenuFolderStartsFromTheAllProgramsTree) {
     ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Recorder.lnk", recorder, L"from-the-tree"));
     SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
 
-    // Velmar reads the Start Menu when the menu is first made; other tests may
-    // add to it meanwhile, so the rows are worked out only from a listing that
-    // did not change around that moment.
-    std::vector<std::wstring> folders, top;
-    bool stable = false;
-    for (int attempt = 0; attempt < 3 && !stable; ++attempt) {
-        folders.clear();
-        top = StartMenuTopLevel(&folders);
-        ASSERT_NO_FATAL_FAILURE(Start());
-        ASSERT_TRUE(OpenMenu());
-        stable = top == StartMenuTopLevel(nullptr);
-        if (!stable)
-            Stop();
-    }
-    ASSERT_TRUE(stable) << "the Start Menu kept changing";
+    // Velmar reads the Start Menu when the menu is first made; the rows are
+    // worked out from the listing at that moment.
+    std::vector<std::wstring> folders;
+    const std::vector<std::wstring> top = StartMenuTopLevel(&folders);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
+    ASSERT_EQ(top, StartMenuTopLevel(nullptr)) << "something else changed the Start Menu meanwhile";
     // Files first; folders sorted by name, one row for a name in both Start Menus.
     const int files = static_cast<int>(
         std::count_if(top.begin(), top.end(), [](const std::wstring& entry) { return entry[0] == L'F'; }));
@@ -375,31 +281,26 @@ TEST_F(ListsEndToEnd, AShortcutInAStartMenuFolderStartsFromTheAllProgramsTree) {
               menu.top + Skin(L"DESIGN", L"MENU.APPLIST.Y") + Skin(L"DESIGN", L"MENU.APPLIST.HEIGHT"))
         << "the folder's row is out of sight";
 
-    bool sawTree = false, opened = false;
-    const bool started = OnOpenMenu([&] {
-        if (!XClick(SkinButtonCentre(L"allprograms")) || !WaitFor([&] { return ListShown(1201); }, 5000))
-            return false;
-        sawTree = true;
-        EXPECT_FALSE(ListShown(1200)) << "the pinned list stayed beside the tree";
-        Sleep(300);
-        const RECT childRow = Row(row + 1, kTreeRowHeight);
-        const std::vector<DWORD> closed = ScreenPixels(childRow);
-        if (!XClick(Middle(Row(row, kTreeRowHeight))) ||
-            !WaitFor([&] { return ScreenPixels(childRow) != closed; }, 5000) || !MenuShown())
-            return false;
-        opened = true;
-        Sleep(300);
-        Screenshot("lists-allprograms-open.png");
-        return XClick(Middle(childRow)) && WaitFor([&] { return RecordLines() >= 1; }, 10000);
-    });
-    EXPECT_TRUE(sawTree) << "the toggle did not show the all-programs tree";
-    EXPECT_TRUE(opened) << "the folder did not open";
-    ASSERT_TRUE(started) << "the shortcut in the folder did not start";
+    const RECT folderRow = Row(row, kTreeRowHeight), childRow = Row(row + 1, kTreeRowHeight);
+    const std::vector<DWORD> pinnedView = ScreenPixels(folderRow);
+    ASSERT_TRUE(XClick(SkinButtonCentre(L"allprograms")));
+    ASSERT_TRUE(WaitFor([&] { return ListShown(kAllProgramsId); })) << "the toggle did not show the all-programs tree";
+    EXPECT_FALSE(ListShown(kPinnedListId)) << "the pinned list stayed beside the tree";
+    ASSERT_TRUE(WaitForDrawn(folderRow, pinnedView)) << "the tree was not drawn";
+    const std::vector<DWORD> closed = ScreenPixels(childRow);
+    ASSERT_TRUE(XClick(Middle(folderRow)));
+    ASSERT_TRUE(WaitForDrawn(childRow, closed)) << "the folder did not open";
+    ASSERT_TRUE(MenuShown());
+    Screenshot("lists-allprograms-open.png");
+    ASSERT_TRUE(XClick(Middle(childRow)));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines() >= 1; })) << "the shortcut in the folder did not start";
     EXPECT_EQ("from-the-tree\n", ReadFileBytes(record));
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
 
     // The next opening shows the pinned list again.
-    EXPECT_TRUE(OnOpenMenu([&] { return ListShown(1200) && !ListShown(1201); }));
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
+    EXPECT_TRUE(ListShown(kPinnedListId));
+    EXPECT_FALSE(ListShown(kAllProgramsId));
 }
 
 TEST_F(ListsEndToEnd, AListRewrittenWhileVelmarRunsShowsAtTheNextOpening) {
@@ -407,11 +308,12 @@ TEST_F(ListsEndToEnd, AListRewrittenWhileVelmarRunsShowsAtTheNextOpening) {
     ASSERT_TRUE(MakeShortcut(shortcut, recorder, L"new-entry"));
     SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
     ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_TRUE(OpenMenu());
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
 
-    // What the options program's OK does: the whole file replaced.
+    // What the options program's OK does: the whole file replaced; the menu shows it when opened anew.
     SaveList({Entry(kAppKindShortcut, L"New entry", shortcut), Entry(kAppKindApplication, L"Recorder", recorder)});
-    ASSERT_TRUE(ClickRowUntilRecorded(0, kPinnedRowHeight, 1, true)) << "nothing started from the first row";
+    ASSERT_NO_FATAL_FAILURE(CloseMenu());
+    ASSERT_NO_FATAL_FAILURE(ClickRow(0, kPinnedRowHeight, 1));
     EXPECT_EQ("new-entry\n", ReadFileBytes(record)) << "the first row is not the new entry";
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); }));
 }

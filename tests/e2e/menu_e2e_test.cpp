@@ -6,6 +6,7 @@
 #include "ProgramFolder.h"
 #include "Processes.h"
 #include "StandinProcess.h"
+#include "StartWnd.h"
 #include "XInput.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,6 @@
 #include <string>
 
 namespace {
-
-const wchar_t kModeProperty[] = L"Velmar.Start.Mode";
 
 std::set<HWND> VisibleTopLevelWindows() {
     std::set<HWND> windows;
@@ -65,9 +64,11 @@ protected:
     }
     bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
     int Mode() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(button, kModeProperty))); }
+    // A real click on the Start button; done once the menu is shown and has the activation.
     void OpenByClick() {
         ASSERT_TRUE(XClick(Centre(button)));
         ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the Start button";
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == Menu(); })) << "the menu did not take the activation";
     }
     int SkinInt(const wchar_t* section, const wchar_t* key, int fallback) const {
         return static_cast<int>(GetPrivateProfileIntW(section, key, fallback, config.c_str()));
@@ -96,7 +97,7 @@ TEST_F(MenuEndToEnd, AClickShowsTheMenuByTheTaskbarOfEveryEdgeWithTheButtonPress
     for (UINT edge : {ABE_BOTTOM, ABE_TOP, ABE_LEFT, ABE_RIGHT}) {
         SCOPED_TRACE(edge);
         Start(edge);
-        OpenByClick();
+        ASSERT_NO_FATAL_FAILURE(OpenByClick());
         EXPECT_TRUE(WaitFor([&] { return Mode() == 2; })) << "the Start button does not look pressed";
         MONITORINFO monitor{};
         monitor.cbSize = sizeof(monitor);
@@ -120,8 +121,7 @@ TEST_F(MenuEndToEnd, AClickShowsTheMenuByTheTaskbarOfEveryEdgeWithTheButtonPress
 
 TEST_F(MenuEndToEnd, AFolderButtonOpensAShellWindowWithTheMenuAlreadyHidden) {
     Start(ABE_BOTTOM);
-    OpenByClick();
-    Sleep(300); // the menu has painted and taken the activation
+    ASSERT_NO_FATAL_FAILURE(OpenByClick());
     const std::set<HWND> before = VisibleTopLevelWindows();
     ASSERT_TRUE(XClick(SkinButtonCentre(L"documents")));
     HWND opened = nullptr;
@@ -146,7 +146,7 @@ TEST_F(MenuEndToEnd, AFolderButtonOpensAShellWindowWithTheMenuAlreadyHidden) {
 
 TEST_F(MenuEndToEnd, AClickOutsideHidesTheMenuAndReleasesTheButton) {
     Start(ABE_BOTTOM);
-    OpenByClick();
+    ASSERT_NO_FATAL_FAILURE(OpenByClick());
     ASSERT_TRUE(WaitFor([&] { return Mode() == 2; }));
     RECT menu;
     GetWindowRect(Menu(), &menu);
@@ -154,7 +154,6 @@ TEST_F(MenuEndToEnd, AClickOutsideHidesTheMenuAndReleasesTheButton) {
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
     EXPECT_TRUE(WaitFor([&] { return Mode() == 0; })) << "the Start button still looks pressed";
     // With the activation elsewhere, the next click on the button opens the menu again.
-    OpenByClick();
-    Sleep(300);
+    ASSERT_NO_FATAL_FAILURE(OpenByClick());
     EXPECT_TRUE(MenuShown()) << "the menu closed again at once";
 }

@@ -7,39 +7,27 @@
 #include "ProgramFolder.h"
 #include "Processes.h"
 
-#include <functional>
 #include <string>
 
 namespace {
 
 const wchar_t kMutex[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
 
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out.push_back(static_cast<char>(c));
-    return out;
-}
-
 // The top-level window of the process with this title.
 HWND FindTitled(DWORD pid, const wchar_t* title, DWORD timeoutMs = 15000) {
-    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        HWND found = nullptr;
-        for (HWND h = GetTopWindow(nullptr); h; h = GetNextWindow(h, GW_HWNDNEXT)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            wchar_t text[128] = {};
-            GetWindowTextW(h, text, 128);
-            if (owner == pid && IsWindowVisible(h) && wcscmp(text, title) == 0) {
-                found = h;
-                break;
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND h = GetTopWindow(nullptr); h; h = GetNextWindow(h, GW_HWNDNEXT)) {
+                wchar_t text[128] = {};
+                GetWindowTextW(h, text, 128);
+                if (OwnerProcess(h) == pid && IsWindowVisible(h) && wcscmp(text, title) == 0)
+                    return (found = h) != nullptr;
             }
-        }
-        if (found)
-            return found;
-        Sleep(50);
-    }
-    return nullptr;
+            return false;
+        },
+        timeoutMs);
+    return found;
 }
 
 std::wstring ItemText(HWND dialog, int id) {
@@ -48,13 +36,13 @@ std::wstring ItemText(HWND dialog, int id) {
     return text;
 }
 
+// Wine queues SendInput in order as hardware input for the foreground window.
 void Key(WORD vk, bool up) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &in, sizeof(in));
-    Sleep(20);
 }
 void Press(WORD vk) {
     Key(vk, false);
@@ -68,37 +56,38 @@ void Type(const std::wstring& text) {
         in[0].ki.dwFlags = KEYEVENTF_UNICODE;
         in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
         SendInput(2, in, sizeof(INPUT));
-        Sleep(10);
-    }
-}
-void ClickOn(HWND control) {
-    RECT rc{};
-    GetWindowRect(control, &rc);
-    int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &in, sizeof(in));
-    Sleep(100);
-    for (DWORD flags : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
-        in.mi.dx = in.mi.dy = 0;
-        in.mi.dwFlags = flags;
-        SendInput(1, &in, sizeof(in));
-        Sleep(50);
     }
 }
 
-// Right after the desktop comes up a first click can be lost; a user clicks again.
-bool ClickUntil(HWND control, const std::function<bool()>& done) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        SetForegroundWindow(GetAncestor(control, GA_ROOT));
-        ClickOn(control);
-        if (WaitFor(done, 5000))
-            return true;
+// The window is in front and has the keyboard focus on one of its controls.
+bool WaitUntilReadyForKeys(HWND window) {
+    return WaitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return GetForegroundWindow() == window &&
+               GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus &&
+               IsChild(window, info.hwndFocus);
+    });
+}
+
+// One click on the control's centre once its dialog is in front and nothing
+// covers the control there (a click right after the desktop came up is lost otherwise).
+bool ClickOn(HWND control) {
+    HWND root = GetAncestor(control, GA_ROOT);
+    SetForegroundWindow(root);
+    const POINT at = Centre(control);
+    if (!WaitFor([&] { return GetForegroundWindow() == root && WindowFromPoint(at) == control; }))
+        return false;
+    INPUT in[3] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     }
-    return false;
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    return SendInput(3, in, sizeof(INPUT)) == 3;
 }
 
 class QuillsetProgram : public ::testing::Test {
@@ -129,7 +118,7 @@ protected:
         HWND dialog = FindTitled(quillset.Id(), L"Start Menu Options");
         if (dialog) {
             SetForegroundWindow(dialog);
-            WaitFor([&] { return GetForegroundWindow() == dialog; }, 3000);
+            EXPECT_TRUE(WaitUntilReadyForKeys(dialog)) << "the dialog did not come to the front";
         }
         return dialog;
     }
@@ -149,11 +138,11 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
     ASSERT_TRUE(dialog) << "no dialog";
     EXPECT_EQ(L"Editor", ItemText(dialog, 1001));
 
-    HWND open = nullptr;
-    ASSERT_TRUE(ClickUntil(GetDlgItem(dialog, 1014), [&] { return (open = FindTitled(quillset.Id(), L"Open", 0)) != nullptr; }))
-        << "no file dialog after clicking Add";
+    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, 1014))) << "the Add button is not in front";
+    HWND open = FindTitled(quillset.Id(), L"Open");
+    ASSERT_TRUE(open) << "no file dialog after clicking Add";
     SetForegroundWindow(open);
-    Sleep(300);
+    ASSERT_TRUE(WaitUntilReadyForKeys(open)) << "the file dialog did not take the keyboard";
     Type(tool);
     Press(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, 1004) == tool; })) << "the new entry was not selected";
@@ -175,7 +164,7 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
 TEST_F(QuillsetProgram, OkEndsWithOneAndEscapeOrTheCloseBoxWithTwo) {
     HWND dialog = StartDialog();
     ASSERT_TRUE(dialog);
-    ASSERT_TRUE(ClickUntil(GetDlgItem(dialog, IDOK), [&] { return !quillset.Running(); }));
+    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDOK))) << "the OK button is not in front";
     EXPECT_EQ(1u, quillset.Wait());
 
     WriteList("APP=Changed later|app|" + Narrow(editor) + "\r\n");

@@ -21,16 +21,10 @@ velmar_target_options(standin_taskbar)
 # the one desktop, FindWindowW's answer and Pegwell's shared data, so ctest
 # runs them one at a time (the lock), while other tests still run beside them.
 function(velmar_add_taskbar_test name)
-    add_executable(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE standin gtest gtest_main)
-    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+    velmar_test_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE standin)
     add_dependencies(${name} standin_taskbar)
-    velmar_target_options(${name})
-    gtest_discover_tests(${name}
-        DISCOVERY_MODE PRE_TEST
-        DISCOVERY_TIMEOUT 120
-        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-        PROPERTIES TIMEOUT 120 RESOURCE_LOCK velmar_taskbar)
+    velmar_discover_tests(${name} RESOURCE_LOCK velmar_taskbar)
 endfunction()
 
 velmar_add_taskbar_test(standin_tests ${CMAKE_CURRENT_LIST_DIR}/standin_test.cpp)

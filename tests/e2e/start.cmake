@@ -3,7 +3,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/standin.cmake)
 
 velmar_add_taskbar_test(start_e2e_tests ${CMAKE_CURRENT_LIST_DIR}/start_e2e_test.cpp)
-target_include_directories(start_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/tests/support)
+target_include_directories(start_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 add_dependencies(start_e2e_tests Velmar pegwell default_skin)
 
 # Velmar.exe exports keyHookProc and nothing else.
@@ -16,5 +16,6 @@ add_test(NAME start_velmar_exports_only_keyHookProc
 # cross-process screenshot, where Wine does not draw the button).
 add_executable(start_preview WIN32 ${CMAKE_CURRENT_LIST_DIR}/start/start_preview.cpp)
 target_link_libraries(start_preview PRIVATE velmar_start standin)
+target_include_directories(start_preview PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_options(start_preview PRIVATE -municode)
 velmar_target_options(start_preview)

@@ -127,13 +127,9 @@ bool HasModule(HANDLE process, const wchar_t* name) {
 }
 
 HWND WaitForButton(HWND taskbar) {
-    for (int i = 0; i < 400; ++i) {
-        HWND b = FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main");
-        if (b)
-            return b;
-        Sleep(50);
-    }
-    return nullptr;
+    HWND button = nullptr;
+    WaitFor([&] { return (button = FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main")) != nullptr; }, 20000);
+    return button;
 }
 
 class VelmarLanguage : public VelmarStartup {

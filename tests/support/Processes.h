@@ -4,15 +4,41 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-// Polls done() every 50 ms until it holds; false after the time-out.
-template <class F> bool WaitFor(F done, DWORD timeoutMs = 15000) {
-    for (DWORD waited = 0; waited < timeoutMs && !done(); waited += 50)
-        Sleep(50);
-    return done();
-}
+#include "TestFiles.h"
+#include "Wait.h"
+
+// The launch recorder: started instead of real programs, it appends its
+// argument line to the file named by LAUNCH_RECORD.
+inline std::wstring Recorder() { return BinDir() + L"\\launch_recorder.exe"; }
+
+// Sets LAUNCH_RECORD for the life of the object, for launches of this process.
+class LaunchRecord {
+public:
+    explicit LaunchRecord(const std::wstring& path) : m_path(path) {
+        SetEnvironmentVariableW(L"LAUNCH_RECORD", path.c_str());
+    }
+    ~LaunchRecord() { SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr); }
+    LaunchRecord(const LaunchRecord&) = delete;
+    LaunchRecord& operator=(const LaunchRecord&) = delete;
+    // The record once it holds `lines` lines (what it holds after the time-out).
+    std::string WaitForLines(size_t lines = 1, DWORD timeoutMs = 15000) const {
+        std::string text;
+        WaitFor(
+            [&] {
+                text = ReadFileBytes(m_path);
+                return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines;
+            },
+            timeoutMs);
+        return text;
+    }
+
+private:
+    std::wstring m_path;
+};
 
 inline DWORD OwnerProcess(HWND window) {
     DWORD pid = 0;
@@ -104,27 +130,23 @@ inline HWND FindProcessWindow(DWORD pid, const wchar_t* className, DWORD timeout
         const wchar_t* cls;
         HWND found;
     } s{pid, className, nullptr};
-    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        EnumWindows(
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(h, &owner);
-                if (owner != s->pid || !IsWindowVisible(h))
-                    return TRUE;
-                wchar_t cls[64] = {};
-                GetClassNameW(h, cls, 64);
-                if (s->cls && wcscmp(cls, s->cls) != 0)
-                    return TRUE;
-                s->found = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        if (s.found || timeoutMs == 0)
-            return s.found;
-        Sleep(50);
-    }
-    return nullptr;
+    WaitFor(
+        [&] {
+            EnumWindows(
+                [](HWND h, LPARAM lp) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lp);
+                    wchar_t cls[64] = {};
+                    GetClassNameW(h, cls, 64);
+                    if (OwnerProcess(h) != s->pid || !IsWindowVisible(h) || (s->cls && wcscmp(cls, s->cls) != 0))
+                        return TRUE;
+                    s->found = h;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&s));
+            return s.found != nullptr;
+        },
+        timeoutMs);
+    return s.found;
 }
 
 struct MessageBoxSeen {

@@ -1,11 +1,15 @@
-// Scratch folders and files for tests; everything is removed again.
+// Scratch folders, files, shortcuts and registry keys for tests; everything is
+// removed or put back again.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TempDir {
 public:
@@ -27,7 +31,9 @@ public:
     std::wstring Join(const std::wstring& rel) const { return m_path + L"\\" + rel; }
 
     std::wstring WriteFile(const std::wstring& rel, const std::string& bytes) const {
-        std::wstring full = Join(rel);
+        return WriteTo(Join(rel), bytes);
+    }
+    static std::wstring WriteTo(const std::wstring& full, const std::string& bytes) {
         HANDLE f = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (f != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
@@ -99,3 +105,90 @@ inline std::wstring BinDir() {
     std::wstring p = path;
     return p.substr(0, p.find_last_of(L'\\'));
 }
+
+inline std::wstring SpecialFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
+    return path;
+}
+
+// UTF-8, as the skin and list files are written.
+inline std::string Narrow(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n : 0, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+// A shortcut file as the shell writes it; COM must be initialised by the caller.
+inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& arguments = L"",
+                         const std::wstring& iconFile = L"", int iconIndex = 0) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    link->SetPath(target.c_str());
+    if (!arguments.empty())
+        link->SetArguments(arguments.c_str());
+    if (!iconFile.empty())
+        link->SetIconLocation(iconFile.c_str(), iconIndex);
+    IPersistFile* file = nullptr;
+    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Save(lnk.c_str(), TRUE));
+    if (file)
+        file->Release();
+    link->Release();
+    return ok;
+}
+
+// Puts a registry key back as the test found it: its values, or its absence
+// (with everything a test created below it). Machine-wide keys such as the
+// account picture's must survive a test run on a real machine.
+class RegistryKeyGuard {
+public:
+    RegistryKeyGuard(HKEY root, std::wstring path) : m_root(root), m_path(std::move(path)) {
+        HKEY key = nullptr;
+        m_existed = RegOpenKeyExW(m_root, m_path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (!m_existed)
+            return;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            DWORD nameLength = 256, type = 0, bytes = 0;
+            if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+                break;
+            Value v{name, type, std::vector<BYTE>(bytes)};
+            nameLength = 256;
+            RegEnumValueW(key, i, name, &nameLength, nullptr, &type, v.data.data(), &bytes);
+            m_values.push_back(std::move(v));
+        }
+        RegCloseKey(key);
+    }
+    ~RegistryKeyGuard() {
+        if (!m_existed) {
+            RegDeleteTreeW(m_root, m_path.c_str());
+            return;
+        }
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        RegDeleteTreeW(key, nullptr); // values and subkeys the test added
+        for (const Value& v : m_values)
+            RegSetValueExW(key, v.name.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+        RegCloseKey(key);
+    }
+    RegistryKeyGuard(const RegistryKeyGuard&) = delete;
+    RegistryKeyGuard& operator=(const RegistryKeyGuard&) = delete;
+
+private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    HKEY m_root;
+    std::wstring m_path;
+    bool m_existed = false;
+    std::vector<Value> m_values;
+};

@@ -41,22 +41,6 @@ inline std::wstring CopyProgram(const TempDir& dir, const std::wstring& name) {
     return target;
 }
 
-// COM must be initialised by the caller.
-inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    link->SetPath(target.c_str());
-    IPersistFile* file = nullptr;
-    bool ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-              SUCCEEDED(file->Save(lnk.c_str(), TRUE));
-    if (file)
-        file->Release();
-    link->Release();
-    return ok;
-}
-
 inline std::wstring ShellDisplayName(const std::wstring& path) {
     SHFILEINFOW info{};
     SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME);

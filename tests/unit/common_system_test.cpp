@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "Processes.h"
 #include "TestFiles.h"
 
 namespace {
@@ -24,33 +25,12 @@ void SetString(HKEY root, const wchar_t* key, const wchar_t* name, const void* d
     RegCloseKey(k);
 }
 
-std::wstring MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& iconFile,
-                          int iconIndex) {
-    fw::ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
-        return L"";
-    link->SetPath(target.c_str());
-    if (!iconFile.empty())
-        link->SetIconLocation(iconFile.c_str(), iconIndex);
-    fw::ComPtr<IPersistFile> file;
-    link->QueryInterface(IID_IPersistFile, file.put_void());
-    return SUCCEEDED(file->Save(lnk.c_str(), TRUE)) ? lnk : L"";
-}
-
-std::string WaitForRecord(const std::wstring& path, DWORD timeoutMs = 10000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        std::string s = ReadFileBytes(path);
-        if (!s.empty() && s.back() == '\n')
-            return s;
-        Sleep(50);
-    }
-    return ReadFileBytes(path);
-}
-
 } // namespace
 
 TEST(Registry, ByPathRecognisesEveryRootName) {
     const wchar_t* key = L"Software\\VelmarTest\\Roots";
+    RegistryKeyGuard user(HKEY_CURRENT_USER, L"Software\\VelmarTest"), machine(HKEY_LOCAL_MACHINE, L"Software\\VelmarTest"),
+        classes(HKEY_CLASSES_ROOT, L"VelmarTestRoot");
     SetString(HKEY_CURRENT_USER, key, L"v", L"hkcu", 10);
     SetString(HKEY_LOCAL_MACHINE, key, L"v", L"hklm", 10);
     SetString(HKEY_CLASSES_ROOT, L"VelmarTestRoot", L"v", L"hkcr", 10);
@@ -86,6 +66,7 @@ TEST(Registry, UnknownRootReturnsFileNotFoundWithoutTouchingTheBuffer) {
 
 TEST(Registry, StringStoredWithoutTerminatorComesBackTerminated) {
     const wchar_t* key = L"Software\\VelmarTest\\Unterminated";
+    RegistryKeyGuard user(HKEY_CURRENT_USER, L"Software\\VelmarTest");
     SetString(HKEY_CURRENT_USER, key, L"raw", L"abcd", 8); // four characters, no terminator
     wchar_t data[16];
     wmemset(data, L'#', 16);
@@ -107,8 +88,8 @@ TEST(Registry, StringStoredWithoutTerminatorComesBackTerminated) {
 TEST_F(ComTest, ShortcutTargetOfARealShortcut) {
     TempDir dir;
     std::wstring target = dir.WriteFile(L"tool.exe", "MZ");
-    std::wstring lnk = MakeShortcut(dir.Join(L"Tool.lnk"), target, L"", 0);
-    ASSERT_FALSE(lnk.empty());
+    std::wstring lnk = dir.Join(L"Tool.lnk");
+    ASSERT_TRUE(MakeShortcut(lnk, target));
     wchar_t out[260] = L"junk";
     EXPECT_EQ(1, GetShortcutTarget(lnk.c_str(), out, 260));
     EXPECT_EQ(0, _wcsicmp(target.c_str(), out)) << out;
@@ -126,8 +107,8 @@ TEST_F(ComTest, ShortcutIconWithAndWithoutAGivenLinkObject) {
     wchar_t shell32[MAX_PATH];
     GetSystemDirectoryW(shell32, MAX_PATH);
     wcscat(shell32, L"\\shell32.dll");
-    std::wstring lnk = MakeShortcut(dir.Join(L"Shell.lnk"), shell32, shell32, 3);
-    ASSERT_FALSE(lnk.empty());
+    std::wstring lnk = dir.Join(L"Shell.lnk");
+    ASSERT_TRUE(MakeShortcut(lnk, shell32, L"", shell32, 3));
     fw::ComPtr<IShellLinkW> link;
     ASSERT_TRUE(SUCCEEDED(
         CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())));
@@ -196,25 +177,31 @@ TEST(VersionStrings, FallbackTablesHaveTheDocumentedShape) {
 
 TEST(LaunchDetached, StartsTheProgramWithAndWithoutParameters) {
     TempDir dir;
-    std::wstring record = dir.Join(L"launch.txt");
-    SetEnvironmentVariableW(L"LAUNCH_RECORD", record.c_str());
-    std::wstring recorder = BinDir() + L"\\launch_recorder.exe";
-    EXPECT_EQ(1, LaunchDetached(recorder.c_str(), L"alpha \"two words\""));
-    EXPECT_EQ("alpha \"two words\"\n", WaitForRecord(record));
-    DeleteFileW(record.c_str());
-    EXPECT_EQ(1, LaunchDetached(recorder.c_str(), nullptr));
-    EXPECT_EQ("\n", WaitForRecord(record));
-    SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr);
+    std::wstring file = dir.Join(L"launch.txt");
+    LaunchRecord record(file);
+    EXPECT_EQ(1, LaunchDetached(Recorder().c_str(), L"alpha \"two words\""));
+    EXPECT_EQ("alpha \"two words\"\n", record.WaitForLines());
+    DeleteFileW(file.c_str());
+    EXPECT_EQ(1, LaunchDetached(Recorder().c_str(), nullptr));
+    EXPECT_EQ("\n", record.WaitForLines());
 }
 
 TEST(LaunchDetached, NullFileDoesNothingAndSucceeds) { EXPECT_EQ(1, LaunchDetached(nullptr, L"x")); }
 
+// What lies beyond the capacity is cut off, and the cut text still starts our
+// program: a copy of the recorder whose path fills the whole capacity.
 TEST(LaunchDetached, OverLongTextIsCutNotFatal) {
-    std::wstring longFile(1000, L'f');
-    std::wstring longParams(1000, L'p');
-    // The launch itself fails on the worker thread; the caller only learns it started.
-    EXPECT_EQ(1, LaunchDetached(longFile.c_str(), longParams.c_str()));
-    Sleep(200);
+    TempDir dir;
+    LaunchRecord record(dir.Join(L"launch.txt"));
+    const std::wstring name = L"\\r.exe";
+    const std::wstring folder = dir.path() + L"\\" + std::wstring(kPathCapacity - 2 - dir.path().size() - name.size(), L'd');
+    const std::wstring program = folder + name;
+    ASSERT_EQ(kPathCapacity - 1, program.size());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(Recorder().c_str(), program.c_str(), FALSE));
+    EXPECT_EQ(1, LaunchDetached((program + std::wstring(1000, L'f')).c_str(), std::wstring(1000, L'p').c_str()));
+    EXPECT_EQ(std::string(255, 'p') + "\n", record.WaitForLines()) << "the parameters hold 255 characters";
+    EXPECT_TRUE(WaitFor([&] { return DeleteFileW(program.c_str()) != FALSE; })) << "the recorder did not end";
 }
 
 TEST_F(ComTest, SpecialFolderPathOfAppData) {

@@ -58,18 +58,18 @@ TEST_F(ListsTest, ClickingAPinnedRowHidesTheMenuAndStartsTheEntryWithoutParamete
     ::UpdateWindow(pinned->m_hWnd);
     ASSERT_EQ(2u, TopLevel(pinned).size());
     _treeNode* second = TopLevel(pinned)[1];
-    ASSERT_TRUE(PumpUntil([&] { return second->rcItem.bottom > 0; })) << "the rows were never painted";
+    ASSERT_TRUE(WaitFor([&] { return second->rcItem.bottom > 0; })) << "the rows were never painted";
     // Rows of 36 pixels from the drawing area's top at 5.
     EXPECT_EQ(41, second->rcItem.top);
     EXPECT_EQ(77, second->rcItem.bottom);
     startButton->entries.clear();
 
     PostClick(pinned->m_hWnd, RowCentre(second));
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(menu->m_hWnd); })) << "the menu stayed open";
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(menu->m_hWnd); })) << "the menu stayed open";
     EXPECT_EQ(0, menu->IsMenuVisible());
     ASSERT_FALSE(startButton->entries.empty());
     EXPECT_EQ(0u, startButton->entries.back().wp) << "the start button still looks pressed";
-    EXPECT_EQ("\n", record.WaitForLine()) << "the recorder did not start, or with parameters";
+    EXPECT_EQ("\n", record.WaitForLines()) << "the recorder did not start, or with parameters";
 }
 
 TEST_F(ListsTest, ClickingAShortcutInsideAnAllProgramsFolderStartsIt) {
@@ -86,22 +86,22 @@ TEST_F(ListsTest, ClickingAShortcutInsideAnAllProgramsFolderStartsIt) {
     ::UpdateWindow(all->m_hWnd);
     _treeNode* ours = FindByPath(all, folder.path());
     ASSERT_NE(nullptr, ours);
-    ASSERT_TRUE(PumpUntil([&] { return ours->rcItem.bottom > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return ours->rcItem.bottom > 0; }));
     RECT client;
     ::GetClientRect(all->m_hWnd, &client);
     ASSERT_LE(ours->rcItem.bottom, client.bottom) << "the folder is below the visible rows";
 
     PostClick(all->m_hWnd, RowCentre(ours));
-    ASSERT_TRUE(PumpUntil([&] { return ours->bExpanded != FALSE; })) << "the folder did not open";
+    ASSERT_TRUE(WaitFor([&] { return ours->bExpanded != FALSE; })) << "the folder did not open";
     ASSERT_NE(nullptr, ours->pChild);
     _treeNode* child = ours->pChild;
     EXPECT_STREQ(inside.c_str(), child->szPath);
-    ASSERT_TRUE(PumpUntil([&] { return child->rcItem.bottom > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return child->rcItem.bottom > 0; }));
     EXPECT_EQ(ours->rcItem.bottom, child->rcItem.top) << "the child row follows its folder";
 
     PostClick(all->m_hWnd, RowCentre(child));
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindowVisible(menu->m_hWnd); })) << "the menu stayed open";
-    EXPECT_EQ("from-the-tree\n", record.WaitForLine());
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(menu->m_hWnd); })) << "the menu stayed open";
+    EXPECT_EQ("from-the-tree\n", record.WaitForLines());
     // The hide collapsed the tree and went back to the pinned list.
     EXPECT_FALSE(ours->bExpanded);
     EXPECT_EQ(0, menu->IsAllProgramsMode());

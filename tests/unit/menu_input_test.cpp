@@ -68,7 +68,7 @@ TEST_F(MenuTest, ActivatingAnotherWindowHidesTheMenuAndResetsTheButton) {
     ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=\r\n"));
     CreateMenu();
     menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
-    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == menu->m_hWnd; }));
+    ASSERT_TRUE(WaitFor([&] { return ::GetActiveWindow() == menu->m_hWnd; }));
     EXPECT_EQ(1, menu->IsMenuVisible());
     startButton->entries.clear();
 
@@ -77,10 +77,10 @@ TEST_F(MenuTest, ActivatingAnotherWindowHidesTheMenuAndResetsTheButton) {
     ASSERT_TRUE(other.Create(nullptr, rc, L"another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0));
     ::SetForegroundWindow(other.m_hWnd);
     ::SetActiveWindow(other.m_hWnd);
-    ASSERT_TRUE(PumpUntil([&] { return startButton->Count(WM_USER + 3) > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return startButton->Count(kMsgSetMode) > 0; }));
     EXPECT_FALSE(::IsWindowVisible(menu->m_hWnd));
     EXPECT_EQ(0, menu->IsMenuVisible());
-    EXPECT_EQ(0u, startButton->Of(WM_USER + 3)[0].wp);
+    EXPECT_EQ(0u, startButton->Of(kMsgSetMode)[0].wp);
 }
 
 TEST_F(MenuTest, RestingOnAFolderButtonShowsItsIconInsteadOfTheAccountPicture) {
@@ -99,16 +99,16 @@ TEST_F(MenuTest, RestingOnAFolderButtonShowsItsIconInsteadOfTheAccountPicture) {
     EXPECT_EQ(picture, pic->GetOverlayImage());
 
     MoveMouse(docs->m_hWnd, 30, 15);
-    ASSERT_TRUE(PumpUntil([&] { return pic->GetIcon() == docsIcon; })) << "the hovered icon never showed";
+    ASSERT_TRUE(WaitFor([&] { return pic->GetIcon() == docsIcon; })) << "the hovered icon never showed";
     EXPECT_EQ(nullptr, pic->GetOverlayImage());
 
     MoveMouse(menu->m_hWnd, 20, 380); // off the button, still on the menu
-    ASSERT_TRUE(PumpUntil([&] { return pic->GetIcon() == nullptr; })) << "leaving did not restore the picture";
+    ASSERT_TRUE(WaitFor([&] { return pic->GetIcon() == nullptr; })) << "leaving did not restore the picture";
     EXPECT_EQ(picture, pic->GetOverlayImage());
 
     // The shutdown button has an icon too, but never lends it.
     MoveMouse(shut->m_hWnd, 30, 15);
-    ASSERT_TRUE(PumpUntil([&] { return shut->GetState() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return shut->GetState() == 1; }));
     PumpFor(600);
     EXPECT_EQ(nullptr, pic->GetIcon());
     EXPECT_EQ(picture, pic->GetOverlayImage());

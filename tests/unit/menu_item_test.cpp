@@ -64,7 +64,7 @@ TEST_F(MenuItemTest, RestingInTheZoneOpensOnceUntilReArmed) {
     record.nMenuWidth = 20;
     MakeButton();
     MoveMouse(button->m_hWnd, 190, 15); // 10 pixels from the right edge
-    ASSERT_TRUE(PumpUntil([&] { return parent.Count(WM_COMMAND) == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return parent.Count(WM_COMMAND) == 1; }));
     auto commands = parent.Of(WM_COMMAND);
     EXPECT_EQ(kCommand + 1, commands[0].wp);
     EXPECT_EQ(0, commands[0].lp) << "the timer posts no ID key";
@@ -76,15 +76,15 @@ TEST_F(MenuItemTest, RestingInTheZoneOpensOnceUntilReArmed) {
     // The menu setting the state re-arms it.
     button->SetState(0);
     Rest(190, 15, 100);
-    ASSERT_TRUE(PumpUntil([&] { return parent.Count(WM_COMMAND) == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return parent.Count(WM_COMMAND) == 2; }));
 
     // So does the mouse leaving the button.
     Rest(190, 15, 200);
     ParkMouse();
-    ASSERT_TRUE(PumpUntil([&] { return Notifies(false) >= 1; })) << "no leave notification";
+    ASSERT_TRUE(WaitFor([&] { return Notifies(false) >= 1; })) << "no leave notification";
     EXPECT_EQ(0, button->GetState());
     MoveMouse(button->m_hWnd, 191, 16);
-    ASSERT_TRUE(PumpUntil([&] { return parent.Count(WM_COMMAND) == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return parent.Count(WM_COMMAND) == 3; }));
 }
 
 TEST_F(MenuItemTest, RestingInTheMiddleOnlyNotifiesTheHover) {
@@ -92,7 +92,7 @@ TEST_F(MenuItemTest, RestingInTheMiddleOnlyNotifiesTheHover) {
     record.nMenuWidth = 20;
     MakeButton();
     MoveMouse(button->m_hWnd, 100, 15);
-    ASSERT_TRUE(PumpUntil([&] { return Notifies(true) == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return Notifies(true) == 1; }));
     auto notify = parent.Of(WM_NOTIFY)[0];
     EXPECT_EQ(kCommand, notify.wp);
     EXPECT_EQ(&record, notify.pSkinButton);
@@ -102,7 +102,7 @@ TEST_F(MenuItemTest, RestingInTheMiddleOnlyNotifiesTheHover) {
     EXPECT_EQ(1, Notifies(true)) << "one hover notice per visit";
 
     ParkMouse();
-    ASSERT_TRUE(PumpUntil([&] { return Notifies(false) == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return Notifies(false) == 1; }));
     EXPECT_EQ(0, button->GetState());
 }
 
@@ -176,7 +176,7 @@ TEST_F(MenuItemTest, AnInertButtonNeverChangesNorPosts) {
 TEST_F(MenuItemTest, TheMouseLeavingAfterAClickKeepsTheLookAndStaysSilent) {
     MakeButton();
     MoveMouse(button->m_hWnd, 50, 15);
-    ASSERT_TRUE(PumpUntil([&] { return Notifies(true) == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return Notifies(true) == 1; }));
     // Sent, not posted: the leave must come before any further move.
     Click(50, 15);
     ::SendMessageW(button->m_hWnd, WM_MOUSELEAVE, 0, 0);

@@ -10,16 +10,18 @@
 #include "MenuWnd.h"
 #include "Session.h"
 #include "Skin.h"
+#include "StartWnd.h"
 #include "Window.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Processes.h"
 #include "TestFiles.h"
+#include "Wait.h"
 #include "skin_test_files.h"
 
 // Records what reaches it. As the start button it also notes whether the menu
@@ -38,7 +40,7 @@ public:
     HWND watched = nullptr;
 
     BEGIN_MSG_MAP(RecordingWnd)
-    MESSAGE_HANDLER(WM_USER + 3, OnRecord)
+    MESSAGE_HANDLER(kMsgSetMode, OnRecord)
     MESSAGE_HANDLER(WM_USER + 4, OnRecord)
     MESSAGE_HANDLER(WM_COMMAND, OnRecord)
     MESSAGE_HANDLER(WM_NOTIFY, OnRecord)
@@ -65,27 +67,6 @@ public:
         return out;
     }
 };
-
-// Runs the thread's messages until done() or the deadline; returns done().
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
-
-inline void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
 
 // Client point of a window in screen coordinates.
 inline POINT ToScreen(HWND window, int x, int y) {
@@ -160,8 +141,7 @@ protected:
     void TearDown() override {
         menu.reset();
         startButton.reset();
-        if (!m_accountKey.empty())
-            ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, m_accountKey.c_str());
+        m_accountKey.reset();
     }
 
     void WriteImages() {
@@ -190,11 +170,13 @@ protected:
 
     // Points the account picture at picture.bmp (the registry value the skin reads).
     void UseTestAccountPicture() {
-        m_accountKey = std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AccountPicture\\Users\\") +
-                       gSkin.GetAccountSid();
+        const std::wstring path =
+            std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AccountPicture\\Users\\") +
+            gSkin.GetAccountSid();
+        m_accountKey = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, path);
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_accountKey.c_str(), 0, nullptr, 0,
-                                                   KEY_WRITE, nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
         std::wstring value = dir.Join(L"skin\\picture.bmp");
         ::RegSetValueExW(key, L"Image96", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -228,7 +210,7 @@ protected:
     std::unique_ptr<CMenuWnd> menu;
 
 private:
-    std::wstring m_accountKey;
+    std::unique_ptr<RegistryKeyGuard> m_accountKey; // the machine's own picture comes back
 };
 
 // One button of the given keys: "<name>.<key>=<value>" lines from "key=value" pairs.

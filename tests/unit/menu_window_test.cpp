@@ -53,7 +53,7 @@ TEST_F(MenuTest, ShowingTellsTheButtonFirstThenPlacesTheMenuByEveryEdge) {
 
     menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
     ASSERT_EQ(1u, startButton->entries.size());
-    EXPECT_EQ(static_cast<UINT>(WM_USER + 3), startButton->entries[0].msg);
+    EXPECT_EQ(static_cast<UINT>(kMsgSetMode), startButton->entries[0].msg);
     EXPECT_EQ(2u, startButton->entries[0].wp);
     EXPECT_FALSE(startButton->entries[0].menuVisible) << "mode 2 must come before the menu shows";
     EXPECT_TRUE(::IsWindowVisible(menu->m_hWnd));
@@ -167,9 +167,9 @@ TEST_F(MenuTest, TwoButtonsWithOneIdKeyAreBothKeptAndFreed) {
     CreateMenu();
     ASSERT_NE(nullptr, menu->FindButton(50));
     EXPECT_STREQ(L"first", menu->FindButton(50)->GetCaption());
-    int children = 0; // the buttons; the two lists (1200, 1201) are children too
+    int children = 0; // the buttons; the two lists are children too
     for (HWND h = ::GetWindow(menu->m_hWnd, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
-        children += ::GetDlgCtrlID(h) != 1200 && ::GetDlgCtrlID(h) != 1201;
+        children += ::GetDlgCtrlID(h) != kPinnedListId && ::GetDlgCtrlID(h) != kAllProgramsId;
     EXPECT_EQ(2, children);
     menu->DestroyWindow();
     EXPECT_EQ(nullptr, menu->FindButton(50));
@@ -246,16 +246,16 @@ TEST_F(MenuTest, AChosenListEntryHidesTheMenuAndStartsItsPath) {
     notify.hdr.idFrom = 1;
     notify.hdr.code = kTreeNotifyClick;
     fw::StrCopy(notify.szPath, (BinDir() + L"\\launch_recorder.exe").c_str());
-    ::SendMessageW(menu->m_hWnd, WM_NOTIFY, 1200, reinterpret_cast<LPARAM>(&notify));
+    ::SendMessageW(menu->m_hWnd, WM_NOTIFY, kPinnedListId, reinterpret_cast<LPARAM>(&notify));
     EXPECT_FALSE(::IsWindowVisible(menu->m_hWnd));
     EXPECT_EQ(0, menu->IsMenuVisible());
     ASSERT_FALSE(startButton->entries.empty());
     EXPECT_EQ(0u, startButton->entries[0].wp);
-    EXPECT_TRUE(PumpUntil([&] { return !ReadFileBytes(record).empty(); }, 10000)) << "the entry was not started";
+    EXPECT_TRUE(WaitFor([&] { return !ReadFileBytes(record).empty(); }, 10000)) << "the entry was not started";
 
     // A null record does nothing.
     menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
-    ::SendMessageW(menu->m_hWnd, WM_NOTIFY, 1201, 0);
+    ::SendMessageW(menu->m_hWnd, WM_NOTIFY, kAllProgramsId, 0);
     EXPECT_EQ(1, menu->IsMenuVisible());
     ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr);
 }

@@ -42,22 +42,31 @@ const wchar_t* kPictureKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Acc
 // The registry values and default pictures one test sets up, removed again at the end.
 class PictureSources {
 public:
-    explicit PictureSources(const std::wstring& sid) : m_key(std::wstring(kPictureKey) + sid) {
+    explicit PictureSources(const std::wstring& sid)
+        : m_key(std::wstring(kPictureKey) + sid), m_restore(HKEY_LOCAL_MACHINE, m_key) {
         wchar_t common[MAX_PATH] = {};
         SHGetSpecialFolderPathW(nullptr, common, CSIDL_COMMON_APPDATA, FALSE);
         m_defaults = std::wstring(common) + L"\\Microsoft\\User Account Pictures";
         CreateDirectoryW((std::wstring(common) + L"\\Microsoft").c_str(), nullptr);
         CreateDirectoryW(m_defaults.c_str(), nullptr);
+        for (const wchar_t* name : kDefaults)
+            m_saved.push_back(ReadFileBytes(DefaultPicture(name)));
         Reset();
     }
-    ~PictureSources() { Reset(); }
+    // The machine's own default pictures come back.
+    ~PictureSources() {
+        Reset();
+        for (size_t i = 0; i < m_saved.size(); ++i)
+            if (!m_saved[i].empty())
+                TempDir::WriteTo(DefaultPicture(kDefaults[i]), m_saved[i]);
+    }
     PictureSources(const PictureSources&) = delete;
     PictureSources& operator=(const PictureSources&) = delete;
 
     void Reset() {
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, m_key.c_str());
-        DeleteFileW(DefaultPicture(L"user-200.png").c_str());
-        DeleteFileW(DefaultPicture(L"user-40.png").c_str());
+        for (const wchar_t* name : kDefaults)
+            DeleteFileW(DefaultPicture(name).c_str());
     }
     void DeleteValue(const wchar_t* name) { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, m_key.c_str(), name); }
     void SetValue(const wchar_t* name, const std::wstring& path) {
@@ -72,7 +81,10 @@ public:
 
 private:
     std::wstring m_key;
+    static constexpr const wchar_t* kDefaults[] = {L"user-200.png", L"user-40.png"};
+    RegistryKeyGuard m_restore; // the machine's own pictures come back
     std::wstring m_defaults;
+    std::vector<std::string> m_saved;
 };
 
 } // namespace

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Processes.h"
+
 #include <memory>
 
 namespace {
@@ -44,23 +46,6 @@ HBITMAP MakeFrames() {
             pixels[row * 54 + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     }
     return bitmap;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Runs the message loop until done() holds; false after 10 s.
-template <class F> bool PumpUntil(F done) {
-    for (int i = 0; i < 200 && !done(); ++i) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        Pump();
-    }
-    return done();
 }
 
 class StartButtonWindow : public ::testing::Test {
@@ -238,7 +223,7 @@ TEST_F(StartButtonWindow, ComesBackOnANewTaskbarAfterTheOldOneIsDestroyed) {
     StandinOptions options;
     options.uEdge = ABE_LEFT;
     ASSERT_TRUE(second.Create(options)); // broadcasts "TaskbarCreated"
-    ASSERT_TRUE(PumpUntil([&] { return button && button->IsWindow(); }));
+    ASSERT_TRUE(WaitFor([&] { return button && button->IsWindow(); }));
     EXPECT_EQ(second.Taskbar(), GetParent(button->m_hWnd));
     EXPECT_EQ(button->m_hWnd, gStartButton);
     EXPECT_EQ(kFrame, standin::RebarPlacement(second.Taskbar()).top);
@@ -265,18 +250,24 @@ TEST_F(StartButtonWindow, APressThatClosesTheMenuByTakingItsActivationDoesNotReo
     CMenuWnd* menu = button->pMenu.get();
     ASSERT_TRUE(menu);
     SetForegroundWindow(menu->m_hWnd);
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == menu->m_hWnd; }));
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == menu->m_hWnd; }));
     ASSERT_TRUE(menu->IsMenuVisible());
 
-    RECT rc;
-    GetWindowRect(button->m_hWnd, &rc);
-    POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    // The press goes where the button is once the taskbar has settled on its edge.
+    POINT centre{};
+    ASSERT_TRUE(WaitFor([&] {
+        RECT rc;
+        GetWindowRect(button->m_hWnd, &rc);
+        centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        return WindowFromPoint(centre) == button->m_hWnd;
+    })) << "the button is not on top at its own centre";
     SendMouse(MOUSEEVENTF_LEFTDOWN, centre);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(menu->m_hWnd); })) << "the press did not take the activation";
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menu->m_hWnd); })) << "the press did not take the activation";
     SendMouse(MOUSEEVENTF_LEFTUP, centre);
-    Pump();
-    Sleep(100);
-    Pump();
+    // The release has reached this thread once its key state is up again.
+    ASSERT_TRUE(WaitFor([] { return GetKeyState(VK_LBUTTON) >= 0 && !GetQueueStatus(QS_MOUSEBUTTON); }))
+        << "the release never arrived";
+    PumpFor(200); // a reopening would come with the release's own messages
     EXPECT_FALSE(menu->IsMenuVisible());
     EXPECT_FALSE(IsWindowVisible(menu->m_hWnd));
     EXPECT_EQ(0, button->nMode);
@@ -285,5 +276,5 @@ TEST_F(StartButtonWindow, APressThatClosesTheMenuByTakingItsActivationDoesNotReo
     // The next press opens it as usual.
     SendMouse(MOUSEEVENTF_LEFTDOWN, centre);
     SendMouse(MOUSEEVENTF_LEFTUP, centre);
-    EXPECT_TRUE(PumpUntil([&] { return menu->IsMenuVisible() != 0; }));
+    EXPECT_TRUE(WaitFor([&] { return menu->IsMenuVisible() != 0; }));
 }

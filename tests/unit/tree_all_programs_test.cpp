@@ -1,10 +1,9 @@
+#include "MenuWnd.h"
 #include "tree_test_support.h"
 
 #include <algorithm>
 
 namespace {
-
-const UINT kAllProgramsId = 1201;
 
 // Folders and shortcuts made in the prefix's real Start Menu folders for one
 // test (names carry the process id: ctest runs test cases side by side), and

@@ -76,24 +76,6 @@ private:
     }
 };
 
-// Creates a shortcut file pointing at target; true on success.
-inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target) {
-    fw::ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
-        return false;
-    link->SetPath(target.c_str());
-    fw::ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
-        return false;
-    return SUCCEEDED(file->Save(lnk.c_str(), TRUE));
-}
-
-inline std::wstring SpecialFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
-    return path;
-}
-
 // Paints the list now, erase included (which recomputes its scroll bar).
 inline void Repaint(HWND list) {
     InvalidateRect(list, nullptr, TRUE);

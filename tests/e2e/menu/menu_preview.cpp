@@ -18,6 +18,7 @@
 #include "MenuWnd.h"
 #include "Skin.h"
 #include "Utils.h"
+#include "Wait.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -26,18 +27,6 @@
 #include <vector>
 
 namespace {
-
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    } while (GetTickCount() - start < ms);
-}
 
 bool PngEncoder(CLSID* clsid) {
     UINT count = 0, bytes = 0;

@@ -19,6 +19,7 @@
 #include "StartWnd.h"
 #include "Taskbar.h"
 #include "Utils.h"
+#include "Wait.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -29,14 +30,6 @@
 #include <vector>
 
 namespace {
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 UINT EdgeFromName(const wchar_t* name) {
     if (!name || !wcscmp(name, L"bottom"))
@@ -150,21 +143,21 @@ int Run(const wchar_t* output, UINT edge) {
 }
 
 int FindButton() {
-    for (int i = 0; i < 200; ++i) {
-        HWND taskbar = FindWindowW(L"Shell_TrayWnd", L"");
-        HWND button = taskbar ? FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main") : nullptr;
-        if (button) {
-            RECT rc;
-            GetWindowRect(button, &rc);
-            char line[64];
-            int n = wsprintfA(line, "%d %d %d %d\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
-            DWORD written = 0;
-            WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, n, &written, nullptr);
-            return 0;
-        }
-        Sleep(100);
-    }
-    return 3;
+    HWND button = nullptr;
+    if (!WaitFor([&] {
+            HWND taskbar = FindWindowW(L"Shell_TrayWnd", L"");
+            return (button = taskbar ? FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main") : nullptr) !=
+                   nullptr;
+        },
+                 20000))
+        return 3;
+    RECT rc;
+    GetWindowRect(button, &rc);
+    char line[64];
+    int n = wsprintfA(line, "%d %d %d %d\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, n, &written, nullptr);
+    return 0;
 }
 
 } // namespace

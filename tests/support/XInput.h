@@ -1,0 +1,94 @@
+// The Unix side of end-to-end tests under Wine: real X input through xdotool,
+// screenshots, and the pixels of the screen.
+//
+// xdotool is a Unix program. Wine starts Unix programs from CreateProcessW,
+// but their process handle cannot be waited on (WaitForSingleObject fails),
+// and "start /unix" does not run them at all. So xdotool runs under /bin/sh,
+// which then writes xdotool's exit code into a marker file under /tmp (Wine's
+// drive Z:), and the test waits for that file. Screen coordinates of the Wine
+// virtual desktop are those of the X screen (the desktop sits at its origin).
+//
+// One xdotool call per gesture: "mousemove X Y click 1" in one call, because
+// the pointer does not stay where a finished xdotool call left it on Xvfb.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+#include "Wait.h"
+
+// Runs a shell command line on the Unix side and waits for it; true when it
+// ran and reported success.
+inline bool RunUnix(const std::string& command, DWORD timeoutMs = 15000) {
+    static LONG counter = 0;
+    char marker[96];
+    std::snprintf(marker, sizeof(marker), "/tmp/velmar-unix-%lu-%ld", GetCurrentProcessId(),
+                  InterlockedIncrement(&counter));
+    std::string line = "/bin/sh -c \"" + command + "; echo $? > " + marker + "\"";
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    std::wstring path = L"Z:";
+    for (const char* p = marker; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(*p);
+    std::string text; // empty while the shell is still writing
+    if (!WaitFor([&] { return !(text = ReadFileBytes(path)).empty(); }, timeoutMs))
+        return false;
+    DeleteFileW(path.c_str());
+    return text[0] == '0';
+}
+
+inline bool Xdotool(const std::string& arguments, DWORD timeoutMs = 15000) {
+    return RunUnix("/usr/bin/xdotool " + arguments, timeoutMs);
+}
+
+
+inline bool XClick(POINT screen, int button = 1) {
+    char args[96];
+    std::snprintf(args, sizeof(args), "mousemove %ld %ld click %d", screen.x, screen.y, button);
+    return Xdotool(args);
+}
+
+inline bool XKeys(const std::string& keys) { return Xdotool("key " + keys); }
+
+// Saves the whole screen as VELMAR_SHOTS/name when VELMAR_SHOTS is set (a Unix folder).
+inline bool Screenshot(const char* name) {
+    const char* folder = getenv("VELMAR_SHOTS");
+    return !folder || !*folder || RunUnix(std::string("import -window root '") + folder + "/" + name + "'");
+}
+
+// The pixels of a screen rectangle, to see when something was drawn there.
+inline std::vector<DWORD> ScreenPixels(const RECT& rc) {
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
