@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -21,7 +20,7 @@ class MenuChild : public fw::CWindowImpl<MenuChild> {
 public:
     ~MenuChild() override { gLog.push_back("child deleted"); }
     BEGIN_MSG_MAP(MenuChild)
-        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+    MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     END_MSG_MAP()
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&) {
         HMENU popup = CreatePopupMenu();
@@ -42,7 +41,7 @@ class Parent : public fw::CWindowImpl<Parent> {
 public:
     MenuChild* child = nullptr;
     BEGIN_MSG_MAP(Parent)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     END_MSG_MAP()
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
         if (child)
@@ -58,7 +57,7 @@ class Watch : public fw::CWindowImpl<Watch> {
 public:
     HWND victim = nullptr;
     BEGIN_MSG_MAP(Watch)
-        MESSAGE_HANDLER(kTearDown, OnTearDown)
+    MESSAGE_HANDLER(kTearDown, OnTearDown)
     END_MSG_MAP()
     LRESULT OnTearDown(UINT, WPARAM, LPARAM, BOOL&) {
         ::DestroyWindow(victim);
@@ -73,7 +72,7 @@ class RefusingWindow : public fw::CWindowImpl<RefusingWindow> {
 public:
     int finals = 0;
     BEGIN_MSG_MAP(RefusingWindow)
-        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
     END_MSG_MAP()
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&) { return -1; }
     void OnFinalMessage(HWND) override {
@@ -108,20 +107,6 @@ TEST(WindowLifetime, AChildLetGoDuringItsModalMenuIsDeletedOnlyAfterTheMenuRetur
 
     EXPECT_FALSE(IsWindow(childWindow));
     EXPECT_EQ((std::vector<std::string>{"parent destroyed", "menu returned, window gone", "child deleted"}), gLog);
-}
-
-TEST(WindowLifetime, LettingGoOutsideItsMessagesDeletesAtOnceWithOrWithoutAWindow) {
-    gLog.clear();
-    auto* withWindow = new MenuChild;
-    HWND h = withWindow->Create(nullptr, RECT{0, 0, 10, 10}, nullptr, WS_POPUP, 0);
-    ASSERT_TRUE(h);
-    withWindow->DestroyAndDelete();
-    EXPECT_FALSE(IsWindow(h));
-    EXPECT_EQ((std::vector<std::string>{"child deleted"}), gLog);
-
-    std::unique_ptr<MenuChild, fw::WindowDeleter> never(new MenuChild);
-    never.reset();
-    EXPECT_EQ((std::vector<std::string>{"child deleted", "child deleted"}), gLog);
 }
 
 TEST(WindowLifetime, AFailedCreateTouchesTheObjectNoMoreAfterItsFinalMessage) {

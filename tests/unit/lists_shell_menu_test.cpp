@@ -22,14 +22,14 @@ public:
             DestroyMenu(m_sub);
     }
 
-    std::vector<UINT> seen;     // messages handed to HandleMenuMsg(2)
-    std::vector<UINT> invoked;  // offsets InvokeCommand got
+    std::vector<UINT> seen;    // messages handed to HandleMenuMsg(2)
+    std::vector<UINT> invoked; // offsets InvokeCommand got
     int filled = 0;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         *out = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IContextMenu) ||
-            IsEqualIID(iid, IID_IContextMenu2) || (m_newest && IsEqualIID(iid, IID_IContextMenu3)))
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IContextMenu) || IsEqualIID(iid, IID_IContextMenu2) ||
+            (m_newest && IsEqualIID(iid, IID_IContextMenu3)))
             *out = static_cast<IContextMenu3*>(this);
         if (!*out)
             return E_NOINTERFACE;
@@ -42,8 +42,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU menu, UINT index, UINT first, UINT, UINT) override {
         m_first = first;
         m_sub = CreatePopupMenu();
-        InsertMenuW(menu, index, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(m_sub),
-                    L"Send to");
+        InsertMenuW(menu, index, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(m_sub), L"Send to");
         m_inserted = true;
         InsertMenuW(menu, index + 1, MF_BYPOSITION | MF_STRING, first, L"Open");
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 2);
@@ -98,41 +97,27 @@ private:
     bool m_inserted = false;
 };
 
-// A folder whose only item offers the menu above.
+// A folder whose only item offers the menu above; nothing else of it is used.
 class OneItemFolder : public IShellFolder {
 public:
     explicit OneItemFolder(IContextMenu* menu) : m_menu(menu) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IShellFolder))
-            return E_NOINTERFACE;
-        *out = this;
-        return S_OK;
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID iid, UINT*, void** out) override {
+        return m_menu->QueryInterface(iid, out);
     }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*,
-                                               ULONG*) override {
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT count, PCUITEMID_CHILD_ARRAY, REFIID iid, UINT*,
-                                            void** out) override {
-        if (count != 1 || !IsEqualIID(iid, IID_IContextMenu))
-            return E_NOINTERFACE;
-        return m_menu->QueryInterface(iid, out);
-    }
     HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override {
         return E_NOTIMPL;
@@ -142,7 +127,9 @@ private:
     IContextMenu* m_menu;
 };
 
-void PostKey(HWND hwnd, UINT msg, WPARAM key) { PostMessageW(hwnd, msg, key, 0); }
+void PostKey(HWND hwnd, UINT msg, WPARAM key) {
+    PostMessageW(hwnd, msg, key, 0);
+}
 
 struct Key {
     UINT msg;

@@ -97,7 +97,8 @@ TEST(KeyHookThread, TheWindowsKeyTogglesTheMenuAndStaysHiddenWhileTheUiThreadIsB
         DestroyWindow(focus);
     });
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(focusReady, kBound));
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == focus; })) << "the focused window never got the foreground";
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == focus; }))
+        << "the focused window never got the foreground";
 
     HANDLE busy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::thread presser([&] {
