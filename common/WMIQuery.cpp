@@ -13,6 +13,8 @@
 
 namespace {
 
+const long kRowTimeout = 3000; // ms
+
 // A BSTR for one call.
 class Bstr {
 public:
@@ -96,8 +98,9 @@ int CWMIQuery::QueryWmi(const wchar_t* userName, _accountInfo* info) {
     for (;;) {
         fw::ComPtr<IWbemClassObject> row;
         ULONG returned = 0;
-        rows->Next(WBEM_INFINITE, 1, row.put(), &returned);
-        if (returned == 0 || !row) {
+        // The account service may not answer; the menu must open regardless.
+        HRESULT next = rows->Next(kRowTimeout, 1, row.put(), &returned);
+        if (next == WBEM_S_TIMEDOUT || returned == 0 || !row) {
             Trace(L"Next return 0.\n");
             break;
         }

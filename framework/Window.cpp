@@ -26,6 +26,22 @@ BOOL CWindowImplBase::DestroyWindow() {
     return ::DestroyWindow(m_hWnd);
 }
 
+void CWindowImplBase::DestroyAndDelete() {
+    m_deleteWhenFinal = true;
+    HWND h = m_hWnd;
+    if (h && ::IsWindow(h) && !m_destroyed) {
+        // The final message deletes the object, inside this call when no
+        // message of the window runs, else once the outermost one returns.
+        if (::DestroyWindow(h) || !::IsWindow(h))
+            return;
+        // Not destroyed (another thread's window): nothing will finalise it.
+        ::SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        m_hWnd = nullptr;
+    }
+    if (m_depth == 0)
+        delete this;
+}
+
 CWindowImplBase* CWindowImplBase::TakeCreating() {
     CWindowImplBase* p = t_creating;
     t_creating = nullptr;
@@ -70,8 +86,8 @@ HWND CWindowImplBase::CreateImpl(LPCWSTR className, HWND parent, const RECT& rc,
                                   ::GetModuleHandleW(nullptr), nullptr);
     if (t_creating == this) // the window never received a message
         t_creating = nullptr;
-    if (!hwnd)
-        m_hWnd = nullptr;
+    // A failed create has already run the final message (m_hWnd is clear), and
+    // that may have deleted the object: touch nothing of it.
     return hwnd;
 }
 
@@ -94,10 +110,13 @@ LRESULT CWindowImplBase::Dispatch(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp, boo
     }
     if (m_destroyed && m_depth == 0) {
         m_destroyed = false;
+        const bool deleteObject = m_deleteWhenFinal;
         ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
         m_hWnd = nullptr;
         *finalized = true;
         OnFinalMessage(hWnd);
+        if (deleteObject)
+            delete this;
     }
     return result;
 }

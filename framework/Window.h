@@ -6,7 +6,12 @@
 // WM_NCCREATE and WM_CREATE already reach the message map. WM_NCDESTROY clears
 // m_hWnd; OnFinalMessage runs once the outermost message of the window has
 // unwound, so a handler may destroy its own window safely. Destroying the C++
-// object first detaches and destroys its window.
+// object first detaches and destroys its window; never delete an object while
+// one of its messages runs (a modal loop in a handler counts): an owner that
+// may tear a window down from inside such a loop calls DestroyAndDelete, which
+// defers the delete until the outermost message has returned. A window whose
+// WM_CREATE fails gets its final message inside CreateWindowEx; Create then
+// returns null and touches the object no more.
 //
 // Message map: BEGIN_MSG_MAP ... END_MSG_MAP reads top to bottom, first match
 // wins. Every handler has one signature,
@@ -33,6 +38,10 @@ public:
     operator HWND() const { return m_hWnd; }
     BOOL IsWindow() const { return m_hWnd && ::IsWindow(m_hWnd); }
     BOOL DestroyWindow();
+    // Destroys the window and deletes the object (made with new): at once when
+    // none of its messages runs, else after the outermost one has returned.
+    // The caller must not touch the object afterwards.
+    void DestroyAndDelete();
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
     BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
     HWND GetParent() const { return ::GetParent(m_hWnd); }
@@ -58,6 +67,16 @@ protected:
 private:
     int m_depth = 0;
     bool m_destroyed = false;
+    bool m_deleteWhenFinal = false;
+};
+
+// unique_ptr deleter for window objects an owner may drop while one of their
+// messages runs.
+struct WindowDeleter {
+    template <class T> void operator()(T* object) const {
+        if (object)
+            object->DestroyAndDelete();
+    }
 };
 
 template <class T> class CWindowImpl : public CWindowImplBase {

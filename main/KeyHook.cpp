@@ -112,6 +112,61 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK keyHookProc(int code, WPARAM w
     return ::CallNextHookEx(gKeyboardHook, code, wParam, lParam);
 }
 
-HHOOK InstallKeyboardHook() {
-    return ::SetWindowsHookExW(WH_KEYBOARD_LL, keyHookProc, ::GetModuleHandleW(nullptr), 0);
+namespace {
+
+const DWORD kHookThreadWait = 5000; // ms, for the thread's start and end
+
+HANDLE gHookThread = nullptr;
+DWORD gHookThreadId = 0;
+
+DWORD WINAPI HookThread(void* param) {
+    MSG msg;
+    // The queue exists before the starter hears of us, so its WM_QUIT cannot get lost.
+    ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    gKeyboardHook = ::SetWindowsHookExW(WH_KEYBOARD_LL, keyHookProc, ::GetModuleHandleW(nullptr), 0);
+    const bool hooked = gKeyboardHook != nullptr;
+    ::SetEvent(static_cast<HANDLE>(param));
+    if (!hooked)
+        return 1;
+    // Low-level hooks are called through this loop.
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageW(&msg);
+    ::UnhookWindowsHookEx(gKeyboardHook);
+    gKeyboardHook = nullptr;
+    return 0;
+}
+
+} // namespace
+
+bool StartKeyboardHook() {
+    if (gHookThread)
+        return gKeyboardHook != nullptr;
+    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ready)
+        return false;
+    gHookThread = ::CreateThread(nullptr, 0, HookThread, ready, 0, &gHookThreadId);
+    if (gHookThread) {
+        // Keys must be answered at once even when the machine is busy.
+        ::SetThreadPriority(gHookThread, THREAD_PRIORITY_HIGHEST);
+        HANDLE both[2] = {ready, gHookThread};
+        ::WaitForMultipleObjects(2, both, FALSE, kHookThreadWait);
+    }
+    ::CloseHandle(ready);
+    if (gHookThread && !gKeyboardHook)
+        StopKeyboardHook();
+    return gKeyboardHook != nullptr;
+}
+
+void StopKeyboardHook() {
+    if (!gHookThread)
+        return;
+    ::PostThreadMessageW(gHookThreadId, WM_QUIT, 0, 0);
+    if (::WaitForSingleObject(gHookThread, kHookThreadWait) != WAIT_OBJECT_0 && gKeyboardHook) {
+        // The thread did not end: at least the hook goes.
+        ::UnhookWindowsHookEx(gKeyboardHook);
+        gKeyboardHook = nullptr;
+    }
+    ::CloseHandle(gHookThread);
+    gHookThread = nullptr;
+    gHookThreadId = 0;
 }

@@ -9,7 +9,11 @@
 // keep their Windows key. Nothing happens while no Start button exists.
 //
 // DecideKey is the whole decision; keyHookProc only unpacks its arguments,
-// calls it and carries the answer out.
+// calls it and carries the answer out (a post to the UI thread, or SendInput).
+//
+// The hook runs on a thread of its own that does nothing else: Windows drops a
+// low-level hook that does not answer in time, and the UI thread makes
+// synchronous shell calls that may take longer than that.
 #pragma once
 
 #include <windows.h>
@@ -49,10 +53,13 @@ KeyAction DecideKey(KeyHookState& state, int code, const KeyStroke& key, bool bu
 // Windows-key press, then the press of the key that came meanwhile.
 void MakeGiveBackInput(const KeyStroke& saved, const KeyStroke& key, INPUT (&input)[2]);
 
-// The state keyHookProc keeps between calls (main thread only).
+// The state keyHookProc keeps between calls (hook thread only).
 KeyHookState& KeyHookProcState();
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK keyHookProc(int code, WPARAM wParam, LPARAM lParam);
 
-// Installs keyHookProc on the calling thread's message loop; the hook handle or none.
-HHOOK InstallKeyboardHook();
+// Starts the hook thread and installs keyHookProc there (gKeyboardHook);
+// true once the hook is in place. StopKeyboardHook removes it and ends the
+// thread; both wait a bounded time only.
+bool StartKeyboardHook();
+void StopKeyboardHook();

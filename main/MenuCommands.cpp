@@ -98,6 +98,8 @@ LRESULT CMenuWnd::OnPowerMenu(UINT, WPARAM, LPARAM, BOOL&) {
     if (shutdown)
         shutdown->SetState(2);
     ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, anchor.right, anchor.bottom, 0, m_hWnd, nullptr);
+    if (!IsWindow())
+        return 0; // torn down meanwhile: the buttons may be gone
     if (shutdown)
         shutdown->SetState(0);
     PostMessage(WM_NULL);

@@ -67,6 +67,7 @@ public:
     static void CustomizeFolderMenu(HMENU menu, int shellFolder, const GUID& knownFolder);
 
     BEGIN_MSG_MAP(CMenuItemWnd)
+    SHELL_MENU_MESSAGES()
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)

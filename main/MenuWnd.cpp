@@ -11,6 +11,8 @@
 
 #include <windowsx.h>
 
+#include <new>
+
 namespace {
 
 const UINT kSetMode = WM_USER + 3; // the start button's pressed (2) or normal (0) frame
@@ -111,14 +113,20 @@ LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     m_nAllAppMode = 0;
     m_bVisible = 0;
     m_bAlive = 1;
-    m_hReleased = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // A window made again after a destroy reuses the event of the first.
+    if (m_hReleased)
+        ::ResetEvent(m_hReleased);
+    else
+        m_hReleased = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     return 0;
 }
 
 void CMenuWnd::CreateButtons() {
     for (const auto& record : gSkin.buttons) {
         _skinButton* skin = record.get();
-        auto button = std::make_unique<CMenuItemWnd>(m_hWnd);
+        std::unique_ptr<CMenuItemWnd, fw::WindowDeleter> button(new (std::nothrow) CMenuItemWnd(m_hWnd));
+        if (!button)
+            continue;
         button->SetSkinButton(skin);
         const MenuButtonRole role = RoleOfButton(skin->nId);
         button->SetCommandId(role.nCommand);
@@ -294,6 +302,8 @@ LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
         if (target == m_hWnd || (target && target == ListWindow(m_pAllPrograms)))
             PruneContextMenu(popup);
         ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0, m_hWnd, nullptr);
+        if (!IsWindow())
+            return 0; // torn down meanwhile, the start button may be gone too
         PostMessage(WM_NULL);
     }
     if (m_hStartButton && ::GetFocus() != m_hWnd)
@@ -319,8 +329,7 @@ LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     m_bAlive = 0;
     DestroyList(m_pPinnedList);
     DestroyList(m_pAllPrograms);
-    for (auto& entry : m_buttons)
-        entry.second->DestroyWindow();
+    // Each button goes once none of its messages runs (one may be in its context menu).
     m_buttons.clear();
     if (m_hReleased)
         ::SetEvent(m_hReleased);

@@ -179,7 +179,7 @@ private:
     HWND& m_hStartButton;
     // Skin ID key -> button; a key that two skin buttons share keeps both (the
     // first answers look-ups), so no button is lost or leaked.
-    std::multimap<int, std::unique_ptr<CMenuItemWnd>> m_buttons;
+    std::multimap<int, std::unique_ptr<CMenuItemWnd, fw::WindowDeleter>> m_buttons;
     CTreeWnd* m_pPinnedList = nullptr;
     CTreeWnd* m_pAllPrograms = nullptr;
     int64_t m_nListTime = 0;

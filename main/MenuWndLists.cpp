@@ -98,10 +98,10 @@ void CMenuWnd::CollapseList(CTreeWnd* list) {
 void CMenuWnd::DestroyList(CTreeWnd*& list) {
     if (!list)
         return;
-    if (list->IsWindow())
-        list->DestroyWindow();
-    delete list;
+    // The list may be inside its modal context menu: the object goes when that has returned.
+    CTreeWnd* going = list;
     list = nullptr;
+    going->DestroyAndDelete();
 }
 
 HWND CMenuWnd::ListWindow(const CTreeWnd* list) { return list ? list->m_hWnd : nullptr; }

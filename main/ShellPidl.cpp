@@ -43,10 +43,54 @@ IContextMenu* CShellPidl::GetContextMenu(IShellFolder* folder, LPCITEMIDLIST ite
     return plain;
 }
 
+int CShellPidl::HandleShellMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (msg) {
+    case WM_INITMENUPOPUP:
+    case WM_MENUCHAR:
+        break;
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        // wParam 0: sent for a menu item, not for a control.
+        if (wParam != 0)
+            return 0;
+        break;
+    default:
+        return 0;
+    }
+    if (m_pMenu3) {
+        LRESULT answer = 0;
+        if (FAILED(m_pMenu3->HandleMenuMsg2(msg, wParam, lParam, &answer)))
+            return 0;
+        *result = answer;
+        return 1;
+    }
+    // The older interface has no answer for WM_MENUCHAR.
+    if (m_pMenu2 && msg != WM_MENUCHAR) {
+        if (FAILED(m_pMenu2->HandleMenuMsg(msg, wParam, lParam)))
+            return 0;
+        *result = msg == WM_INITMENUPOPUP ? 0 : TRUE;
+        return 1;
+    }
+    return 0;
+}
+
 void CShellPidl::TrackAndInvoke(HWND owner, IContextMenu* contextMenu, HMENU popup, POINT pt) {
     OnCustomizeMenu(popup);
+    // The menu window's messages come back through HandleShellMenuMessage while it runs.
+    ComPtr<IContextMenu3> menu3;
+    ComPtr<IContextMenu2> menu2;
+    if (FAILED(contextMenu->QueryInterface(IID_IContextMenu3, menu3.put_void())))
+        menu3.reset();
+    if (!menu3 && FAILED(contextMenu->QueryInterface(IID_IContextMenu2, menu2.put_void())))
+        menu2.reset();
+    IContextMenu2* outer2 = m_pMenu2;
+    IContextMenu3* outer3 = m_pMenu3;
+    m_pMenu2 = menu2.get();
+    m_pMenu3 = menu3.get();
     UINT chosen = static_cast<UINT>(
         ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr));
+    m_pMenu2 = outer2;
+    m_pMenu3 = outer3;
     if (chosen == 0)
         return;
     CMINVOKECOMMANDINFO info{};

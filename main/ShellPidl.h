@@ -7,6 +7,12 @@
 // returns the chosen identifier; the shell carries out that command (offset =
 // identifier - 1) and, only when it succeeded, OnInvoked hears of it.
 // Everything runs on the UI thread, a single-threaded COM apartment.
+//
+// While the popup is tracked, the shell's submenus ("Send to", "Open with")
+// fill themselves and its owner-drawn items draw themselves only when the
+// owner hands WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM and WM_MENUCHAR to
+// the context menu: every deriving window puts SHELL_MENU_MESSAGES() first in
+// its message map.
 #pragma once
 
 #include <windows.h>
@@ -42,9 +48,22 @@ public:
     static void RemoveCommands(HMENU menu, const UINT* ids, size_t count);
     static void RemoveStraySeparators(HMENU menu);
 
+    // 1 when msg belongs to the tracked context menu, which took it (result
+    // set); 0 for anything else and while no menu is tracked.
+    int HandleShellMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
 private:
     // The newest context-menu interface the item's object offers, used through
     // its IContextMenu part; null on failure.
     static IContextMenu* GetContextMenu(IShellFolder* folder, LPCITEMIDLIST item, int traceFailure);
     void TrackAndInvoke(HWND owner, IContextMenu* contextMenu, HMENU popup, POINT pt);
+
+    // The tracked menu's message interfaces (the newest it offers), held while it runs.
+    IContextMenu2* m_pMenu2 = nullptr;
+    IContextMenu3* m_pMenu3 = nullptr;
 };
+
+// The entry of SHELL_MENU_MESSAGES inside BEGIN_MSG_MAP ... END_MSG_MAP.
+#define SHELL_MENU_MESSAGES()                                                                                         \
+    if (HandleShellMenuMessage(uMsg, wParam, lParam, &lResult))                                                        \
+        return TRUE;

@@ -15,6 +15,10 @@
 
 #include <new>
 
+namespace {
+const DWORD kMenuReleaseWait = 500; // ms
+} // namespace
+
 CStartWnd::CStartWnd() = default;
 
 CStartWnd::~CStartWnd() {
@@ -44,13 +48,16 @@ void CStartWnd::SetMode(int mode) {
 int CStartWnd::MenuShown() const { return pMenu && pMenu->IsMenuVisible() ? 1 : 0; }
 
 void CStartWnd::DestroyMenuWindow() {
-    if (!pMenu)
+    // A menu window that was never made, or went without its WM_DESTROY, signals nothing.
+    if (!pMenu || !pMenu->IsWindow())
         return;
-    if (pMenu->IsWindow())
-        pMenu->DestroyWindow();
-    // The menu signals the event while its window is destroyed, on this thread.
-    ::WaitForSingleObject(pMenu->ReleasedEvent(), INFINITE);
-    Trace(L"pMenu's resource has been released.\n");
+    pMenu->DestroyWindow();
+    // The menu signals the event while its window is destroyed, on this thread;
+    // the bound keeps shutdown going should the window not get that far.
+    if (::WaitForSingleObject(pMenu->ReleasedEvent(), kMenuReleaseWait) == WAIT_OBJECT_0)
+        Trace(L"pMenu's resource has been released.\n");
+    else
+        Trace(L"The menu did not report its release.\n");
 }
 
 LRESULT CStartWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {

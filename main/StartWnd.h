@@ -33,7 +33,8 @@ public:
     HWND hRebar = nullptr;    // the taskbar's "ReBarWindow32"
     HWND hTaskbar = nullptr;  // the "Shell_TrayWnd" window, the parent
     int nSize = 54;           // extent along the taskbar and height of one frame
-    std::unique_ptr<CMenuWnd> pMenu;
+    // Deleted only once none of its messages runs (it may be in its context menu).
+    std::unique_ptr<CMenuWnd, fw::WindowDeleter> pMenu;
 
     BEGIN_MSG_MAP(CStartWnd)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)

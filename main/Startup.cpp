@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "AppModule.h"
+#include "KeyHook.h"
 #include "ProgramFiles.h"
 #include "Skin.h"
 #include "Text.h"
@@ -25,10 +26,7 @@ struct Process {
 
 int Shutdown(Process& p, int exitCode) {
     fw::gModule.Term();
-    if (gKeyboardHook) {
-        ::UnhookWindowsHookEx(gKeyboardHook);
-        gKeyboardHook = nullptr;
-    }
+    StopKeyboardHook();
     if (p.mutex) {
         ::CloseHandle(p.mutex);
         p.mutex = nullptr;

@@ -12,6 +12,8 @@
 
 namespace {
 
+const UINT kTaskbarSendTimeout = 2000; // ms
+
 WindowBox BoxOf(const RECT& rc) { return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top}; }
 
 } // namespace
@@ -87,8 +89,11 @@ int ReleaseTaskbar() {
 
 void RelayOutTaskbar(HWND taskbar) {
     // A taskbar that has already gone (shell ended) needs no lay-out.
-    if (taskbar && ::IsWindow(taskbar))
-        ::SendMessageW(taskbar, WM_SIZE, 0, 0);
+    // The taskbar lives in the shell's process: a hung shell must not hang us.
+    if (taskbar && ::IsWindow(taskbar)) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(taskbar, WM_SIZE, 0, 0, SMTO_ABORTIFHUNG, kTaskbarSendTimeout, &ignored);
+    }
 }
 
 HWND CreateStartButton(CStartWnd& button, int showCommand) {

@@ -83,6 +83,7 @@ public:
     ~CTreeWnd() override;
 
     BEGIN_MSG_MAP(CTreeWnd)
+        SHELL_MENU_MESSAGES()
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)

@@ -1,5 +1,5 @@
 // The properties panel of the options dialog: filled from every list
-// notification, and the entry's icon painted into control 1009.
+// notification; the entry's icon is shown by the icon static 1009 itself.
 #include "MainDlg.h"
 
 #include "AppList.h"
@@ -28,7 +28,8 @@ void SetTime(HWND dialog, int id, __time64_t when) {
 } // namespace
 
 void CMainDlg::SetPanelIcon(HICON icon) {
-    ::SendDlgItemMessageW(m_hWnd, IDC_FILEICON, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    // An SS_ICON static shows what STM_SETICON gives it and repaints itself.
+    ::SendDlgItemMessageW(m_hWnd, IDC_FILEICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     m_panelIcon.reset(icon); // the one shown before is no longer referenced
 }
 
@@ -57,14 +58,8 @@ void CMainDlg::UpdateProperties(const NMAPPLIST* record) {
         if (::SHGetFileInfoW(record->szPath, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_DISPLAYNAME | SHGFI_LARGEICON))
             icon = info.hIcon;
     }
-    if (icon) {
+    if (icon)
         SetPanelIcon(icon);
-        RECT rc{};
-        ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_FILEICON), &rc);
-        ::InflateRect(&rc, 5, 5);
-        RectScreenToClient(m_hWnd, &rc);
-        ::InvalidateRect(m_hWnd, &rc, TRUE);
-    }
 
     // The 64-bit form: sizes of 2 GiB and more stay right.
     struct _stat64 status {};
@@ -92,19 +87,4 @@ void CMainDlg::UpdateProperties(const NMAPPLIST* record) {
     wchar_t description[128] = {};
     GetFileDescription(record->szPath, record->nKind, description, 128);
     SetText(m_hWnd, IDC_DESCRIPTION, description);
-}
-
-LRESULT CMainDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-    PAINTSTRUCT ps{};
-    ::BeginPaint(m_hWnd, &ps);
-    HWND box = ::GetDlgItem(m_hWnd, IDC_FILEICON);
-    HICON icon = reinterpret_cast<HICON>(::SendMessageW(box, WM_GETICON, ICON_BIG, 0));
-    if (icon) {
-        PAINTSTRUCT boxPaint{};
-        HDC dc = ::BeginPaint(box, &boxPaint);
-        ::DrawIcon(dc, 0, 0, icon);
-        ::EndPaint(box, &boxPaint);
-    }
-    ::EndPaint(m_hWnd, &ps);
-    return 0;
 }

@@ -34,7 +34,36 @@ TEST_F(QuillsetDialogTest, OpensBesideTheTaskbarWithTheFirstEntrySelectedAndDesc
     EXPECT_TRUE(modified.size() > 4 && (modified.substr(modified.size() - 4) == L"  PM" ||
                                         modified.substr(modified.size() - 4) == L"  AM"))
         << modified;
-    EXPECT_TRUE(SendMessageW(Item(IDC_FILEICON), WM_GETICON, ICON_BIG, 0));
+    EXPECT_TRUE(SendMessageW(Item(IDC_FILEICON), STM_GETICON, 0, 0));
+}
+
+// The icon static draws the icon it was given; its pixels on the screen are
+// more than its background.
+TEST_F(QuillsetDialogTest, TheSelectedEntrysFileIconIsDrawnByTheIconStatic) {
+    std::wstring lnk = dir.Join(L"Editor.lnk");
+    ASSERT_TRUE(MakeShortcut(lnk, program));
+    WriteList({App(L"Program", program), Lnk(L"Shortcut", lnk)});
+    Open();
+    for (size_t row : {size_t(1), size_t(0)}) {
+        ClickRow(row);
+        HICON shown = reinterpret_cast<HICON>(SendMessageW(Item(IDC_FILEICON), STM_GETICON, 0, 0));
+        ASSERT_TRUE(shown) << row;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(shown, &info)) << "the static holds a live icon";
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+
+        RECT rc{};
+        GetWindowRect(Item(IDC_FILEICON), &rc);
+        HDC screen = GetDC(nullptr);
+        COLORREF background = GetPixel(screen, rc.left, rc.top);
+        int differing = 0;
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x)
+                differing += GetPixel(screen, x, y) != background;
+        ReleaseDC(nullptr, screen);
+        EXPECT_GT(differing, 20) << "row " << row << ": the icon static shows no icon";
+    }
 }
 
 TEST_F(QuillsetDialogTest, TheListFollowsTheSkinsPlaceAndIconSize) {

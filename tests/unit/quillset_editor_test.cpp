@@ -30,7 +30,7 @@ TEST_F(QuillsetDialogTest, DeletingTheLastEntrySelectsTheNewLastAndTheOnlyEntryC
     for (int id : {IDC_NAME, IDC_LOCATION, IDC_TYPE, IDC_DESCRIPTION, IDC_FILESIZE, IDC_CREATED, IDC_MODIFIED,
                    IDC_ACCESSED})
         EXPECT_EQ(L"", Text(id)) << id;
-    EXPECT_FALSE(SendMessageW(Item(IDC_FILEICON), WM_GETICON, ICON_BIG, 0));
+    EXPECT_FALSE(SendMessageW(Item(IDC_FILEICON), STM_GETICON, 0, 0));
     Command(IDC_DELETE); // nothing selected: nothing happens
     Command(IDC_APPLY);
     EXPECT_EQ(kHeader, ListFileText());

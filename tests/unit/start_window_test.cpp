@@ -16,7 +16,9 @@
 
 #include "Processes.h"
 
+#include <cstdio>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -203,6 +205,35 @@ TEST_F(StartButtonWindow, ExitDestroysButtonAndMenuQuitsWithZeroAndTheTaskbarLay
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(0u, msg.wParam);
+}
+
+// The menu window goes without its WM_DESTROY reaching the menu object (here:
+// detached from it first), so its release event is never signalled. Taking the
+// button down must still end; a watchdog fails the test should it hang.
+TEST_F(StartButtonWindow, TeardownEndsWhenTheMenuWindowWentWithoutItsDestroyMessage) {
+    Attach();
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
+    ASSERT_TRUE(button->pMenu && button->pMenu->IsWindow());
+    HWND menu = button->pMenu->m_hWnd;
+    SetWindowLongPtrW(menu, GWLP_USERDATA, 0);
+    DestroyWindow(menu);
+    ASSERT_FALSE(IsWindow(menu));
+
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread watchdog([done] {
+        if (WaitForSingleObject(done, 20000) != WAIT_OBJECT_0) {
+            fprintf(stderr, "The Start button's teardown still waits for the menu after 20 s\n");
+            fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
+    });
+    HWND hwnd = button->m_hWnd;
+    button.reset();
+    SetEvent(done);
+    watchdog.join();
+    CloseHandle(done);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(nullptr, gStartButton);
 }
 
 TEST_F(StartButtonWindow, ComesBackOnANewTaskbarAfterTheOldOneIsDestroyed) {
