@@ -10,8 +10,6 @@ target_link_libraries(start_window_tests PRIVATE velmar_start)
 
 # The keyboard hook's own thread against a busy UI thread; it presses keys and
 # takes the foreground, so nothing runs beside it.
-add_executable(start_key_hook_tests ${CMAKE_CURRENT_LIST_DIR}/start_key_hook_test.cpp)
-target_link_libraries(start_key_hook_tests PRIVATE velmar_start gtest gtest_main)
-velmar_target_options(start_key_hook_tests)
-gtest_discover_tests(start_key_hook_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+velmar_test_executable(start_key_hook_tests ${CMAKE_CURRENT_LIST_DIR}/start_key_hook_test.cpp)
+target_link_libraries(start_key_hook_tests PRIVATE velmar_start)
+velmar_discover_tests(start_key_hook_tests RUN_SERIAL TRUE)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Wait.h"
+
 #include <algorithm>
 #include <mutex>
 #include <thread>
@@ -60,17 +62,6 @@ INPUT Key(WORD vk, bool up) {
     return in;
 }
 
-// Runs this thread's messages until done() holds or the bound has passed.
-template <class F> bool PumpUntil(F done) {
-    const DWORD start = GetTickCount();
-    while (!done() && GetTickCount() - start < kBound) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-    }
-    return done();
-}
 
 } // namespace
 
@@ -97,7 +88,7 @@ TEST(KeyHookThread, TheWindowsKeyTogglesTheMenuAndStaysHiddenWhileTheUiThreadIsB
         DestroyWindow(focus);
     });
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(focusReady, kBound));
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == focus; }))
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == focus; }, kBound))
         << "the focused window never got the foreground";
 
     HANDLE busy = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -115,7 +106,7 @@ TEST(KeyHookThread, TheWindowsKeyTogglesTheMenuAndStaysHiddenWhileTheUiThreadIsB
     presser.join();
     ASSERT_TRUE(through) << "the keys pressed during the busy time never reached the focused window";
 
-    EXPECT_TRUE(PumpUntil([] { return gClicks == 1; })) << "the Windows key did not toggle the menu";
+    EXPECT_TRUE(WaitFor([] { return gClicks == 1; }, kBound)) << "the Windows key did not toggle the menu";
     {
         std::lock_guard<std::mutex> lock(gKeysLock);
         EXPECT_EQ(0, std::count(gKeys.begin(), gKeys.end(), static_cast<WPARAM>(VK_LWIN)))
