@@ -9,13 +9,7 @@
 // (the pinned list with a hovered row, the opened all-programs tree).
 #include "AppList.h"
 #include "MenuWnd.h"
-#include "StartWnd.h"
-#include "ProgramFolder.h"
-#include "Processes.h"
-#include "StandinProcess.h"
-#include "XInput.h"
-
-#include <gtest/gtest.h>
+#include "VelmarEndToEnd.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -84,16 +78,14 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-class ListsEndToEnd : public ::testing::Test {
+class ListsEndToEnd : public VelmarEndToEnd {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        ASSERT_TRUE(folder.Copy({L"Velmar.exe", L"Pegwell.dll"}));
-        ASSERT_TRUE(folder.CopyDefaultSkin());
+        ASSERT_NO_FATAL_FAILURE(VelmarEndToEnd::SetUp());
         ASSERT_TRUE(folder.CopyAs(L"launch_recorder.exe", L"Recorder.exe"));
         recorder = folder.Join(L"Recorder.exe");
         record = folder.Join(L"launch.txt");
-        config = folder.Join(L"skin.cfg");
         // Where the default skin's bare "applist.lst" leads; kept as it was found.
         const std::wstring velmarData = SpecialFolder(CSIDL_APPDATA) + L"\\Velmar";
         CreateDirectoryW(velmarData.c_str(), nullptr);
@@ -103,61 +95,21 @@ protected:
             savedList = ReadFileBytes(listFile);
     }
     void TearDown() override {
-        velmar.Kill();
-        standin.Stop();
+        Stop();
         if (!startMenuFolder.empty())
             TempDir::RemoveTree(startMenuFolder);
-        if (hadList) {
-            HANDLE f = CreateFileW(listFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            DWORD written = 0;
-            WriteFile(f, savedList.data(), static_cast<DWORD>(savedList.size()), &written, nullptr);
-            CloseHandle(f);
-        } else {
+        if (hadList)
+            TempDir::WriteTo(listFile, savedList);
+        else
             DeleteFileW(listFile.c_str());
-        }
         CoUninitialize();
     }
 
-    void Start() {
-        StandinOptions options;
-        ASSERT_TRUE(standin.Start(options));
-        ASSERT_EQ(standin.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
-        ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe"), L"", {L"LAUNCH_RECORD=" + record}));
-        ASSERT_TRUE(WaitFor([&] {
-            button = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main");
-            return button && IsWindowVisible(button);
-        })) << "no Start button";
-        WaitForInputIdle(velmar.Handle(), 5000);
-    }
-    void Stop() {
-        velmar.Kill();
-        standin.Stop();
-    }
-    HWND Menu() const {
-        HWND menu = FindWindowW(nullptr, L"Velmar.Menu.Class");
-        return menu && OwnerProcess(menu) == velmar.Id() ? menu : nullptr;
-    }
-    bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
-    int Mode() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(button, kModeProperty))); }
-    // Opens the menu with a real click on the Start button; done once the menu
-    // is shown and has the activation (it hides when it loses it).
-    void OpenMenu() {
-        ASSERT_TRUE(XClick(Centre(button)));
-        ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the Start button";
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == Menu(); })) << "the menu did not take the activation";
-    }
-    // Closes the menu with a click on the Start button.
-    void CloseMenu() {
-        ASSERT_TRUE(XClick(Centre(button)));
-        ASSERT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
-    }
+    void Start() { VelmarEndToEnd::Start(ABE_BOTTOM, {L"LAUNCH_RECORD=" + record}); }
     // The list's own visibility, whether or not the menu around it is shown.
     bool ListShown(int id) const {
         HWND list = GetDlgItem(Menu(), id);
         return list && (GetWindowLongW(list, GWL_STYLE) & WS_VISIBLE);
-    }
-    int Skin(const wchar_t* section, const wchar_t* key) const {
-        return static_cast<int>(GetPrivateProfileIntW(section, key, -1, config.c_str()));
     }
     // The screen rectangle of row `row` (0 the first drawn) of a list with rows `height` high.
     RECT Row(int row, int height) const {
@@ -168,13 +120,6 @@ protected:
         return {left + 3, top, left + Skin(L"DESIGN", L"MENU.APPLIST.WIDTH") - 3, top + height};
     }
     static POINT Middle(const RECT& rc) { return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; }
-    POINT SkinButtonCentre(const wchar_t* name) const {
-        RECT menu;
-        GetWindowRect(Menu(), &menu);
-        auto key = [&](const wchar_t* k) { return std::wstring(name) + L"." + k; };
-        return {menu.left + Skin(L"BUTTON", key(L"POS.X").c_str()) + Skin(L"BUTTON", key(L"POS.WIDTH").c_str()) / 2,
-                menu.top + Skin(L"BUTTON", key(L"POS.Y").c_str()) + Skin(L"BUTTON", key(L"POS.HEIGHT").c_str()) / 2};
-    }
     // Waits until the screen in rc differs from `before` and holds still: drawn, and shown by Wine.
     static bool WaitForDrawn(const RECT& rc, const std::vector<DWORD>& before) {
         std::vector<DWORD> last;
@@ -206,13 +151,9 @@ protected:
         ASSERT_NE(previous, ModifiedTime(listFile));
     }
 
-    ProgramFolder folder;
-    std::wstring recorder, record, config, listFile, startMenuFolder;
+    std::wstring recorder, record, listFile, startMenuFolder;
     bool hadList = false;
     std::string savedList;
-    CStandinProcess standin;
-    ChildProcess velmar;
-    HWND button = nullptr;
 };
 
 } // namespace

@@ -3,13 +3,7 @@
 // (XInput.h). The menu is a top-level window of Velmar's process, so Wine draws
 // it; its place, visibility and the button's mode are checked here, its pixels
 // by the component tests and menu_preview.exe.
-#include "ProgramFolder.h"
-#include "Processes.h"
-#include "StandinProcess.h"
-#include "StartWnd.h"
-#include "XInput.h"
-
-#include <gtest/gtest.h>
+#include "VelmarEndToEnd.h"
 
 #include <shellapi.h>
 
@@ -30,66 +24,7 @@ std::set<HWND> VisibleTopLevelWindows() {
     return windows;
 }
 
-class MenuEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.Copy({L"Velmar.exe", L"Pegwell.dll"}));
-        ASSERT_TRUE(folder.CopyDefaultSkin());
-        config = folder.Join(L"skin.cfg");
-    }
-    void TearDown() override {
-        velmar.Kill();
-        standin.Stop();
-    }
-
-    void Start(UINT edge) {
-        StandinOptions options;
-        options.uEdge = edge;
-        ASSERT_TRUE(standin.Start(options));
-        ASSERT_EQ(standin.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
-        ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe")));
-        ASSERT_TRUE(WaitFor([&] {
-            button = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main");
-            return button && IsWindowVisible(button);
-        })) << "no Start button";
-        WaitForInputIdle(velmar.Handle(), 5000);
-    }
-    void Stop() {
-        velmar.Kill();
-        standin.Stop();
-    }
-    HWND Menu() const {
-        HWND menu = FindWindowW(nullptr, L"Velmar.Menu.Class");
-        return menu && OwnerProcess(menu) == velmar.Id() ? menu : nullptr;
-    }
-    bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
-    int Mode() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(button, kModeProperty))); }
-    // A real click on the Start button; done once the menu is shown and has the activation.
-    void OpenByClick() {
-        ASSERT_TRUE(XClick(Centre(button)));
-        ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the Start button";
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == Menu(); })) << "the menu did not take the activation";
-    }
-    int SkinInt(const wchar_t* section, const wchar_t* key, int fallback) const {
-        return static_cast<int>(GetPrivateProfileIntW(section, key, fallback, config.c_str()));
-    }
-    // The centre of a skin button, in screen coordinates, from its skin keys.
-    POINT SkinButtonCentre(const wchar_t* name) const {
-        RECT menu;
-        GetWindowRect(Menu(), &menu);
-        auto key = [&](const wchar_t* k) { return std::wstring(name) + L"." + k; };
-        return {menu.left + SkinInt(L"BUTTON", key(L"POS.X").c_str(), 0) +
-                    SkinInt(L"BUTTON", key(L"POS.WIDTH").c_str(), 0) / 2,
-                menu.top + SkinInt(L"BUTTON", key(L"POS.Y").c_str(), 0) +
-                    SkinInt(L"BUTTON", key(L"POS.HEIGHT").c_str(), 0) / 2};
-    }
-
-    ProgramFolder folder;
-    std::wstring config;
-    CStandinProcess standin;
-    ChildProcess velmar;
-    HWND button = nullptr;
-};
+using MenuEndToEnd = VelmarEndToEnd;
 
 } // namespace
 
@@ -97,7 +32,7 @@ TEST_F(MenuEndToEnd, AClickShowsTheMenuByTheTaskbarOfEveryEdgeWithTheButtonPress
     for (UINT edge : {ABE_BOTTOM, ABE_TOP, ABE_LEFT, ABE_RIGHT}) {
         SCOPED_TRACE(edge);
         Start(edge);
-        ASSERT_NO_FATAL_FAILURE(OpenByClick());
+        ASSERT_NO_FATAL_FAILURE(OpenMenu());
         EXPECT_TRUE(WaitFor([&] { return Mode() == 2; })) << "the Start button does not look pressed";
         MONITORINFO monitor{};
         monitor.cbSize = sizeof(monitor);
@@ -107,7 +42,7 @@ TEST_F(MenuEndToEnd, AClickShowsTheMenuByTheTaskbarOfEveryEdgeWithTheButtonPress
         GetWindowRect(standin.Taskbar(), &taskbar);
         const int width = menu.right - menu.left, height = menu.bottom - menu.top;
         const int offset = taskbar.bottom - taskbar.top;
-        const int top = SkinInt(L"DESIGN", L"STBTN.HEIGHT", 54);
+        const int top = Skin(L"DESIGN", L"STBTN.HEIGHT", 54);
         const POINT expected = edge == ABE_BOTTOM ? POINT{0, monitor.rcMonitor.bottom - height - offset}
                                : edge == ABE_TOP  ? POINT{0, offset}
                                : edge == ABE_LEFT ? POINT{0, top}
@@ -121,7 +56,7 @@ TEST_F(MenuEndToEnd, AClickShowsTheMenuByTheTaskbarOfEveryEdgeWithTheButtonPress
 
 TEST_F(MenuEndToEnd, AFolderButtonOpensAShellWindowWithTheMenuAlreadyHidden) {
     Start(ABE_BOTTOM);
-    ASSERT_NO_FATAL_FAILURE(OpenByClick());
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
     const std::set<HWND> before = VisibleTopLevelWindows();
     ASSERT_TRUE(XClick(SkinButtonCentre(L"documents")));
     HWND opened = nullptr;
@@ -146,7 +81,7 @@ TEST_F(MenuEndToEnd, AFolderButtonOpensAShellWindowWithTheMenuAlreadyHidden) {
 
 TEST_F(MenuEndToEnd, AClickOutsideHidesTheMenuAndReleasesTheButton) {
     Start(ABE_BOTTOM);
-    ASSERT_NO_FATAL_FAILURE(OpenByClick());
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
     ASSERT_TRUE(WaitFor([&] { return Mode() == 2; }));
     RECT menu;
     GetWindowRect(Menu(), &menu);
@@ -154,6 +89,6 @@ TEST_F(MenuEndToEnd, AClickOutsideHidesTheMenuAndReleasesTheButton) {
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
     EXPECT_TRUE(WaitFor([&] { return Mode() == 0; })) << "the Start button still looks pressed";
     // With the activation elsewhere, the next click on the button opens the menu again.
-    ASSERT_NO_FATAL_FAILURE(OpenByClick());
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
     EXPECT_TRUE(MenuShown()) << "the menu closed again at once";
 }

@@ -70,13 +70,13 @@ bool WaitUntilReadyForKeys(HWND window) {
     });
 }
 
-// One click on the control's centre once its dialog is in front and nothing
-// covers the control there (a click right after the desktop came up is lost otherwise).
+// One click on the control's centre once its dialog is in front and no other
+// window covers that point (a click right after the desktop came up is lost otherwise).
 bool ClickOn(HWND control) {
     HWND root = GetAncestor(control, GA_ROOT);
     SetForegroundWindow(root);
     const POINT at = Centre(control);
-    if (!WaitFor([&] { return GetForegroundWindow() == root && WindowFromPoint(at) == control; }))
+    if (!WaitFor([&] { return GetForegroundWindow() == root && GetAncestor(WindowFromPoint(at), GA_ROOT) == root; }))
         return false;
     INPUT in[3] = {};
     for (INPUT& i : in) {

@@ -80,6 +80,11 @@ inline POINT ToScreen(HWND window, int x, int y) {
 inline void MoveMouse(HWND window, int x, int y) {
     POINT pt = ToScreen(window, x, y);
     ::SetCursorPos(pt.x, pt.y);
+    if (!WaitFor([&] {
+            POINT now{};
+            return ::GetCursorPos(&now) && now.x == pt.x && now.y == pt.y;
+        }))
+        ADD_FAILURE() << "the cursor did not reach " << pt.x << "," << pt.y;
     ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
 }
 
