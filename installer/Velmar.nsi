@@ -168,14 +168,15 @@ SectionEnd
 Section "Uninstall"
     SetShellVarContext current
     !insertmacro EndVelmar
+    DeleteRegValue HKCU "${RUN_KEY}" "Velmar"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    Delete "$SMPROGRAMS\Velmar\Velmar Options.lnk"
+    RMDir "$SMPROGRAMS\Velmar"
     !insertmacro RemoveHookLibrary
     !insertmacro VelmarRemoveFiles
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR\skin"
+    ; Last, so that the folder's disappearance says the uninstall is complete.
     RMDir "$INSTDIR"
-    Delete "$SMPROGRAMS\Velmar\Velmar Options.lnk"
-    RMDir "$SMPROGRAMS\Velmar"
-    DeleteRegValue HKCU "${RUN_KEY}" "Velmar"
-    DeleteRegKey HKCU "${UNINSTALL_KEY}"
     ; The pinned list in %APPDATA%\Velmar is the user's own and stays.
 SectionEnd
