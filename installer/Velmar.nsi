@@ -104,6 +104,13 @@ VIAddVersionKey "LegalCopyright" "${PRODUCT}"
     ${Loop}
 !macroend
 
+; One starter entry, only for a program this machine has (Paint, for one, is
+; no longer in System32 on every Windows 11).
+!macro StarterEntry NAME PATH
+    IfFileExists "${PATH}" 0 +2
+    FileWrite $0 "APP=${NAME}|app|${PATH}$\r$\n"
+!macroend
+
 ; A few programs every Windows machine has, written only for a user who has no
 ; list yet (the default skin's SKIN.APPLIST is applist.lst in %APPDATA%\Velmar).
 Function WriteStarterList
@@ -118,11 +125,11 @@ Function WriteStarterList
     FileWriteByte $0 187
     FileWriteByte $0 191
     FileWrite $0 "# Application List$\r$\n# encoding: UTF-8$\r$\n"
-    FileWrite $0 "APP=Explorer|app|$WINDIR\explorer.exe$\r$\n"
-    FileWrite $0 "APP=Notepad|app|$SYSDIR\notepad.exe$\r$\n"
-    FileWrite $0 "APP=Paint|app|$SYSDIR\mspaint.exe$\r$\n"
-    FileWrite $0 "APP=Command Prompt|app|$SYSDIR\cmd.exe$\r$\n"
-    FileWrite $0 "APP=Control Panel|app|$SYSDIR\control.exe$\r$\n"
+    !insertmacro StarterEntry "Explorer" "$WINDIR\explorer.exe"
+    !insertmacro StarterEntry "Notepad" "$SYSDIR\notepad.exe"
+    !insertmacro StarterEntry "Paint" "$SYSDIR\mspaint.exe"
+    !insertmacro StarterEntry "Command Prompt" "$SYSDIR\cmd.exe"
+    !insertmacro StarterEntry "Control Panel" "$SYSDIR\control.exe"
     FileClose $0
 done:
 FunctionEnd

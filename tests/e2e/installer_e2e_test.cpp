@@ -173,10 +173,18 @@ TEST_F(Installer, InstallsForTheUserWritesAStarterListAndUninstallsAllButTheList
 
     std::string list = ReadFileBytes(listPath);
     EXPECT_EQ(0u, list.find("\xEF\xBB\xBF# Application List\r\n# encoding: UTF-8\r\n")) << list;
-    for (const char* entry : {"APP=Explorer|app|", "APP=Notepad|app|", "APP=Paint|app|", "APP=Command Prompt|app|",
-                              "APP=Control Panel|app|"})
-        EXPECT_NE(std::string::npos, list.find(entry)) << entry;
-
+    // An entry for each starter program this machine has (Wine has no Paint).
+    const std::wstring windows = KnownFolder(CSIDL_WINDOWS), system = KnownFolder(CSIDL_SYSTEM);
+    const std::pair<const char*, std::wstring> starters[] = {{"Explorer", windows + L"\\explorer.exe"},
+                                                             {"Notepad", system + L"\\notepad.exe"},
+                                                             {"Paint", system + L"\\mspaint.exe"},
+                                                             {"Command Prompt", system + L"\\cmd.exe"},
+                                                             {"Control Panel", system + L"\\control.exe"}};
+    for (const auto& starter : starters) {
+        const std::string line = std::string("APP=") + starter.first + "|app|" +
+                                 std::string(starter.second.begin(), starter.second.end()) + "\r\n";
+        EXPECT_EQ(Exists(starter.second), list.find(line) != std::string::npos) << line;
+    }
     ASSERT_EQ(0u, Uninstall());
     ExpectNothingOfOursLeft();
     EXPECT_EQ(list, ReadFileBytes(listPath)) << "the uninstaller changed the pinned list";

@@ -153,9 +153,9 @@ int FindButton() {
     for (int i = 0; i < 200; ++i) {
         HWND taskbar = FindWindowW(L"Shell_TrayWnd", L"");
         HWND button = taskbar ? FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main") : nullptr;
-        if (button) {
-            RECT rc;
-            GetWindowRect(button, &rc);
+        RECT rc{};
+        // Created is not yet placed: the button counts once it is shown with its size.
+        if (button && IsWindowVisible(button) && GetWindowRect(button, &rc) && rc.right > rc.left) {
             char line[64];
             int n = wsprintfA(line, "%d %d %d %d\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
             DWORD written = 0;
