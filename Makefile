@@ -1,4 +1,4 @@
-.PHONY: all build test run bench clean
+.PHONY: all build test run bench package clean
 all: build
 
 build:
@@ -12,6 +12,9 @@ run:
 
 bench:
 	@scripts/bench.sh
+
+package:
+	@scripts/package.sh
 
 clean:
 	rm -rf build out

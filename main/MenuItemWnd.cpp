@@ -156,9 +156,11 @@ void CMenuItemWnd::Paint(HDC dc) {
         Gdiplus::Graphics graphics(dc);
         const Gdiplus::Color* color = m_pSkinButton->pTextColor ? m_pSkinButton->pTextColor : gSkin.pDefaultColor;
         Gdiplus::SolidBrush brush(color ? *color : Gdiplus::Color(255, 255, 255, 255));
+        // The box ends at the button's right edge: moved by TEXT.X at full width it
+        // reached past the edge, so a caption that should wrap was cut off there.
         Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(client.left + m_pSkinButton->nTextX),
                               static_cast<Gdiplus::REAL>(client.top + m_pSkinButton->nTextY),
-                              static_cast<Gdiplus::REAL>(client.right - client.left),
+                              static_cast<Gdiplus::REAL>(client.right - client.left - m_pSkinButton->nTextX),
                               static_cast<Gdiplus::REAL>(client.bottom - client.top));
         Gdiplus::StringFormat format(0);
         format.SetAlignment(Gdiplus::StringAlignmentNear);

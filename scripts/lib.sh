@@ -11,7 +11,7 @@ log() { echo "== $*" >&2; }
 
 # Debian packages the build and the tests need; installed only when missing.
 ensure_packages() {
-    local want=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-apps googletest fonts-liberation ninja-build cmake)
+    local want=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-apps googletest fonts-liberation ninja-build cmake nsis)
     local missing=()
     for p in "${want[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # make run: Velmar.exe with the default skin on a stand-in taskbar in a Wine
-# virtual desktop, its menu opened by a real click, screenshots in out/.
-# Everything stays up until Enter is pressed (or RUN_SECONDS, default 60, when
-# not run from a terminal); then all of it is stopped.
+# virtual desktop, in a prefix seeded like a user's first day (a pinned list of
+# programs the prefix has, Start Menu folders with shortcuts, an account
+# picture), driven with real X input; screenshots in out/.
+# With $DISPLAY set everything runs there and stays up until "Exit Velmar" is
+# chosen on the Start button; on a private Xvfb it stops after the screenshots
+# (RUN_SECONDS, default 0, keeps it up longer).
 set -u
 source "$(dirname "$0")/lib.sh"
-RUN_SECONDS=${RUN_SECONDS:-60}
+RUN_SECONDS=${RUN_SECONDS:-0}
 OUT=$ROOT/out
 BIN=$BUILD/bin
+USER_DISPLAY=${DISPLAY:-}
 
 ensure_packages || exit 1
-BUILD_TARGETS=${BUILD_TARGETS:-"Velmar Quillset standin_taskbar start_preview default_skin"} configure_and_build || exit 1
+BUILD_TARGETS=${BUILD_TARGETS:-"Velmar Quillset standin_taskbar start_preview run_helper default_skin"} configure_and_build || exit 1
 make_template_prefix || exit 1
 export WINEPREFIX=$BUILD/wine-run
 fresh_prefix "$WINEPREFIX"
@@ -25,12 +29,20 @@ trap 'exit 130' INT TERM
 start_display || exit 1
 start_wine
 mkdir -p "$OUT"
+SHOTS=()
+note() { SHOTS+=("$(printf '  %-30s %s' "$1" "$2")"); }
 
 # The Wine virtual desktop's X window: clicks and screenshots are taken relative
 # to it, so that a desktop inside a window manager works as well as a bare Xvfb.
 DESKTOP_WIN=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -1)
-shot() { # $1 = file
-    if [ -n "$DESKTOP_WIN" ]; then import -window "$DESKTOP_WIN" "$1"; else import -window root "$1"; fi
+shot() { # $1 = file, $2 = optional crop geometry WxH+X+Y
+    local tmp=$OUT/.shot.png
+    if [ -n "$DESKTOP_WIN" ]; then import -window "$DESKTOP_WIN" "$tmp"; else import -window root "$tmp"; fi
+    if [ -n "${2:-}" ]; then convert "$tmp" -crop "$2" +repage "$1"; else mv "$tmp" "$1"; fi
+    rm -f "$tmp"
+}
+move() { # $1 $2 = desktop coordinates
+    if [ -n "$DESKTOP_WIN" ]; then xdotool mousemove --window "$DESKTOP_WIN" "$1" "$2"; else xdotool mousemove "$1" "$2"; fi
 }
 click() { # $1 $2 = desktop coordinates, $3 = button
     if [ -n "$DESKTOP_WIN" ]; then
@@ -39,53 +51,150 @@ click() { # $1 $2 = desktop coordinates, $3 = button
         xdotool mousemove "$1" "$2" click "${3:-1}"
     fi
 }
+key() { xdotool key "$1"; }
+helper() { (cd "$BIN" && wine run_helper.exe "$@" | tr -d '\r'); }
+settle() { sleep "${1:-1}"; }
+# Pastes the in-process drawing of the button ($2: normal or pressed) into the
+# screenshot $1, whose top row is screen row $3, at the start of the taskbar.
+paste_button() {
+    [ -f "$OUT/.button-$2.png" ] || return 0
+    convert "$1" "$OUT/.button-$2.png" -geometry "+0+$((by - 1 - $3))" -composite "$1"
+}
 
-# 1. The button as its own code draws it, with the stand-in in the same process.
+# 1. A first day: what the installer and a few weeks of use leave behind.
+log "seeding the prefix: pinned list, Start Menu, account picture"
+picture_dir="$WINEPREFIX/drive_c/ProgramData/Microsoft/User Account Pictures"
+mkdir -p "$picture_dir"
+convert -size 96x96 radial-gradient:'#7fb2e8'-'#2f5f99' \
+    -fill '#f4f7fb' -draw 'circle 48,38 48,20' -draw 'ellipse 48,96 34,30 180,360' \
+    "$picture_dir/velmar-user.png"
+helper seed 'C:\ProgramData\Microsoft\User Account Pictures\velmar-user.png' || log "seeding was incomplete"
+
+# 2. The button as its own code draws it, with the stand-in in the same process.
 log "drawing the Start button in one process (start_preview.exe)"
-preview_bmp=$OUT/start-button-in-process.bmp
+preview_bmp=$OUT/.start-button.bmp
 (cd "$BIN" && wine start_preview.exe "$(winepath -w "$preview_bmp")" bottom) || log "start_preview.exe failed ($?)"
-[ -f "$preview_bmp" ] && convert "$preview_bmp" -scale 200% "$OUT/start-button-in-process.png" && rm -f "$preview_bmp"
+if [ -f "$preview_bmp" ]; then
+    convert "$preview_bmp" -scale 200% "$OUT/start-button-in-process.png"
+    # The normal and the pressed look (strips of 40 rows, 6 apart), pasted into
+    # the cross-process screenshots below where Wine leaves the button out.
+    convert "$preview_bmp" -crop 56x40+0+0 +repage "$OUT/.button-normal.png"
+    convert "$preview_bmp" -crop 56x40+0+92 +repage "$OUT/.button-pressed.png"
+    rm -f "$preview_bmp"
+    note start-button-in-process.png "the Start button drawn by its own code in one process: normal, hot, pressed (2x)"
+fi
 
-# 2. The shell's part, then Velmar.exe as a user starts it.
+# 3. The shell's part, then Velmar.exe as a user starts it.
 log "starting the stand-in taskbar and Velmar.exe"
 (cd "$BIN" && exec wine standin_taskbar.exe --edge=bottom) >/dev/null 2>&1 &
 PIDS+=($!)
-sleep 2
+helper rect "" >/dev/null 2>&1 # the stand-in is up once Wine answers again
 (cd "$BIN" && exec wine Velmar.exe) >/dev/null 2>&1 &
-PIDS+=($!)
+VELMAR_PID=$!
+PIDS+=($VELMAR_PID)
 read -r bx by bw bh < <(cd "$BIN" && wine start_preview.exe --find | tr -d '\r')
 if [ -z "${bx:-}" ]; then
     echo "Velmar's Start button did not appear on the stand-in taskbar." >&2
     exit 1
 fi
 log "Start button at ($bx, $by), ${bw}x${bh}"
-sleep 1
-shot "$OUT/run-taskbar.png"
+read -r _ sh < <(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')
+settle
+taskbar_h=$((sh - by + 1))
+shot "$OUT/run-taskbar.png" "640x$((taskbar_h + 8))+0+$((by - 9))"
+paste_button "$OUT/run-taskbar.png" normal $((by - 9))
+note run-taskbar.png "the stand-in taskbar with Velmar running (the button pasted in from its in-process drawing)"
 
-# 3. A real click on the button opens the menu.
+# 4. A real click on the button opens the menu: account name and picture, pinned list.
 click $((bx + bw / 2)) $((by + bh / 2)) 1
-sleep 2
-shot "$OUT/run-menu-open.png"
+read -r mx my mw mh < <(helper rect Velmar.Menu.Class)
+if [ -z "${mx:-}" ]; then
+    echo "The Start menu did not open." >&2
+    exit 1
+fi
+crop="$((mw + 40))x$((sh - my + 20))+0+$((my - 20))"
+move $((mx + mw + 200)) $((my + 40))
+settle 1.5
+shot "$OUT/run-menu-open.png" "$crop"
+paste_button "$OUT/run-menu-open.png" pressed $((my - 20))
+note run-menu-open.png "after a real click on the Start button: the menu with account name and picture and the pinned list"
 
+# 5. The mouse resting on the second pinned entry.
+move $((mx + 120)) $((my + 12 + 38 + 19))
+settle 1.5
+shot "$OUT/run-menu-hover.png" "$crop"
+paste_button "$OUT/run-menu-hover.png" pressed $((my - 20))
+note run-menu-hover.png "the mouse resting on a pinned entry: its highlight"
+
+# 6. The power menu, from the arrow strip of the shut-down button.
+click $((mx + 282 + 112 - 13)) $((my + 443 + 15)) 1
+if read -r px py pw ph < <(helper popup); then
+    settle
+    shot "$OUT/run-power-menu.png" "$((px + pw - mx + 20 > mw + 40 ? px + pw - mx + 20 : mw + 40))x$((sh - my + 20))+0+$((my - 20))"
+    paste_button "$OUT/run-power-menu.png" pressed $((my - 20))
+    note run-power-menu.png "the power menu opened from the shut-down button's arrow"
+fi
+key Escape
+settle
+
+# 7. All programs, with a folder opened.
+click $((mx + 10 + 128)) $((my + 443 + 15)) 1
+settle 1.5
+# The tree lists the top level's shortcuts first, then its folders: the seeded
+# "Accessories" is the third row (rows are 23 pixels high).
+click $((mx + 80)) $((my + 12 + 2 * 23 + 11)) 1
+settle 1.5
+move $((mx + mw + 200)) $((my + 40))
+settle
+shot "$OUT/run-all-programs.png" "$crop"
+paste_button "$OUT/run-all-programs.png" pressed $((my - 20))
+note run-all-programs.png "the all-programs tree after a click on All Programs, the Accessories folder opened"
+click $((bx + bw / 2)) $((by + bh / 2)) 1 # closes the menu
+settle
+
+# 8. The Start button's own right-click menu.
+click $((bx + bw / 2)) $((by + bh / 2)) 3
+if read -r px py pw ph < <(helper popup); then
+    settle
+    shot "$OUT/run-context-menu.png" "$((px + pw + 40))x$((sh - py + 20))+0+$((py - 20))"
+    paste_button "$OUT/run-context-menu.png" normal $((py - 20))
+    note run-context-menu.png "a right click on the Start button: Properties, Open Windows Explorer, Exit Velmar"
+fi
+key Escape
+settle
+
+# 9. Quillset with the first pinned entry selected.
+(cd "$BIN" && exec wine Quillset.exe) >/dev/null 2>&1 &
+QUILLSET_PID=$!
+if read -r qx qy qw qh < <(helper rect "Start Menu Options"); then
+    settle 1.5
+    shot "$OUT/run-quillset.png" "${qw}x${qh}+${qx}+${qy}"
+    note run-quillset.png "Quillset, the options program, with the first pinned entry selected"
+fi
+kill "$QUILLSET_PID" 2>/dev/null
+
+rm -f "$OUT"/.button-*.png
+# The picture at the top of README.md.
+[ -d "$ROOT/docs" ] && cp "$OUT/run-menu-open.png" "$ROOT/docs/menu.png"
+
+echo
+echo "Screenshots in $OUT:"
+printf '%s\n' "${SHOTS[@]}"
 cat <<EOF
 
-Screenshots in $OUT:
-  run-taskbar.png                the stand-in taskbar with Velmar running
-  run-menu-open.png              after a real click on the Start button: the Start menu
-  start-button-in-process.png    the Start button itself (normal, hot, pressed; 2x)
-
-Note: under Wine, a child window created by another process is not drawn. Velmar's
-Start button is a child of the taskbar, which belongs to another process, so on
-the screenshots its place at the left of the taskbar (${bw}x${bh} at $bx,$by) shows
-the taskbar's background: the button is there and takes clicks, but Wine does
-not paint it. start-button-in-process.png shows the same button code drawing
-itself on a stand-in taskbar in one process, where Wine does paint it. On
-Windows the button is drawn on the real taskbar.
+Under Wine a child window created by another process is not drawn: Velmar's
+Start button is a child of the taskbar, which belongs to another process, so
+on the screen its place at the left of the taskbar (${bw}x${bh} at $bx,$by)
+shows the taskbar's background. The button is there and takes the real clicks
+the pictures start from; what the pictures show in its place is the same
+button code drawing itself in one process (start_preview.exe, where Wine does
+paint it), pasted in. On Windows the button is drawn on the real taskbar.
 EOF
 
-if [ -t 0 ]; then
-    read -r -p "Velmar is running on display $DISPLAY. Press Enter to stop everything. " _
-else
+if [ -n "$USER_DISPLAY" ]; then
+    log "Velmar is running on $DISPLAY: choose \"Exit Velmar\" on the Start button's right-click menu to end it"
+    wait "$VELMAR_PID"
+elif [ "$RUN_SECONDS" -gt 0 ]; then
     log "leaving everything running for $RUN_SECONDS s"
     sleep "$RUN_SECONDS"
 fi

@@ -132,64 +132,162 @@ HWND WaitForButton(HWND taskbar) {
     return button;
 }
 
+// Wine takes the user's locale from the Unix environment of the process it
+// starts, so a program is started for another language through a shell with
+// LC_ALL set. Returns false when not under Wine.
+bool StartInLocale(const char* locale, const std::wstring& program) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return false;
+    char* exe = toUnix(program.c_str());
+    std::string command = std::string("/bin/sh -c \"LC_ALL=") + locale + " exec wine '" + exe + "'\"";
+    HeapFree(GetProcessHeap(), 0, exe);
+    std::wstring line(command.begin(), command.end());
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
 class VelmarLanguage : public VelmarStartup {
 protected:
     void SetUp() override {
         VelmarStartup::SetUp();
-        ASSERT_TRUE(folder.Copy({L"VelmarDEU.DLL"}));
         ASSERT_TRUE(folder.CopyDefaultSkin());
         ASSERT_TRUE(standin.Start(StandinOptions()));
     }
     void TearDown() override {
         if (HWND b = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main"))
             PostMessageW(b, WM_COMMAND, 32786, 0); // "Exit Velmar"
-        if (german) {
-            if (WaitForSingleObject(german, 10000) != WAIT_OBJECT_0)
-                TerminateProcess(german, 99);
-            CloseHandle(german);
+        if (running) {
+            if (WaitForSingleObject(running, 10000) != WAIT_OBJECT_0)
+                TerminateProcess(running, 99);
+            CloseHandle(running);
         }
     }
-    // Starts Velmar for a German user and answers whether its German library stayed loaded.
-    // Wine takes the user's locale from the Unix environment of the process it
-    // starts, so the program is started through a shell with LC_ALL set.
-    bool RunGermanAndCheckLibrary() {
-        using UnixName = char*(CDECL*)(const wchar_t*);
-        auto toUnix = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-        if (!toUnix)
-            return false; // not under Wine: the locale cannot be set per process this way
-        char* exe = toUnix(Exe().c_str());
-        std::string command = std::string("/bin/sh -c \"LC_ALL=de_DE.UTF-8 exec wine '") + exe + "'\"";
-        HeapFree(GetProcessHeap(), 0, exe);
-        std::wstring line(command.begin(), command.end());
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        EXPECT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-        if (pi.hThread)
-            CloseHandle(pi.hThread);
-        if (pi.hProcess)
-            CloseHandle(pi.hProcess);
+    // Starts Velmar in the locale and waits for its button; the process is kept in running.
+    HWND RunVelmarIn(const char* locale) {
+        if (!StartInLocale(locale, Exe()))
+            return nullptr;
         HWND button = WaitForButton(standin.Taskbar());
         EXPECT_TRUE(button);
         if (!button)
-            return false;
+            return nullptr;
         DWORD pid = 0;
         GetWindowThreadProcessId(button, &pid);
-        german = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-        return german && HasModule(german, L"VelmarDEU.DLL");
+        running = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        return button;
     }
-    HANDLE german = nullptr;
+    // Starts Velmar for a German user and answers whether its German library stayed loaded.
+    bool RunGermanAndCheckLibrary() {
+        return RunVelmarIn("de_DE.UTF-8") && running && HasModule(running, L"VelmarDEU.DLL");
+    }
+    HANDLE running = nullptr;
     CStandinProcess standin;
 };
 
 } // namespace
 
 TEST_F(VelmarLanguage, GermanResourcesGoWithTheGermanSkinFile) {
+    ASSERT_TRUE(folder.Copy({L"VelmarDEU.DLL"}));
     CopyFileW(folder.Join(L"skin.cfg").c_str(), folder.Join(L"skin_DEU.cfg").c_str(), FALSE);
     EXPECT_TRUE(RunGermanAndCheckLibrary());
 }
 
 TEST_F(VelmarLanguage, WithoutTheGermanSkinFileTheProgramsOwnMenusAreUsed) {
+    ASSERT_TRUE(folder.Copy({L"VelmarDEU.DLL"}));
     EXPECT_FALSE(RunGermanAndCheckLibrary());
+}
+
+namespace {
+
+struct ShippedLanguage {
+    const char* locale;
+    const wchar_t* abbreviation;
+    const wchar_t* exitVelmar;      // last item of the Start button's context menu
+    const wchar_t* optionsCaption;  // Quillset's dialog
+};
+
+const ShippedLanguage kShippedLanguages[] = {
+    {"de_DE.UTF-8", L"DEU", L"Velmar beenden", L"Startmen\u00fc-Optionen"},
+    {"fr_FR.UTF-8", L"FRA", L"Quitter Velmar", L"Options du menu D\u00e9marrer"},
+    {"es_ES.UTF-8", L"ESN", L"Salir de Velmar", L"Opciones del men\u00fa Inicio"},
+    {"it_IT.UTF-8", L"ITA", L"Esci da Velmar", L"Opzioni del menu Start"},
+};
+
+// The visible dialog of a running Quillset.exe, whatever its caption.
+HWND QuillsetDialog() {
+    for (HWND h = FindWindowW(L"#32770", nullptr); h; h = FindWindowExW(nullptr, h, L"#32770", nullptr)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, OwnerProcess(h));
+        wchar_t name[MAX_PATH] = {};
+        if (process) {
+            GetModuleBaseNameW(process, nullptr, name, MAX_PATH);
+            CloseHandle(process);
+        }
+        if (IsWindowVisible(h) && _wcsicmp(name, L"Quillset.exe") == 0)
+            return h;
+    }
+    return nullptr;
+}
+
+std::wstring MenuItemText(HMODULE module, UINT menuId, int position) {
+    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(menuId));
+    if (!menu)
+        return L"<no menu>";
+    wchar_t text[128] = {};
+    GetMenuStringW(GetSubMenu(menu, 0), position, text, 128, MF_BYPOSITION);
+    DestroyMenu(menu);
+    return text;
+}
+
+} // namespace
+
+// Each shipped language as the build lays it out (satellite libraries and
+// skin_<LANG>.cfg beside the programs): Velmar keeps the language's library and
+// its context menu says "Exit Velmar" in that language; Quillset opens its
+// dialog with the translated caption.
+TEST_F(VelmarLanguage, EveryShippedLanguageStartsBothProgramsInThatLanguage) {
+    if (!GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"))
+        GTEST_SKIP() << "the locale is set per process only under Wine";
+    ASSERT_TRUE(folder.Copy({L"Quillset.exe"}));
+    for (const ShippedLanguage& language : kShippedLanguages) {
+        const std::wstring abbr = language.abbreviation;
+        SCOPED_TRACE(std::string(abbr.begin(), abbr.end()));
+        const std::wstring velmarLibrary = L"Velmar" + abbr + L".DLL";
+        ASSERT_TRUE(folder.Copy({velmarLibrary.c_str(), (L"Quillset" + abbr + L".DLL").c_str(),
+                                 (L"skin_" + abbr + L".cfg").c_str()}));
+
+        ASSERT_TRUE(RunVelmarIn(language.locale));
+        EXPECT_TRUE(running && HasModule(running, velmarLibrary.c_str())) << "the language's library was not kept";
+        HMODULE resources = LoadLibraryExW(folder.Join(velmarLibrary).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        EXPECT_EQ(language.exitVelmar, MenuItemText(resources, 132, 3));
+        FreeLibrary(resources);
+        TearDown();
+        running = nullptr;
+
+        ASSERT_TRUE(StartInLocale(language.locale, folder.Join(L"Quillset.exe")));
+        HWND dialog = nullptr;
+        EXPECT_TRUE(WaitFor([&] { return (dialog = QuillsetDialog()) != nullptr; })) << "Quillset showed no dialog";
+        if (dialog) {
+            wchar_t caption[128] = {};
+            GetWindowTextW(dialog, caption, 128);
+            EXPECT_EQ(std::wstring(language.optionsCaption), caption);
+            // Ended every time: a program started through /bin/sh holds the test's output open.
+            HANDLE quillset = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, OwnerProcess(dialog));
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            if (quillset && WaitForSingleObject(quillset, 10000) != WAIT_OBJECT_0)
+                TerminateProcess(quillset, 99);
+            if (quillset)
+                CloseHandle(quillset);
+        }
+        // The next language must not find this one's files.
+        for (const std::wstring& f : {velmarLibrary, L"Quillset" + abbr + L".DLL", L"skin_" + abbr + L".cfg"})
+            DeleteFileW(folder.Join(f).c_str());
+    }
 }

@@ -217,3 +217,38 @@ TEST(MenuItemShellMenu, FolderButtonsDropTheirCommandsAndTheSeparatorsLeftOver) 
     CMenuItemWnd::CustomizeFolderMenu(library.get(), CSIDL_PERSONAL, known);
     EXPECT_EQ((std::vector<UINT>{1, 0, 2, 20, 0, 3}), ids(library.get()));
 }
+
+TEST_F(MenuItemTest, ACaptionWiderThanTheRoomAfterItsOffsetWrapsInsteadOfBeingCut) {
+    // Red text, told apart from any background; the words fit 200 pixels on one
+    // line but not the 110 that TEXT.X leaves.
+    Gdiplus::FontFamily family(L"Liberation Sans");
+    Gdiplus::Font font(&family, 12, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    Gdiplus::Color red(255, 255, 0, 0);
+    Gdiplus::Font* savedFont = gSkin.pDefaultFont;
+    Gdiplus::Color* savedColor = gSkin.pDefaultColor;
+    gSkin.pDefaultFont = &font;
+    gSkin.pDefaultColor = &red;
+    record.nTextX = 90;
+    MakeButton();
+    button->SetCaption(L"Wwwwwww Wwwwwww");
+    ::RedrawWindow(button->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    PumpFor(50);
+
+    // The rows that carry ink: one line of 12-pixel text spans about 12 rows, two lines twice that.
+    HDC dc = ::GetDC(button->m_hWnd);
+    int first = -1, last = -1;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 90; x < 200; ++x)
+            if (const COLORREF c = ::GetPixel(dc, x, y);
+                GetRValue(c) > 160 && GetGValue(c) < 100 && GetBValue(c) < 100) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+    ::ReleaseDC(button->m_hWnd, dc);
+    gSkin.pDefaultFont = savedFont;
+    gSkin.pDefaultColor = savedColor;
+    ASSERT_GE(first, 0) << "no caption drawn";
+    EXPECT_GT(last - first, 16) << "the caption stayed on one line and was cut at the button's edge";
+}

@@ -144,15 +144,15 @@ int Run(const wchar_t* output, UINT edge) {
 
 int FindButton() {
     HWND button = nullptr;
+    RECT rc{};
+    // Created is not yet placed: the button counts once it is shown with its size.
     if (!WaitFor([&] {
             HWND taskbar = FindWindowW(L"Shell_TrayWnd", L"");
-            return (button = taskbar ? FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main") : nullptr) !=
-                   nullptr;
+            button = taskbar ? FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main") : nullptr;
+            return button && IsWindowVisible(button) && GetWindowRect(button, &rc) && rc.right > rc.left;
         },
                  20000))
         return 3;
-    RECT rc;
-    GetWindowRect(button, &rc);
     char line[64];
     int n = wsprintfA(line, "%d %d %d %d\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
     DWORD written = 0;
