@@ -10,6 +10,7 @@
 //   run_helper.exe popup              the same for the first visible popup menu
 // Exit codes: 0 done, 1 bad arguments, 2 not found or not written.
 #include "Handles.h"
+#include "TestFiles.h"
 
 #include <windows.h>
 #include <sddl.h>
@@ -33,14 +34,7 @@ bool Shortcut(const std::wstring& folder, const wchar_t* name, const std::wstrin
     if (!Exists(target))
         return true; // a program this prefix lacks is left out
     CreateDirectoryW(folder.c_str(), nullptr);
-    fw::ComPtr<IShellLinkW> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
-        return false;
-    link->SetPath(target.c_str());
-    fw::ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
-        return false;
-    return SUCCEEDED(file->Save((folder + L"\\" + name + L".lnk").c_str(), TRUE));
+    return MakeShortcut(folder + L"\\" + name + L".lnk", target);
 }
 
 // The pinned list as Quillset writes it: UTF-8 with BOM, CR LF.
