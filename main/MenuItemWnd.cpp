@@ -1,6 +1,7 @@
 #include "MenuItemWnd.h"
 
 #include "Handles.h"
+#include "MenuProtocol.h"
 #include "Skin.h"
 #include "Text.h"
 #include "Trace.h"
@@ -277,7 +278,7 @@ LRESULT CMenuItemWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
     } else {
         m_bClicked = 1;
         ::PostMessageW(parent, WM_COMMAND, m_nCommandId, 0);
-        ::PostMessageW(parent, WM_USER + 4, m_nCommandId, m_pSkinButton->nId);
+        ::PostMessageW(parent, kMsgUserCommand, m_nCommandId, m_pSkinButton->nId);
     }
     return 0;
 }

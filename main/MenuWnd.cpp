@@ -13,11 +13,8 @@
 
 namespace {
 
-const UINT kSetMode = WM_USER + 3; // the start button's pressed (2) or normal (0) frame
 const int kDefaultWidth = 449;
 const int kDefaultHeight = 486;
-const int kPinnedListId = 1200;
-const int kAllProgramsId = 1201;
 
 // Known folders of the folder buttons' shell context menus.
 const GUID kFolderProfile = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
@@ -164,12 +161,12 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
     RefreshMenu(show != 0);
     if (show) {
         if (m_hStartButton)
-            ::SendMessageW(m_hStartButton, kSetMode, 2, 0);
+            ::SendMessageW(m_hStartButton, kMsgSetMode, 2, 0);
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         m_bVisible = 1;
     } else {
         if (m_hStartButton)
-            ::SendMessageW(m_hStartButton, kSetMode, 0, 0);
+            ::SendMessageW(m_hStartButton, kMsgSetMode, 0, 0);
         m_bVisible = 0;
     }
     ShowWindow(show);
@@ -235,7 +232,7 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
     ShowWindow(SW_HIDE);
     m_bVisible = 0;
     if (m_hStartButton)
-        ::PostMessageW(m_hStartButton, kSetMode, 0, 0);
+        ::PostMessageW(m_hStartButton, kMsgSetMode, 0, 0);
     return 0;
 }
 
@@ -247,7 +244,26 @@ int CMenuWnd::TakeClosedByButtonPress() {
 }
 
 LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-    switch (wParam) {
+    // Senders are told apart by their window: a skin button's command id may be
+    // any number, a list's id or the focus request among them.
+    if (!lParam) {
+        if (wParam == kTreeNotifyFocus)
+            FocusStartButton();
+        return 0;
+    }
+    const HWND from = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+    if (from && (from == ListWindow(m_pPinnedList) || from == ListWindow(m_pAllPrograms))) {
+        // Copied first: hiding the menu may reload the list that owns the record.
+        wchar_t path[kPathCapacity];
+        fw::StrCopy(path, reinterpret_cast<const _treeNotify*>(lParam)->szPath);
+        ShowMenu(0, 0, 0);
+        LaunchDetached(path, nullptr);
+        return 0;
+    }
+    const CMenuItemWnd* button = ButtonOfWindow(from);
+    if (!button)
+        return 0;
+    switch (button->GetCommandId()) {
     case kCmdShutdown:
     case kCmdDocuments:
     case kCmdPictures:
@@ -257,33 +273,24 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     case kCmdPrinters:
     case kCmdPrograms:
     case kCmdUser: {
-        if (!lParam)
-            return 0;
         const auto* record = reinterpret_cast<const MenuItemNotify*>(lParam);
         // The hovered folder's icon stands in for the account picture until the mouse leaves.
-        if (record->pSkinButton && record->pSkinButton->hIcon && wParam != kCmdShutdown)
+        if (record->pSkinButton && record->pSkinButton->hIcon && button->GetCommandId() != kCmdShutdown)
             SetUserPicture(record->pSkinButton->hIcon, nullptr, 0, 0);
         else
             SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
         return 0;
     }
-    case kTreeNotifyFocus:
-        FocusStartButton();
-        return 0;
-    case kPinnedListId:
-    case kAllProgramsId: {
-        if (!lParam)
-            return 0;
-        // Copied first: hiding the menu may reload the list that owns the record.
-        wchar_t path[kPathCapacity];
-        fw::StrCopy(path, reinterpret_cast<const _treeNotify*>(lParam)->szPath);
-        ShowMenu(0, 0, 0);
-        LaunchDetached(path, nullptr);
-        return 0;
-    }
     default:
         return 0;
     }
+}
+
+CMenuItemWnd* CMenuWnd::ButtonOfWindow(HWND window) const {
+    for (const auto& entry : m_buttons)
+        if (window && entry.second->m_hWnd == window)
+            return entry.second.get();
+    return nullptr;
 }
 
 LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {

@@ -9,7 +9,7 @@
 // ReleasedEvent(), which OnDestroy signals after every child is gone; then it
 // deletes the object.
 //
-// Messages to the start button: WM_USER+3 with wParam 2 (shown) or 0 (hidden).
+// Messages to the start button: kMsgSetMode (MenuProtocol.h).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 
+#include "MenuProtocol.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -98,7 +99,7 @@ public:
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
-    MESSAGE_HANDLER(WM_USER + 4, OnUserCommand)
+    MESSAGE_HANDLER(kMsgUserCommand, OnUserCommand)
     COMMAND_ID_HANDLER(kCmdShutdown, OnShutdown)
     COMMAND_ID_HANDLER(kCmdPowerMenu, OnPowerMenu)
     COMMAND_ID_HANDLER(kCmdDocuments, OnOpenDocument)
@@ -160,6 +161,8 @@ private:
     void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
     void OpenSpecialFolder(int folder);
     void FocusStartButton();
+    // The button whose window this is, or null.
+    CMenuItemWnd* ButtonOfWindow(HWND window) const;
 
     // The lists are optional everywhere: these do nothing for a missing one.
     void ShowList(CTreeWnd* list, int show);

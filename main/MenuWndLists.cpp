@@ -12,8 +12,6 @@
 
 namespace {
 
-const UINT kPinnedListId = 1200;
-const UINT kAllProgramsId = 1201;
 const DWORD kPinnedStyle = WS_CHILD | WS_VISIBLE;
 const DWORD kPinnedExStyle = WS_EX_COMPOSITED | WS_EX_CONTROLPARENT;
 const int kPinnedRowHeight = 36;

@@ -18,6 +18,7 @@
 // and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
 #pragma once
 
+#include "MenuProtocol.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -36,7 +37,6 @@ constexpr DWORD kTreeDrawText = 0x10;
 constexpr DWORD kTreeDrawIcon = 0x20;
 constexpr DWORD kTreeFolder = 0x40;       // content read on first expansion
 constexpr UINT kTreeNotifyClick = 2;      // _treeNotify code: an item was clicked
-constexpr WPARAM kTreeNotifyFocus = 269;  // WM_NOTIFY wParam: give the focus to the start button
 constexpr int kAllProgramsRowHeight = 23;
 
 // One item; all zero at creation.

@@ -17,15 +17,6 @@
 constexpr int kPinnedId = 1200;
 constexpr int kAllProgramsListId = 1201;
 
-inline std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out += static_cast<char>(c);
-    return out;
-}
-
-inline std::wstring Recorder() { return BinDir() + L"\\launch_recorder.exe"; }
-
 // The control behind a list window of the menu, or null.
 inline CTreeWnd* ListOf(HWND menu, int id) {
     HWND window = ::GetDlgItem(menu, id);
@@ -61,31 +52,6 @@ inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, co
         return false;
     return SUCCEEDED(file->Save(lnk.c_str(), TRUE));
 }
-
-// Sets LAUNCH_RECORD for the life of the object; the recorder appends its
-// argument line to that file.
-class LaunchRecord {
-public:
-    explicit LaunchRecord(const std::wstring& path) : m_path(path) {
-        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", path.c_str());
-    }
-    ~LaunchRecord() { ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr); }
-    LaunchRecord(const LaunchRecord&) = delete;
-    LaunchRecord& operator=(const LaunchRecord&) = delete;
-    std::string WaitForLine() const {
-        std::string text;
-        PumpUntil(
-            [&] {
-                text = ReadFileBytes(m_path);
-                return text.find('\n') != std::string::npos;
-            },
-            10000);
-        return text;
-    }
-
-private:
-    std::wstring m_path;
-};
 
 // The menu with a background of 300 x 400, the lists at (10,12) 180 x 330, the
 // all-programs toggle (ID key 10) and an application list file in the test folder.

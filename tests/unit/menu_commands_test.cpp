@@ -6,15 +6,6 @@
 
 namespace {
 
-std::wstring Recorder() { return BinDir() + L"\\launch_recorder.exe"; }
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out += static_cast<char>(c);
-    return out;
-}
-
 struct Split {
     std::wstring file, parameters;
 };
@@ -24,31 +15,6 @@ Split SplitOf(const wchar_t* command) {
     CMenuWnd::SplitCommand(command, file, 260, parameters, 260);
     return {file, parameters};
 }
-
-// Sets LAUNCH_RECORD for the life of the object.
-class LaunchRecord {
-public:
-    explicit LaunchRecord(const std::wstring& path) : m_path(path) {
-        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", path.c_str());
-    }
-    ~LaunchRecord() { ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr); }
-    std::string WaitForLines(size_t lines) const {
-        std::string text;
-        PumpUntil(
-            [&] {
-                text = ReadFileBytes(m_path);
-                size_t n = 0;
-                for (char c : text)
-                    n += c == '\n';
-                return n >= lines;
-            },
-            10000);
-        return text;
-    }
-
-private:
-    std::wstring m_path;
-};
 
 } // namespace
 

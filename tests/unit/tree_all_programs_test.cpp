@@ -4,8 +4,6 @@
 
 namespace {
 
-const UINT kAllProgramsId = 1201;
-
 // Folders and shortcuts made in the prefix's real Start Menu folders for one
 // test (names carry the process id: ctest runs test cases side by side), and
 // removed again.
