@@ -41,6 +41,8 @@ public:
     // and drops a separator that ends the menu or precedes another separator.
     static void RemoveCommands(HMENU menu, const UINT* ids, size_t count);
     static void RemoveStraySeparators(HMENU menu);
+    // The shell commands that neither the lists nor the folder buttons offer.
+    static constexpr UINT kDroppedCommands[] = {17, 18, 25};
 
 private:
     // The newest context-menu interface the item's object offers, used through

@@ -72,11 +72,6 @@ struct _treeNotify {
 // the path has no such part.
 int64_t StartMenuKey(const wchar_t* path);
 
-// "FileDescription" of a shortcut's target (or of the file itself when it is
-// no shortcut); 1 when the file has version information, else 0 with the
-// output untouched.
-int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
-
 class CTreeWnd : public fw::CWindowImpl<CTreeWnd>, public CShellPidl {
 public:
     CTreeWnd(HWND owner, UINT controlId);
@@ -181,7 +176,6 @@ private:
     // Walks siblings as the painter does; draws when graphics is given.
     int WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics, HDC dc,
                  int* counter, int* totalHeight);
-    void PaintBackground(Gdiplus::Graphics& graphics) const;
     // Adds sorted files, then sorted folders (merging folders by location key).
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);

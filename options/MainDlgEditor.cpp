@@ -12,17 +12,19 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-HICON CMainDlg::ListIcon(const wchar_t* path, int kind, wchar_t* displayName, size_t capacity) {
-    displayName[0] = 0;
+HICON CMainDlg::ListEntryOf(const wchar_t* path, int* kind, wchar_t* name, size_t capacity) {
+    *kind = AppKindFromPath(path);
+    GetFileDescription(path, name, capacity);
     int small = m_list.GetSmallIcons();
-    HICON icon = kind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr) : nullptr;
+    HICON icon = *kind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr) : nullptr;
     if (!icon) {
         SHFILEINFOW info{};
         if (::SHGetFileInfoW(path, 0, &info, sizeof(info),
                              SHGFI_ICON | SHGFI_DISPLAYNAME | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON)) &&
             info.hIcon) {
             icon = info.hIcon;
-            fw::StrCopy(displayName, capacity, info.szDisplayName);
+            if (!name[0])
+                fw::StrCopy(name, capacity, info.szDisplayName);
         }
     }
     if (!icon) {
@@ -36,17 +38,12 @@ HICON CMainDlg::ListIcon(const wchar_t* path, int kind, wchar_t* displayName, si
 int CMainDlg::AddAppFile(const wchar_t* path) {
     if (!m_list.m_hWnd || !path)
         return 0;
-    int height = m_list.GetSmallIcons() ? 22 : 36;
-    int kind = AppKindFromPath(path);
+    int kind = 0;
     wchar_t name[128] = {};
-    GetFileDescription(path, kind, name, 128);
-    wchar_t displayName[MAX_PATH] = {};
-    HICON icon = ListIcon(path, kind, displayName, MAX_PATH);
+    HICON icon = ListEntryOf(path, &kind, name, 128);
     if (!icon)
         return 0;
-    if (!name[0])
-        fw::StrCopy(name, displayName);
-    int id = m_list.AddItem(name, icon, kind, kAppItemText | kAppItemIcon, height);
+    int id = m_list.AddItem(name, icon, kind, kAppItemText | kAppItemIcon, m_list.GetSmallIcons() ? 22 : 36);
     m_list.SetItemPath(id, path);
     m_list.SelectItem(id);
     m_list.Invalidate(TRUE);
@@ -59,15 +56,11 @@ int CMainDlg::RetargetEntry(int id, const wchar_t* path) {
     AppListItem* item = m_list.GetItem(id);
     if (!item || !path)
         return 0;
-    int kind = AppKindFromPath(path);
+    int kind = 0;
     wchar_t name[128] = {};
-    GetFileDescription(path, kind, name, 128);
-    wchar_t displayName[MAX_PATH] = {};
-    HICON icon = ListIcon(path, kind, displayName, MAX_PATH);
+    HICON icon = ListEntryOf(path, &kind, name, 128);
     if (!icon)
         return 0;
-    if (!name[0])
-        fw::StrCopy(name, displayName);
     item->hIcon = icon;
     fw::StrCopy(item->szName, name);
     fw::StrCopy(item->szPath, path);

@@ -1,4 +1,5 @@
 #include "tree_test_support.h"
+#include "Utils.h"
 
 #include <algorithm>
 
