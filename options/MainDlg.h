@@ -92,8 +92,13 @@ private:
     void CreateList();
     // What an entry for the file shows: its kind, its name (description, else the
     // shell's display name) and its icon at the list's size, owned by the dialog;
-    // null when the shell has no icon.
-    HICON ListEntryOf(const wchar_t* path, int* kind, wchar_t* name, size_t capacity);
+    // the icon is null when the shell has none.
+    struct FileEntry {
+        int nKind = 0;
+        wchar_t szName[128] = {};
+        HICON hIcon = nullptr;
+    };
+    FileEntry ListEntryOf(const wchar_t* path);
     // The file open dialog; 1 and the chosen path when the user confirms.
     int ChooseFile(const wchar_t* initial, wchar_t* path);
     void SetPanelIcon(HICON icon);

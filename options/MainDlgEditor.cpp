@@ -12,38 +12,39 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-HICON CMainDlg::ListEntryOf(const wchar_t* path, int* kind, wchar_t* name, size_t capacity) {
-    *kind = AppKindFromPath(path);
-    GetFileDescription(path, name, capacity);
+CMainDlg::FileEntry CMainDlg::ListEntryOf(const wchar_t* path) {
+    FileEntry entry;
+    entry.nKind = AppKindFromPath(path);
+    GetFileDescription(path, entry.szName, 128);
     int small = m_list.GetSmallIcons();
-    HICON icon = *kind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr) : nullptr;
+    HICON icon = entry.nKind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr) : nullptr;
     if (!icon) {
         SHFILEINFOW info{};
         if (::SHGetFileInfoW(path, 0, &info, sizeof(info),
                              SHGFI_ICON | SHGFI_DISPLAYNAME | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON)) &&
             info.hIcon) {
             icon = info.hIcon;
-            if (!name[0])
-                fw::StrCopy(name, capacity, info.szDisplayName);
+            if (!entry.szName[0])
+                fw::StrCopy(entry.szName, info.szDisplayName);
         }
     }
     if (!icon) {
         Trace(L"Failed to get the application's icon\n");
-        return nullptr;
+        return entry;
     }
     m_listIcons.emplace_back(icon);
-    return icon;
+    entry.hIcon = icon;
+    return entry;
 }
 
 int CMainDlg::AddAppFile(const wchar_t* path) {
     if (!m_list.m_hWnd || !path)
         return 0;
-    int kind = 0;
-    wchar_t name[128] = {};
-    HICON icon = ListEntryOf(path, &kind, name, 128);
-    if (!icon)
+    const FileEntry entry = ListEntryOf(path);
+    if (!entry.hIcon)
         return 0;
-    int id = m_list.AddItem(name, icon, kind, kAppItemText | kAppItemIcon, m_list.GetSmallIcons() ? 22 : 36);
+    int id = m_list.AddItem(entry.szName, entry.hIcon, entry.nKind, kAppItemText | kAppItemIcon,
+                            m_list.GetSmallIcons() ? 22 : 36);
     m_list.SetItemPath(id, path);
     m_list.SelectItem(id);
     m_list.Invalidate(TRUE);
@@ -56,16 +57,14 @@ int CMainDlg::RetargetEntry(int id, const wchar_t* path) {
     AppListItem* item = m_list.GetItem(id);
     if (!item || !path)
         return 0;
-    int kind = 0;
-    wchar_t name[128] = {};
-    HICON icon = ListEntryOf(path, &kind, name, 128);
-    if (!icon)
+    const FileEntry entry = ListEntryOf(path);
+    if (!entry.hIcon)
         return 0;
-    item->hIcon = icon;
-    fw::StrCopy(item->szName, name);
+    item->hIcon = entry.hIcon;
+    fw::StrCopy(item->szName, entry.szName);
     fw::StrCopy(item->szPath, path);
     // The kind follows the file: it decides the line written and how the panel describes it.
-    item->nKind = kind;
+    item->nKind = entry.nKind;
     m_list.SelectItem(item->nId);
     return 1;
 }
