@@ -16,9 +16,9 @@ struct LaunchRequest {
 };
 
 DWORD WINAPI LaunchWorker(void* param) {
-    std::unique_ptr<LaunchRequest> request(static_cast<LaunchRequest*>(param));
     // The worker has its own apartment: the shell may use COM for the verb.
     fw::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::unique_ptr<LaunchRequest> request(static_cast<LaunchRequest*>(param));
     SHELLEXECUTEINFOW sei{};
     sei.cbSize = sizeof(sei);
     sei.fMask = SEE_MASK_NOASYNC;
