@@ -5,7 +5,8 @@
 
 #include <shellapi.h>
 
-#include <cstdlib>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -15,9 +16,9 @@ struct LaunchRequest {
 };
 
 DWORD WINAPI LaunchWorker(void* param) {
-    auto* request = static_cast<LaunchRequest*>(param);
     // The worker has its own apartment: the shell may use COM for the verb.
-    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    fw::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::unique_ptr<LaunchRequest> request(static_cast<LaunchRequest*>(param));
     SHELLEXECUTEINFOW sei{};
     sei.cbSize = sizeof(sei);
     sei.fMask = SEE_MASK_NOASYNC;
@@ -25,11 +26,7 @@ DWORD WINAPI LaunchWorker(void* param) {
     sei.lpFile = request->file;
     sei.lpParameters = request->parameters;
     sei.nShow = SW_SHOWNORMAL;
-    BOOL ok = ::ShellExecuteExW(&sei);
-    free(request);
-    if (SUCCEEDED(com))
-        ::CoUninitialize();
-    return ok ? 0 : 0xFFFFFFFF;
+    return ::ShellExecuteExW(&sei) ? 0 : 0xFFFFFFFF;
 }
 
 } // namespace
@@ -38,17 +35,18 @@ int LaunchDetached(const wchar_t* file, const wchar_t* parameters) {
     Trace(L"Execute\n");
     if (!file)
         return 1;
-    auto* request = static_cast<LaunchRequest*>(calloc(1, sizeof(LaunchRequest)));
+    std::unique_ptr<LaunchRequest> request(new (std::nothrow) LaunchRequest{});
     if (!request)
         return 0;
     fw::StrCopy(request->file, kPathCapacity, file);
     if (parameters)
         fw::StrCopy(request->parameters, 256, parameters);
-    HANDLE thread = ::CreateThread(nullptr, 0, LaunchWorker, request, 0, nullptr);
-    if (!thread) {
-        free(request);
+    // Nobody waits for the worker, which owns the request once it runs.
+    fw::UniqueKernelHandle thread(::CreateThread(nullptr, 0, LaunchWorker, request.get(), 0, nullptr));
+    if (!thread)
         return 0;
-    }
-    ::CloseHandle(thread); // nobody waits for the worker
+    request.release();
     return 1;
 }
+
+int LaunchTaskbarProperties() { return LaunchDetached(L"rundll32.exe", L"shell32.dll,Options_RunDLL 1"); }

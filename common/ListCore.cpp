@@ -24,6 +24,17 @@ ListScrollBar ListScrollUpdate(int rows, int windowHeight, int rowHeight, int* p
     return bar;
 }
 
+void SetListScrollBar(HWND list, const ListScrollBar& bar) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = bar.fMask;
+    si.nMin = bar.nMin;
+    si.nMax = bar.nMax;
+    si.nPage = bar.nPage;
+    si.nPos = bar.nPos;
+    ::SetScrollInfo(list, SB_VERT, &si, TRUE);
+}
+
 int ListScrollRequest(int code, int thumb, int topRow, int pageRows, int maxTop) {
     int top = topRow;
     switch (code) {

@@ -38,6 +38,8 @@ struct ListScrollBar {
 // range 0 .. rows - 2 with page rows - 1 when the rows do not fit, else an
 // empty, disabled bar at position 0.
 ListScrollBar ListScrollUpdate(int rows, int windowHeight, int rowHeight, int* pageRows, int* maxTop);
+// Puts the values on the list window's vertical scroll bar.
+void SetListScrollBar(HWND list, const ListScrollBar& bar);
 
 // WM_VSCROLL: the first visible row after the request `code` (low word of
 // wParam; thumb is the high word), held between 0 and max(maxTop, 0).

@@ -3,21 +3,30 @@
 #include "AppModule.h"
 #include "Text.h"
 
+#include <shellapi.h>
+
 #include <cstdarg>
 
+fw::UniquePidl GetSpecialFolderIdList(HWND window, int folder) {
+    fw::UniquePidl idList;
+    if (FAILED(::SHGetSpecialFolderLocation(window, folder, idList.put())))
+        idList.reset();
+    return idList;
+}
+
 int GetSpecialFolderPath(HWND window, wchar_t* path, int folder) {
-    IMalloc* allocator = nullptr;
-    if (FAILED(::SHGetMalloc(&allocator)))
-        return 0;
-    LPITEMIDLIST pidl = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(window, folder, &pidl))) {
-        allocator->Release();
-        return 0;
-    }
-    BOOL ok = ::SHGetPathFromIDListW(pidl, path);
-    allocator->Free(pidl);
-    allocator->Release();
-    return ok ? 1 : 0;
+    fw::UniquePidl idList = GetSpecialFolderIdList(window, folder);
+    return idList && ::SHGetPathFromIDListW(idList.get(), path) ? 1 : 0;
+}
+
+void OpenIdList(LPCITEMIDLIST idList) {
+    SHELLEXECUTEINFOW sei{};
+    sei.cbSize = sizeof(sei);
+    sei.fMask = SEE_MASK_IDLIST;
+    sei.lpVerb = L"open";
+    sei.nShow = SW_SHOW;
+    sei.lpIDList = const_cast<LPITEMIDLIST>(idList);
+    ::ShellExecuteExW(&sei);
 }
 
 int ShowErrorBox(UINT textId, UINT captionId, HWND owner) {

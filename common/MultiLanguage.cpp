@@ -1,5 +1,6 @@
 #include "MultiLanguage.h"
 
+#include "Handles.h"
 #include "Text.h"
 #include "Trace.h"
 
@@ -54,24 +55,22 @@ void CMultiLanguage::DetectUILanguages() {
             return;
         AddLanguage(systemUi());
     } else if (static_cast<LONG>(::GetVersion()) < 0) {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop\\ResourceLocale", 0, KEY_READ, &key) ==
+        fw::UniqueRegKey key;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop\\ResourceLocale", 0, KEY_READ, key.put()) ==
             ERROR_SUCCESS) {
             wchar_t value[16] = {};
             DWORD type = 0, size = sizeof(value) - sizeof(wchar_t);
             unsigned int locale = 0;
-            if (::RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+            if (::RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
                     ERROR_SUCCESS &&
                 type == REG_SZ && swscanf(value, L"%x", &locale) == 1)
                 AddLanguage(static_cast<LANGID>(locale));
-            ::RegCloseKey(key);
         }
     } else {
         g_ntdllLanguage = 0;
         HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
         if (ntdll)
-            ::EnumResourceLanguagesW(ntdll, MAKEINTRESOURCEW(16) /* RT_VERSION */, MAKEINTRESOURCEW(1),
-                                     KeepLastLanguage, 0);
+            ::EnumResourceLanguagesW(ntdll, RT_VERSION, MAKEINTRESOURCEW(1), KeepLastLanguage, 0);
         if (g_ntdllLanguage)
             AddLanguage(g_ntdllLanguage);
     }

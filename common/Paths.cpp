@@ -103,8 +103,8 @@ void ListDirectory(std::vector<std::wstring>* files, std::vector<std::wstring>* 
     wchar_t pattern[kPathCapacity];
     fw::StrFormat(pattern, kPathCapacity, L"%s\\*", directory ? directory : L"");
     WIN32_FIND_DATAW fd;
-    HANDLE find = ::FindFirstFileW(pattern, &fd);
-    if (find == INVALID_HANDLE_VALUE)
+    fw::UniqueFind find(::FindFirstFileW(pattern, &fd));
+    if (!find)
         return;
     do {
         if (_wcsicmp(fd.cFileName, L".") == 0 || _wcsicmp(fd.cFileName, L"..") == 0)
@@ -117,8 +117,7 @@ void ListDirectory(std::vector<std::wstring>* files, std::vector<std::wstring>* 
         wchar_t full[kPathCapacity];
         fw::StrFormat(full, kPathCapacity, L"%s\\%s", directory, fd.cFileName);
         list->emplace_back(full);
-    } while (::FindNextFileW(find, &fd));
-    ::FindClose(find);
+    } while (::FindNextFileW(find.get(), &fd));
 }
 
 bool CompareByFileName(const std::wstring& a, const std::wstring& b) {

@@ -40,20 +40,29 @@ void FindProgramFiles(ProgramFiles* files) {
         Trace(L"Configuration file not found.\n");
 }
 
-bool BeginProgram(const wchar_t* mutexName, HINSTANCE instance, HANDLE* mutex, ULONG_PTR* gdiplusToken) {
-    *mutex = ::CreateMutexW(nullptr, FALSE, mutexName);
+ProgramScope::ProgramScope(const wchar_t* mutexName, HINSTANCE instance)
+    : m_mutex(::CreateMutexW(nullptr, FALSE, mutexName)) {
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (*mutex)
-            ::CloseHandle(*mutex);
-        *mutex = nullptr;
+        m_mutex.reset();
         Trace(L"A instance is already running...\n");
-        return false;
+        return;
     }
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(gdiplusToken, &gdiplusInput, nullptr);
+    m_bFirst = true;
+    m_com.emplace(COINIT_APARTMENTTHREADED);
+    m_gdiplus.emplace();
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
     fw::gModule.Init(instance);
-    return true;
+    FindProgramFiles(&m_files);
+    m_resources.reset(m_files.hResources);
+    if (m_resources)
+        fw::gModule.SetResourceInstance(m_resources.get());
 }
+
+ProgramScope::~ProgramScope() {
+    if (m_resources)
+        fw::gModule.SetResourceInstance(nullptr);
+    m_resources.reset();
+    fw::gModule.Term();
+}
+

@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+#include "GdiplusScope.h"
+#include "Handles.h"
+
+#include <optional>
+
 struct ProgramFiles {
     wchar_t szModuleDir[260];  // drive and folder of the program, with the trailing backslash
     wchar_t szSkinPath[260];   // the chosen skin file
@@ -12,10 +17,29 @@ struct ProgramFiles {
     bool bSkinFound;           // false: neither skin file exists
 };
 
-// Single instance, COM apartment, GDI+, common controls (bar classes) and the
-// application module, in this order. False when another instance holds the
-// mutex: then nothing was initialised and the program ends at once with 0.
-bool BeginProgram(const wchar_t* mutexName, HINSTANCE instance, HANDLE* mutex, ULONG_PTR* gdiplusToken);
+// What a program holds while it runs: single instance, COM apartment, GDI+,
+// common controls (bar classes), the application module and the program files
+// (FindProgramFiles; the satellite library serves the resources), started in
+// this order. When another instance holds the mutex nothing else starts and
+// the program ends at once with 0. The end of the scope lets go of everything
+// in the reverse order.
+class ProgramScope {
+public:
+    ProgramScope(const wchar_t* mutexName, HINSTANCE instance);
+    ~ProgramScope();
+    ProgramScope(const ProgramScope&) = delete;
+    ProgramScope& operator=(const ProgramScope&) = delete;
+    bool IsFirstInstance() const { return m_bFirst; }
+    const ProgramFiles& Files() const { return m_files; }
+
+private:
+    fw::UniqueKernelHandle m_mutex;
+    bool m_bFirst = false;
+    std::optional<fw::ComScope> m_com;
+    std::optional<fw::GdiplusScope> m_gdiplus;
+    ProgramFiles m_files{};
+    fw::UniqueModule m_resources;
+};
 
 // Fills the language candidates when empty, loads the first satellite library
 // and chooses the skin file. A language's resources go only with that

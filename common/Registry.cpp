@@ -3,14 +3,13 @@
 #include "Text.h"
 
 LONG ReadRegistryValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, void* data, DWORD* size) {
-    HKEY key = nullptr;
-    LONG rc = ::RegOpenKeyExW(root, keyPath, 0, KEY_READ, &key);
+    fw::UniqueRegKey key;
+    LONG rc = ::RegOpenKeyExW(root, keyPath, 0, KEY_READ, key.put());
     if (rc != ERROR_SUCCESS)
         return rc;
     const DWORD capacity = size ? *size : 0;
     DWORD type = REG_SZ;
-    rc = ::RegQueryValueExW(key, valueName, nullptr, &type, static_cast<BYTE*>(data), size);
-    ::RegCloseKey(key);
+    rc = ::RegQueryValueExW(key.get(), valueName, nullptr, &type, static_cast<BYTE*>(data), size);
     const bool isString = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
     if (rc == ERROR_MORE_DATA && isString && data && capacity >= sizeof(wchar_t)) {
         static_cast<wchar_t*>(data)[0] = L'\0'; // never hand back a partial, open string

@@ -1,18 +1,19 @@
 #include "Session.h"
 
+#include "Handles.h"
+
 #include <powrprof.h>
 #include <wtsapi32.h>
 
 void EnableShutdownPrivilege() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    fw::UniqueKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
         return;
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     if (::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid))
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    ::AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
-    ::CloseHandle(token);
+    ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
 }
 
 SessionApi& Session() {

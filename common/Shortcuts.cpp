@@ -52,7 +52,7 @@ HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* givenLink
         return nullptr;
     HICON large = nullptr, smallIcon = nullptr;
     // Only an exact S_OK means the icons were extracted (S_FALSE asks the caller to do it).
-    if (extract->Extract(location, static_cast<UINT>(index), &large, &smallIcon, 0x00100020) != S_OK) {
+    if (extract->Extract(location, static_cast<UINT>(index), &large, &smallIcon, MAKELONG(32, 16)) != S_OK) {
         return nullptr;
     }
     HICON keep = small ? smallIcon : large;

@@ -76,15 +76,12 @@ int CSkin::Load(const wchar_t* moduleDirectory) {
     }
     // A file that exists but cannot be read (held locked, no access, a folder)
     // would load as nothing but defaults, a skin without images: report it.
-    HANDLE probe = ::CreateFileW(m_szConfigPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
+    if (!fw::UniqueFile(::CreateFileW(m_szConfigPath, GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr))) {
         Trace(L"Configuration file cannot be read. %s\n", m_szConfigPath);
         return 0;
     }
-    ::CloseHandle(probe);
-    // A freshly chosen file always has its design keys read.
-    m_nStamp = 0;
 
     wchar_t user[255] = {};
     DWORD userSize = 255;
@@ -150,10 +147,6 @@ void CSkin::ResolveAppList(const wchar_t* value) {
 }
 
 int CSkin::LoadDesign() {
-    if (!FileChangedSince(m_szConfigPath, &m_nStamp)) {
-        Trace(L"Not Modofied\n");
-        return 1;
-    }
     wchar_t path[260];
     if (ReadPathValue(kDesign, L"MENU.BACKGROUND", path, 260, 1))
         pMenuBackground = LoadImageFile(path);
@@ -203,4 +196,16 @@ void CSkin::Clear() {
     buttons.clear();
     m_drawImages.clear();
     focusImages.clear();
+}
+
+void DrawBackgroundUnder(Gdiplus::Graphics& graphics, HWND child, HWND menu) {
+    Gdiplus::Image* background = gSkin.pMenuBackground;
+    if (!background)
+        return;
+    RECT rc;
+    ::GetWindowRect(child, &rc);
+    ::MapWindowPoints(nullptr, menu, reinterpret_cast<POINT*>(&rc), 2);
+    ::InflateRect(&rc, 3, 3);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
 }

@@ -120,7 +120,6 @@ private:
 
     wchar_t m_szModuleDir[260] = {};
     wchar_t m_szConfigPath[260] = {};
-    int64_t m_nStamp = 0; // modification time of the file at the last read of the design keys
     // Hash of the full path -> image number; the path itself is kept to tell hash collisions apart.
     std::multimap<uint32_t, std::pair<std::wstring, int>> m_imageNames;
     std::map<int, Gdiplus::Image*> m_images;
@@ -132,3 +131,7 @@ private:
 
 // The one skin object of the program.
 extern CSkin gSkin;
+
+// Draws the menu background that lies under a child of the menu, 3 pixels
+// beyond each edge, so that the child has no box of its own.
+void DrawBackgroundUnder(Gdiplus::Graphics& graphics, HWND child, HWND menu);

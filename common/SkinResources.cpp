@@ -120,7 +120,7 @@ HICON CSkin::LoadIconSpec(const wchar_t* iconText) const {
         width = 32;
         height = 32;
     }
-    // The count is asked without an id slot: given one, Wine writes into the absent icon array.
+    // The count is asked without an id slot: some implementations given one write into the absent icon array.
     const UINT count = ::PrivateExtractIconsW(file, -id, width, height, nullptr, nullptr, 1, LR_COLOR);
     if (count == 0 || count == 0xFFFFFFFF)
         return nullptr;

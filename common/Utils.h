@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "Handles.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,13 +43,23 @@ LONG ReadRegistryValueByPath(const wchar_t* fullPath, const wchar_t* valueName, 
 
 // Starts file with the verb "open" on a worker thread and returns at once.
 int LaunchDetached(const wchar_t* file, const wchar_t* parameters);
+// The taskbar's properties, started the same way.
+int LaunchTaskbarProperties();
 
 // Version resources: the block is malloc'ed and freed by the caller with free().
 void* GetFileVersionBlock(const wchar_t* file, DWORD** translation);
 int GetFileVersionString(wchar_t* out, size_t capacity, const void* block, const DWORD* translation,
                          const wchar_t* name);
+// "FileDescription" of a shortcut's target (or of the file itself when it is
+// no shortcut); 1 when the file has version information, else 0 with the
+// output untouched.
+int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
 
+// Shell folders by CSIDL: the item id list (empty on failure), the path, and
+// opening an item id list with the verb "open".
+fw::UniquePidl GetSpecialFolderIdList(HWND window, int folder);
 int GetSpecialFolderPath(HWND window, wchar_t* path, int folder);
+void OpenIdList(LPCITEMIDLIST idList);
 int ShowErrorBox(UINT textId, UINT captionId, HWND owner);
 int RectScreenToClient(HWND window, RECT* rect);
 

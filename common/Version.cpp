@@ -64,3 +64,17 @@ int GetFileVersionString(wchar_t* out, size_t capacity, const void* block, const
     out[0] = 0;
     return 0;
 }
+
+int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity) {
+    if (!path || !out || !capacity)
+        return 0;
+    wchar_t target[kPathCapacity];
+    const wchar_t* file = GetShortcutTarget(path, target, kPathCapacity) ? target : path;
+    DWORD* translation = nullptr;
+    void* block = GetFileVersionBlock(file, &translation);
+    if (!block)
+        return 0;
+    GetFileVersionString(out, capacity, block, translation, L"FileDescription");
+    free(block);
+    return 1;
+}

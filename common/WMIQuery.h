@@ -12,8 +12,8 @@ struct _accountInfo {
 
 class CWMIQuery {
 public:
-    // Asks WMI first; where it has no matching account (Wine answers every query
-    // with zero rows) or cannot be asked, the process token supplies the SID and
+    // Asks WMI first; where it has no matching account (a WMI service may answer
+    // every query with zero rows) or cannot be asked, the process token supplies the SID and
     // userName the name. 1 when WMI answered or the token was read, else 0.
     // COM must be initialised on the calling thread.
     static int GetAccountInfo(const wchar_t* userName, _accountInfo* info);

@@ -61,22 +61,10 @@ LRESULT CMenuWnd::OnUserCommand(UINT, WPARAM, LPARAM lParam, BOOL&) {
 }
 
 void CMenuWnd::OpenSpecialFolder(int folder) {
-    fw::ComPtr<IMalloc> allocator;
-    if (FAILED(::SHGetMalloc(allocator.put())))
-        return;
     // Hidden first, so the folder window is not opened behind a topmost menu.
     ShowMenu(0, 0, 0);
-    LPITEMIDLIST pidl = nullptr;
-    if (SUCCEEDED(::SHGetSpecialFolderLocation(nullptr, folder, &pidl)) && pidl) {
-        SHELLEXECUTEINFOW sei{};
-        sei.cbSize = sizeof(sei);
-        sei.fMask = SEE_MASK_IDLIST;
-        sei.lpVerb = L"open";
-        sei.nShow = SW_SHOW;
-        sei.lpIDList = pidl;
-        ::ShellExecuteExW(&sei);
-        allocator->Free(pidl);
-    }
+    if (fw::UniquePidl idList = GetSpecialFolderIdList(nullptr, folder))
+        OpenIdList(idList.get());
 }
 
 LRESULT CMenuWnd::OnShutdown(UINT, WPARAM, LPARAM, BOOL&) {
@@ -106,38 +94,9 @@ LRESULT CMenuWnd::OnPowerMenu(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
-LRESULT CMenuWnd::OnOpenDocument(UINT, WPARAM, LPARAM, BOOL&) {
-    OpenSpecialFolder(CSIDL_PERSONAL);
-    return 0;
-}
-
-LRESULT CMenuWnd::OnOpenPicture(UINT, WPARAM, LPARAM, BOOL&) {
-    OpenSpecialFolder(CSIDL_MYPICTURES);
-    return 0;
-}
-
-LRESULT CMenuWnd::OnOpenMusic(UINT, WPARAM, LPARAM, BOOL&) {
-    OpenSpecialFolder(CSIDL_MYMUSIC);
-    return 0;
-}
-
-LRESULT CMenuWnd::OnOpenComputer(UINT, WPARAM, LPARAM, BOOL&) {
-    OpenSpecialFolder(CSIDL_DRIVES);
-    return 0;
-}
-
-LRESULT CMenuWnd::OnOpenControlPanel(UINT, WPARAM, LPARAM, BOOL&) {
-    OpenSpecialFolder(CSIDL_CONTROLS);
-    return 0;
-}
-
-LRESULT CMenuWnd::OnOpenPrinters(UINT, WPARAM, LPARAM, BOOL&) {
-    OpenSpecialFolder(CSIDL_PRINTERS);
-    return 0;
-}
-
-LRESULT CMenuWnd::OnOpenUser(UINT, WPARAM, LPARAM, BOOL&) {
-    OpenSpecialFolder(CSIDL_PROFILE);
+LRESULT CMenuWnd::OpenFolderOf(WPARAM command) {
+    if (const MenuButtonRole* role = RoleOfCommand(LOWORD(command)))
+        OpenSpecialFolder(role->nShellFolder);
     return 0;
 }
 
@@ -204,7 +163,7 @@ LRESULT CMenuWnd::OnLock(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMenuWnd::OnProperties(UINT, WPARAM, LPARAM, BOOL&) {
-    LaunchDetached(L"rundll32.exe", L"shell32.dll,Options_RunDLL 1");
+    LaunchTaskbarProperties();
     return 0;
 }
 

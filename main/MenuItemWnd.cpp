@@ -1,6 +1,7 @@
 #include "MenuItemWnd.h"
 
 #include "Handles.h"
+#include "MenuProtocol.h"
 #include "Skin.h"
 #include "Text.h"
 #include "Trace.h"
@@ -8,16 +9,13 @@
 
 #include <windowsx.h>
 
-#include <memory>
-#include <new>
+#include <iterator>
 
 namespace {
 
-// Shell command identifiers (numbered from 1) a folder button does not offer.
-const UINT kAlwaysRemoved[] = {17, 18, 25};
+// Shell command identifiers (numbered from 1) that some folder buttons do not offer.
 const UINT kProfileRemoved = 20;
 const UINT kKnownFolderRemoved = 28;
-const int kProfileFolder = 40; // CSIDL_PROFILE
 
 } // namespace
 
@@ -57,8 +55,8 @@ void CMenuItemWnd::SetState(int state) {
 void CMenuItemWnd::CustomizeFolderMenu(HMENU menu, int shellFolder, const GUID& knownFolder) {
     if (!menu)
         return;
-    CShellPidl::RemoveCommands(menu, kAlwaysRemoved, sizeof(kAlwaysRemoved) / sizeof(kAlwaysRemoved[0]));
-    if (shellFolder == kProfileFolder)
+    CShellPidl::RemoveCommands(menu, kDroppedCommands, std::size(kDroppedCommands));
+    if (shellFolder == CSIDL_PROFILE)
         CShellPidl::RemoveCommands(menu, &kProfileRemoved, 1);
     if (!IsEqualGUID(knownFolder, GUID_NULL))
         CShellPidl::RemoveCommands(menu, &kKnownFolderRemoved, 1);
@@ -85,15 +83,11 @@ void CMenuItemWnd::StopTimer(UINT_PTR& timer) {
 }
 
 void CMenuItemWnd::Notify(_skinButton* button) {
-    // The record lives for the synchronous call only.
-    std::unique_ptr<MenuItemNotify> record(new (std::nothrow) MenuItemNotify{});
-    if (!record || !m_hMenu)
+    if (!m_hMenu)
         return;
-    record->hdr.hwndFrom = m_hWnd;
-    record->hdr.idFrom = m_nCommandId;
-    record->hdr.code = 0;
-    record->pSkinButton = button;
-    ::SendMessageW(m_hMenu, WM_NOTIFY, m_nCommandId, reinterpret_cast<LPARAM>(record.get()));
+    // The record lives for the synchronous call only.
+    MenuItemNotify record{{m_hWnd, m_nCommandId, 0}, button};
+    ::SendMessageW(m_hMenu, WM_NOTIFY, m_nCommandId, reinterpret_cast<LPARAM>(&record));
 }
 
 LRESULT CMenuItemWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
@@ -120,15 +114,7 @@ void CMenuItemWnd::Paint(HDC dc) {
     ::GetClientRect(m_hWnd, &client);
     {
         Gdiplus::Graphics graphics(dc);
-        // The menu's background under the button, so the button has no box of its own.
-        if (Gdiplus::Image* background = gSkin.pMenuBackground) {
-            RECT rc;
-            ::GetWindowRect(m_hWnd, &rc);
-            RectScreenToClient(GetParent(), &rc);
-            ::InflateRect(&rc, 3, 3);
-            const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-            graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
-        }
+        DrawBackgroundUnder(graphics, m_hWnd, GetParent());
         if (m_bDrawStateImage) {
             Gdiplus::Image* image = nullptr;
             if (m_nState == 0)
@@ -173,17 +159,16 @@ LRESULT CMenuItemWnd::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
     if (!IsActive() || m_nShellFolder == -1)
         return 0;
     m_bClicked = 1; // the mouse leaves for the popup; keep the look
-    LPITEMIDLIST pidl = nullptr;
+    fw::UniquePidl pidl;
     HRESULT hr = !IsEqualGUID(m_knownFolder, GUID_NULL)
-                     ? ::SHGetKnownFolderIDList(m_knownFolder, 0, nullptr, &pidl)
-                     : ::SHGetSpecialFolderLocation(nullptr, m_nShellFolder, &pidl);
+                     ? ::SHGetKnownFolderIDList(m_knownFolder, 0, nullptr, pidl.put())
+                     : ::SHGetSpecialFolderLocation(nullptr, m_nShellFolder, pidl.put());
     if (SUCCEEDED(hr) && pidl) {
         fw::ComPtr<IShellFolder> desktop;
         if (SUCCEEDED(::SHGetDesktopFolder(desktop.put()))) {
             POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            ShowItemContextMenu(m_hWnd, desktop.get(), pidl, pt);
+            ShowItemContextMenu(m_hWnd, desktop.get(), pidl.get(), pt);
         }
-        ::CoTaskMemFree(pidl);
     } else {
         Trace(L"No item id list for the folder. hr=%lx\n", hr);
     }
@@ -279,7 +264,7 @@ LRESULT CMenuItemWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
     } else {
         m_bClicked = 1;
         ::PostMessageW(parent, WM_COMMAND, m_nCommandId, 0);
-        ::PostMessageW(parent, WM_USER + 4, m_nCommandId, m_pSkinButton->nId);
+        ::PostMessageW(parent, kMsgUserCommand, m_nCommandId, m_pSkinButton->nId);
     }
     return 0;
 }

@@ -9,39 +9,46 @@
 #include "TreeWnd.h"
 #include "Utils.h"
 
+#include <shlobj.h>
 #include <windowsx.h>
 
 #include <new>
 
 namespace {
 
-const UINT kSetMode = WM_USER + 3; // the start button's pressed (2) or normal (0) frame
 const int kDefaultWidth = 449;
 const int kDefaultHeight = 486;
 
-// Known folders of the folder buttons' shell context menus.
-const GUID kFolderProfile = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
-const GUID kFolderDocumentsLibrary = {0x7B0DB17D, 0x9CD2, 0x4A93, {0x97, 0x33, 0x46, 0xCC, 0x89, 0x02, 0x2E, 0x7C}};
-const GUID kFolderPicturesLibrary = {0xA990AE9F, 0xA03B, 0x4E80, {0x94, 0xBC, 0x99, 0x12, 0xD7, 0x50, 0x41, 0x04}};
-const GUID kFolderMusicLibrary = {0x2112AB0A, 0xC86A, 0x4FFE, {0xA3, 0x68, 0x0D, 0xE9, 0x6E, 0x47, 0x01, 0x2E}};
+// The button table: one row per ID key. Commands follow their rows here, in
+// the folder handlers and in the hover notifications.
+const MenuButtonRole kButtonRoles[] = {
+    {0, kCmdUserAccount, -1, GUID_NULL, kHoverNone},
+    {1, kCmdUser, CSIDL_PROFILE, FOLDERID_Profile, kHoverIcon},
+    {2, kCmdDocuments, CSIDL_PERSONAL, FOLDERID_DocumentsLibrary, kHoverIcon},
+    {3, kCmdPictures, CSIDL_MYPICTURES, FOLDERID_PicturesLibrary, kHoverIcon},
+    {4, kCmdMusic, CSIDL_MYMUSIC, FOLDERID_MusicLibrary, kHoverIcon},
+    {5, kCmdComputer, CSIDL_DRIVES, GUID_NULL, kHoverIcon},
+    {6, kCmdControlPanel, CSIDL_CONTROLS, GUID_NULL, kHoverIcon},
+    {7, kCmdPrinters, CSIDL_PRINTERS, GUID_NULL, kHoverIcon},
+    {8, kCmdPrograms, CSIDL_PROGRAMS, GUID_NULL, kHoverIcon},
+    {9, kCmdShutdown, -1, GUID_NULL, kHoverPicture},
+    {10, kCmdAllApps, -1, GUID_NULL, kHoverNone},
+};
 
 } // namespace
 
 MenuButtonRole CMenuWnd::RoleOfButton(int idKey) {
-    switch (idKey) {
-    case 0: return {kCmdUserAccount, -1, GUID_NULL};
-    case 1: return {kCmdUser, CSIDL_PROFILE, kFolderProfile};
-    case 2: return {kCmdDocuments, CSIDL_PERSONAL, kFolderDocumentsLibrary};
-    case 3: return {kCmdPictures, CSIDL_MYPICTURES, kFolderPicturesLibrary};
-    case 4: return {kCmdMusic, CSIDL_MYMUSIC, kFolderMusicLibrary};
-    case 5: return {kCmdComputer, CSIDL_DRIVES, GUID_NULL};
-    case 6: return {kCmdControlPanel, CSIDL_CONTROLS, GUID_NULL};
-    case 7: return {kCmdPrinters, CSIDL_PRINTERS, GUID_NULL};
-    case 8: return {kCmdPrograms, CSIDL_PROGRAMS, GUID_NULL};
-    case 9: return {kCmdShutdown, -1, GUID_NULL};
-    case 10: return {kCmdAllApps, -1, GUID_NULL};
-    default: return {static_cast<UINT>(idKey), -1, GUID_NULL}; // a custom button: only its CMD runs
-    }
+    for (const MenuButtonRole& role : kButtonRoles)
+        if (role.nIdKey == idKey)
+            return role;
+    return {idKey, static_cast<UINT>(idKey), -1, GUID_NULL, kHoverNone}; // a custom button: only its CMD runs
+}
+
+const MenuButtonRole* CMenuWnd::RoleOfCommand(UINT command) {
+    for (const MenuButtonRole& role : kButtonRoles)
+        if (role.nCommand == command)
+            return &role;
+    return nullptr;
 }
 
 CMenuWnd::CMenuWnd(HWND& startButton) : m_hStartButton(startButton) {}
@@ -64,10 +71,6 @@ HWND CMenuWnd::CreateMenuWindow() {
 CMenuItemWnd* CMenuWnd::FindButton(int idKey) const {
     auto it = m_buttons.find(idKey);
     return it == m_buttons.end() ? nullptr : it->second.get();
-}
-
-int CMenuWnd::GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity) {
-    return ::GetProgramDescription(path, out, capacity);
 }
 
 POINT CMenuWnd::MenuPosition(const RECT& monitor, SIZE menu, int offset, int edge, int startHeight) {
@@ -170,12 +173,12 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
     RefreshMenu(show != 0);
     if (show) {
         if (m_hStartButton)
-            ::SendMessageW(m_hStartButton, kSetMode, 2, 0);
+            ::SendMessageW(m_hStartButton, kMsgSetMode, 2, 0);
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         m_bVisible = 1;
     } else {
         if (m_hStartButton)
-            ::SendMessageW(m_hStartButton, kSetMode, 0, 0);
+            ::SendMessageW(m_hStartButton, kMsgSetMode, 0, 0);
         m_bVisible = 0;
     }
     ShowWindow(show);
@@ -241,7 +244,7 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
     ShowWindow(SW_HIDE);
     m_bVisible = 0;
     if (m_hStartButton)
-        ::PostMessageW(m_hStartButton, kSetMode, 0, 0);
+        ::PostMessageW(m_hStartButton, kMsgSetMode, 0, 0);
     return 0;
 }
 
@@ -253,33 +256,15 @@ int CMenuWnd::TakeClosedByButtonPress() {
 }
 
 LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-    switch (wParam) {
-    case kCmdShutdown:
-    case kCmdDocuments:
-    case kCmdPictures:
-    case kCmdMusic:
-    case kCmdComputer:
-    case kCmdControlPanel:
-    case kCmdPrinters:
-    case kCmdPrograms:
-    case kCmdUser: {
-        if (!lParam)
-            return 0;
-        const auto* record = reinterpret_cast<const MenuItemNotify*>(lParam);
-        // The hovered folder's icon stands in for the account picture until the mouse leaves.
-        if (record->pSkinButton && record->pSkinButton->hIcon && wParam != kCmdShutdown)
-            SetUserPicture(record->pSkinButton->hIcon, nullptr, 0, 0);
-        else
-            SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
+    // Senders are told apart by their window: a skin button's command id may be
+    // any number, a list's id or the focus request among them.
+    if (!lParam) {
+        if (wParam == kTreeNotifyFocus)
+            FocusStartButton();
         return 0;
     }
-    case kTreeNotifyFocus:
-        FocusStartButton();
-        return 0;
-    case kPinnedListId:
-    case kAllProgramsId: {
-        if (!lParam)
-            return 0;
+    const HWND from = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+    if (from && (from == ListWindow(m_pPinnedList) || from == ListWindow(m_pAllPrograms))) {
         // Copied first: hiding the menu may reload the list that owns the record.
         wchar_t path[kPathCapacity];
         fw::StrCopy(path, reinterpret_cast<const _treeNotify*>(lParam)->szPath);
@@ -287,9 +272,24 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
         LaunchDetached(path, nullptr);
         return 0;
     }
-    default:
+    const CMenuItemWnd* button = ButtonOfWindow(from);
+    const MenuButtonRole* role = button ? RoleOfCommand(button->GetCommandId()) : nullptr;
+    if (!role || role->nHover == kHoverNone)
         return 0;
-    }
+    // The hovered folder's icon stands in for the account picture until the mouse leaves.
+    const _skinButton* skin = reinterpret_cast<const MenuItemNotify*>(lParam)->pSkinButton;
+    if (role->nHover == kHoverIcon && skin && skin->hIcon)
+        SetUserPicture(skin->hIcon, nullptr, 0, 0);
+    else
+        SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
+    return 0;
+}
+
+CMenuItemWnd* CMenuWnd::ButtonOfWindow(HWND window) const {
+    for (const auto& entry : m_buttons)
+        if (window && entry.second->m_hWnd == window)
+            return entry.second.get();
+    return nullptr;
 }
 
 LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {

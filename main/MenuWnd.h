@@ -9,7 +9,7 @@
 // ReleasedEvent(), which OnDestroy signals after every child is gone; then it
 // deletes the object.
 //
-// Messages to the start button: WM_USER+3 with wParam 2 (shown) or 0 (hidden).
+// Messages to the start button: kMsgSetMode (MenuProtocol.h).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 
+#include "MenuProtocol.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -43,12 +44,20 @@ enum MenuCommand : UINT {
     kCmdUserAccount = 0x10C,  // 0: the account picture
 };
 
-// What a skin button's ID key makes of it: the command it posts, and the shell
-// folder (CSIDL, -1 none) and known folder of its shell context menu.
+// What resting on a button does to the account picture.
+enum MenuHover : int {
+    kHoverNone,
+    kHoverIcon,    // the button's icon, when it has one, stands in for the picture
+    kHoverPicture, // the picture itself shows
+};
+
+// One row of the button table: what a skin button's ID key makes of it.
 struct MenuButtonRole {
-    UINT nCommand;
-    int nShellFolder;
-    GUID knownFolder;
+    int nIdKey;
+    UINT nCommand;    // posted by its click
+    int nShellFolder; // CSIDL, -1 none: opened by a folder command, offered by a right click
+    GUID knownFolder; // of the right-click menu, GUID_NULL none
+    MenuHover nHover;
 };
 
 class CMenuItemWnd;
@@ -73,10 +82,9 @@ public:
     // took the activation: that press must not open the menu again.
     int TakeClosedByButtonPress();
 
-    // The "FileDescription" of a program (a shortcut is resolved first) into out;
-    // out stays as it was when the file has no version resource (result 0).
-    static int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
     static MenuButtonRole RoleOfButton(int idKey);
+    // The table's row of a command, null for a custom button's.
+    static const MenuButtonRole* RoleOfCommand(UINT command);
     // A skin CMD "file|...|parameters": the file before the first "|", the
     // parameters after the last one; without "|" the file stays empty (nothing
     // starts). Each part is cut to its capacity.
@@ -102,7 +110,7 @@ public:
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
-    MESSAGE_HANDLER(WM_USER + 4, OnUserCommand)
+    MESSAGE_HANDLER(kMsgUserCommand, OnUserCommand)
     COMMAND_ID_HANDLER(kCmdShutdown, OnShutdown)
     COMMAND_ID_HANDLER(kCmdPowerMenu, OnPowerMenu)
     COMMAND_ID_HANDLER(kCmdDocuments, OnOpenDocument)
@@ -137,14 +145,16 @@ private:
     // Commands (MenuCommands.cpp).
     LRESULT OnShutdown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPowerMenu(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnOpenDocument(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnOpenPicture(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnOpenMusic(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnOpenComputer(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnOpenControlPanel(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnOpenPrinters(UINT, WPARAM, LPARAM, BOOL&);
+    // The folder commands open the shell folder of their row in the button table.
+    LRESULT OnOpenDocument(UINT, WPARAM wParam, LPARAM, BOOL&) { return OpenFolderOf(wParam); }
+    LRESULT OnOpenPicture(UINT, WPARAM wParam, LPARAM, BOOL&) { return OpenFolderOf(wParam); }
+    LRESULT OnOpenMusic(UINT, WPARAM wParam, LPARAM, BOOL&) { return OpenFolderOf(wParam); }
+    LRESULT OnOpenComputer(UINT, WPARAM wParam, LPARAM, BOOL&) { return OpenFolderOf(wParam); }
+    LRESULT OnOpenControlPanel(UINT, WPARAM wParam, LPARAM, BOOL&) { return OpenFolderOf(wParam); }
+    LRESULT OnOpenPrinters(UINT, WPARAM wParam, LPARAM, BOOL&) { return OpenFolderOf(wParam); }
+    LRESULT OnOpenUser(UINT, WPARAM wParam, LPARAM, BOOL&) { return OpenFolderOf(wParam); }
+    LRESULT OpenFolderOf(WPARAM command);
     LRESULT OnOpenPrograms(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnOpenUser(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnClickAllApp(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnOpenUserAccount(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSwitchUser(UINT, WPARAM, LPARAM, BOOL&);
@@ -164,6 +174,8 @@ private:
     void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
     void OpenSpecialFolder(int folder);
     void FocusStartButton();
+    // The button whose window this is, or null.
+    CMenuItemWnd* ButtonOfWindow(HWND window) const;
 
     // The lists are optional everywhere: these do nothing for a missing one.
     void ShowList(CTreeWnd* list, int show);

@@ -47,6 +47,8 @@ public:
     // and drops a separator that ends the menu or precedes another separator.
     static void RemoveCommands(HMENU menu, const UINT* ids, size_t count);
     static void RemoveStraySeparators(HMENU menu);
+    // The shell commands that neither the lists nor the folder buttons offer.
+    static constexpr UINT kDroppedCommands[] = {17, 18, 25};
 
     // 1 when msg belongs to the tracked context menu, which took it (result
     // set); 0 for anything else and while no menu is tracked.

@@ -150,9 +150,7 @@ LRESULT CStartWnd::OnLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL&) {
         }
     }
     if (!pMenu->IsAlive()) {
-        if (!pMenu->Create(nullptr, fw::CWindowImplBase::rcDefault, L"Velmar.Menu.Class",
-                           WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                           WS_EX_CONTROLPARENT | WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) {
+        if (!pMenu->CreateMenuWindow()) {
             pMenu.reset();
             Trace(L"Start Menu create failed.\n");
             return 0;
@@ -191,19 +189,12 @@ LRESULT CStartWnd::OnCmdExit(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CStartWnd::OnCmdExplorer(UINT, WPARAM, LPARAM, BOOL&) {
     fw::UniquePidl libraries;
-    if (FAILED(::SHGetKnownFolderIDList(FOLDERID_Libraries, 0, nullptr, libraries.put())))
-        return 0;
-    SHELLEXECUTEINFOW sei{};
-    sei.cbSize = sizeof(sei);
-    sei.fMask = SEE_MASK_IDLIST;
-    sei.lpVerb = L"open";
-    sei.nShow = SW_SHOW;
-    sei.lpIDList = libraries.get();
-    ::ShellExecuteExW(&sei);
+    if (SUCCEEDED(::SHGetKnownFolderIDList(FOLDERID_Libraries, 0, nullptr, libraries.put())))
+        OpenIdList(libraries.get());
     return 0;
 }
 
 LRESULT CStartWnd::OnCmdProperties(UINT, WPARAM, LPARAM, BOOL&) {
-    LaunchDetached(L"rundll32.exe", L"shell32.dll,Options_RunDLL 1");
+    LaunchTaskbarProperties();
     return 0;
 }

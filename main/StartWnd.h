@@ -11,6 +11,7 @@
 // covers a window that vanished with its taskbar without a WM_DESTROY.
 #pragma once
 
+#include "MenuProtocol.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -18,8 +19,6 @@
 
 class CMenuWnd;
 
-// The menu tells the button its state: wParam 2 shown (pressed look), 0 hidden.
-constexpr UINT kMsgSetMode = WM_USER + 3;
 // The window property that mirrors nMode, for tools outside the process (the
 // end-to-end tests): another process cannot see the button's pixels everywhere.
 constexpr wchar_t kModeProperty[] = L"Velmar.Start.Mode";

@@ -18,29 +18,6 @@ namespace {
 
 const wchar_t kMutexName[] = L"{6D4250E9-0FAA-484B-AE61-D577C975A0DE}";
 
-struct Process {
-    HANDLE mutex = nullptr;
-    HMODULE resources = nullptr;
-    ULONG_PTR gdiplusToken = 0;
-};
-
-int Shutdown(Process& p, int exitCode) {
-    fw::gModule.Term();
-    StopKeyboardHook();
-    if (p.mutex) {
-        ::CloseHandle(p.mutex);
-        p.mutex = nullptr;
-    }
-    if (p.resources) {
-        ::FreeLibrary(p.resources);
-        p.resources = nullptr;
-    }
-    if (p.gdiplusToken)
-        Gdiplus::GdiplusShutdown(p.gdiplusToken);
-    ::CoUninitialize();
-    return exitCode;
-}
-
 void ShowTooOldMessage() {
     wchar_t text[1024] = {};
     wchar_t caption[256] = {};
@@ -63,31 +40,27 @@ bool IsWindowsTooOld(DWORD getVersionResult) {
 }
 
 int VelmarMain(HINSTANCE instance, int showCommand) {
-    Process p;
-    if (!BeginProgram(kMutexName, instance, &p.mutex, &p.gdiplusToken))
+    ProgramScope program(kMutexName, instance);
+    if (!program.IsFirstInstance())
         return 0;
-
-    ProgramFiles files;
-    FindProgramFiles(&files);
-    p.resources = files.hResources;
+    const ProgramFiles& files = program.Files();
     if (!files.bSkinFound)
-        return Shutdown(p, kExitNoSkinFile);
-    if (p.resources)
-        fw::gModule.SetResourceInstance(p.resources);
+        return kExitNoSkinFile;
 
     gSkin.SetConfigPath(files.szSkinPath);
     if (!gSkin.Load(files.szModuleDir)) {
         ::MessageBoxW(nullptr, L"Failed to read the configuration file. ", L"Error", MB_ICONERROR);
-        return Shutdown(p, kExitSkinUnreadable);
+        return kExitSkinUnreadable;
     }
     if (IsWindowsTooOld(::GetVersion())) {
         ShowTooOldMessage();
-        return Shutdown(p, kExitWindowsTooOld);
+        return kExitWindowsTooOld;
     }
     for (int number : {100, 101, 102}) {
         if (!gSkin.GetImage(number))
             Trace(L"LoadImage failed. ID = %d\n", number);
     }
-    int result = RunUserInterface(showCommand);
-    return Shutdown(p, result);
+    const int result = RunUserInterface(showCommand);
+    StopKeyboardHook();
+    return result;
 }

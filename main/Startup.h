@@ -4,8 +4,8 @@
 // application module, UI language and satellite library, choice of the skin
 // file (skin_<abbreviation>.cfg, else skin.cfg), skin load, Windows version
 // gate, preload of skin images 100-102, then the user interface until
-// "Exit Velmar". Shutdown releases the module, keyboard hook, mutex, satellite
-// library, GDI+ and COM in that order, also after a start-up failure.
+// "Exit Velmar". Shutdown releases the keyboard hook, then the rest in the
+// reverse order of the start (ProgramScope), also after a start-up failure.
 #pragma once
 
 #include <windows.h>

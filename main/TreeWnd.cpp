@@ -7,6 +7,7 @@
 
 #include <windowsx.h>
 
+#include <iterator>
 #include <new>
 
 CTreeWnd::CTreeWnd(HWND owner, UINT controlId) : m_hOwner(owner), m_nControlId(controlId) {
@@ -250,18 +251,15 @@ LRESULT CTreeWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
 }
 
 void CTreeWnd::NotifyClick(const _treeNode* item) {
-    _treeNotify* record = new (std::nothrow) _treeNotify{};
-    if (!record)
-        return;
-    record->hdr.hwndFrom = m_hWnd;
-    record->hdr.idFrom = static_cast<UINT_PTR>(static_cast<INT_PTR>(item->nIndex));
-    record->hdr.code = kTreeNotifyClick;
-    record->nId = item->nId;
-    fw::StrCopy(record->szText, item->szText);
-    fw::StrCopy(record->szPath, item->szPath);
+    _treeNotify record{};
+    record.hdr.hwndFrom = m_hWnd;
+    record.hdr.idFrom = static_cast<UINT_PTR>(static_cast<INT_PTR>(item->nIndex));
+    record.hdr.code = kTreeNotifyClick;
+    record.nId = item->nId;
+    fw::StrCopy(record.szText, item->szText);
+    fw::StrCopy(record.szPath, item->szPath);
     bInMenu = 1;
-    ::SendMessageW(m_hOwner, WM_NOTIFY, m_nControlId, reinterpret_cast<LPARAM>(record));
-    delete record;
+    ::SendMessageW(m_hOwner, WM_NOTIFY, m_nControlId, reinterpret_cast<LPARAM>(&record));
 }
 
 LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
@@ -291,7 +289,6 @@ LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 void CTreeWnd::OnCustomizeMenu(HMENU menu) {
-    static const UINT kRemoved[] = {17, 18, 25};
-    RemoveCommands(menu, kRemoved, 3);
+    RemoveCommands(menu, kDroppedCommands, std::size(kDroppedCommands));
     RemoveStraySeparators(menu);
 }

@@ -18,6 +18,7 @@
 // and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
 #pragma once
 
+#include "MenuProtocol.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -36,7 +37,6 @@ constexpr DWORD kTreeDrawText = 0x10;
 constexpr DWORD kTreeDrawIcon = 0x20;
 constexpr DWORD kTreeFolder = 0x40;       // content read on first expansion
 constexpr UINT kTreeNotifyClick = 2;      // _treeNotify code: an item was clicked
-constexpr WPARAM kTreeNotifyFocus = 269;  // WM_NOTIFY wParam: give the focus to the start button
 constexpr int kAllProgramsRowHeight = 23;
 
 // One item; all zero at creation.
@@ -71,11 +71,6 @@ struct _treeNotify {
 // case-folded hash of the path from "Microsoft\Windows\Start Menu" on; 0 when
 // the path has no such part.
 int64_t StartMenuKey(const wchar_t* path);
-
-// "FileDescription" of a shortcut's target (or of the file itself when it is
-// no shortcut); 1 when the file has version information, else 0 with the
-// output untouched.
-int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity);
 
 class CTreeWnd : public fw::CWindowImpl<CTreeWnd>, public CShellPidl {
 public:
@@ -182,7 +177,6 @@ private:
     // Walks siblings as the painter does; draws when graphics is given.
     int WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics, HDC dc,
                  int* counter, int* totalHeight);
-    void PaintBackground(Gdiplus::Graphics& graphics) const;
     // Adds sorted files, then sorted folders (merging folders by location key).
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);

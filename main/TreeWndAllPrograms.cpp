@@ -29,20 +29,6 @@ int64_t StartMenuKey(const wchar_t* path) {
     return HashNameNoCase(part, wcslen(part));
 }
 
-int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity) {
-    if (!path || !out || !capacity)
-        return 0;
-    wchar_t target[kPathCapacity];
-    const wchar_t* file = GetShortcutTarget(path, target, kPathCapacity) ? target : path;
-    DWORD* translation = nullptr;
-    void* block = GetFileVersionBlock(file, &translation);
-    if (!block)
-        return 0;
-    GetFileVersionString(out, capacity, block, translation, L"FileDescription");
-    free(block);
-    return 1;
-}
-
 void CTreeWnd::EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
                                 HICON* icon) {
     text[0] = 0;

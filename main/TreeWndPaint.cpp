@@ -54,23 +54,10 @@ int CTreeWnd::CountRows(int* totalHeight) {
     return (nMaxRows >= 0 && counter > nMaxRows) ? nMaxRows : counter;
 }
 
-void CTreeWnd::PaintBackground(Gdiplus::Graphics& graphics) const {
-    Gdiplus::Image* background = gSkin.pMenuBackground;
-    if (!background)
-        return;
-    HWND owner = m_hOwner ? m_hOwner : ::GetParent(m_hWnd);
-    RECT rc;
-    ::GetWindowRect(m_hWnd, &rc);
-    ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&rc), 2);
-    ::InflateRect(&rc, 3, 3);
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
-}
-
 LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     Gdiplus::Graphics graphics(paint.dc());
-    PaintBackground(graphics);
+    DrawBackgroundUnder(graphics, m_hWnd, m_hOwner ? m_hOwner : ::GetParent(m_hWnd));
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     RECT area = ListDrawArea(client);
@@ -90,16 +77,8 @@ LRESULT CTreeWnd::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) {
     ::GetWindowRect(m_hWnd, &rc);
     ListScrollBar bar = ListScrollUpdate(rows, rc.bottom - rc.top, nRowHeight, &nPageRows, &nMaxTop);
     // A list created without a scroll bar keeps none: setting the range would add one.
-    if (bScrollBar) {
-        SCROLLINFO si{};
-        si.cbSize = sizeof(si);
-        si.fMask = bar.fMask;
-        si.nMin = bar.nMin;
-        si.nMax = bar.nMax;
-        si.nPage = bar.nPage;
-        si.nPos = bar.nPos;
-        ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
-    }
+    if (bScrollBar)
+        SetListScrollBar(m_hWnd, bar);
     return 1;
 }
 

@@ -137,16 +137,8 @@ void CAppListWnd::UpdateScrollBar() {
         return;
     RECT window{};
     ::GetWindowRect(m_hWnd, &window);
-    ListScrollBar bar = ListScrollUpdate(static_cast<int>(m_items.size()), window.bottom - window.top, m_nRowHeight,
-                                         &m_nPageRows, &m_nMaxTop);
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = bar.fMask;
-    si.nMin = bar.nMin;
-    si.nMax = bar.nMax;
-    si.nPage = bar.nPage;
-    si.nPos = bar.nPos;
-    ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+    SetListScrollBar(m_hWnd, ListScrollUpdate(static_cast<int>(m_items.size()), window.bottom - window.top,
+                                              m_nRowHeight, &m_nPageRows, &m_nMaxTop));
 }
 
 LRESULT CAppListWnd::OnCreate(UINT, WPARAM, LPARAM lp, BOOL& handled) {
@@ -188,7 +180,7 @@ void CAppListWnd::Paint(HDC dc) {
         font = fallback.get();
     }
     Gdiplus::SolidBrush black(Gdiplus::Color(255, 0, 0, 0));
-    Gdiplus::StringFormat format(0x5000);
+    Gdiplus::StringFormat format(Gdiplus::StringFormatFlagsNoWrap | Gdiplus::StringFormatFlagsNoClip);
     format.SetAlignment(Gdiplus::StringAlignmentNear);
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     Gdiplus::Image* focus = m_bSmallIcons ? gSkin.pFocus2 : gSkin.pFocus1;

@@ -91,7 +91,8 @@ void CMainDlg::SetUpButtons() {
 void CMainDlg::CreateList() {
     RECT rc{gSkin.nOptionsX, gSkin.nOptionsY, gSkin.nOptionsX + gSkin.nOptionsWidth,
             gSkin.nOptionsY + gSkin.nOptionsHeight};
-    if (!m_list.Create(m_hWnd, rc, nullptr, 0x46A00000, 0x02000100, 0U))
+    if (!m_list.Create(m_hWnd, rc, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER | WS_VSCROLL,
+                       WS_EX_COMPOSITED | WS_EX_WINDOWEDGE, 0U))
         return;
     m_list.ShowWindow(SW_SHOW);
     m_list.SetNotifyId(kListNotifyId);

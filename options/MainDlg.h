@@ -88,8 +88,15 @@ private:
     void PlaceBesideTaskbar();
     void SetUpButtons();
     void CreateList();
-    // The icon of a file at the list's size, owned by the dialog; null when the shell has none.
-    HICON ListIcon(const wchar_t* path, int kind, wchar_t* displayName, size_t capacity);
+    // What an entry for the file shows: its kind, its name (description, else the
+    // shell's display name) and its icon at the list's size, owned by the dialog;
+    // the icon is null when the shell has none.
+    struct FileEntry {
+        int nKind = 0;
+        wchar_t szName[128] = {};
+        HICON hIcon = nullptr;
+    };
+    FileEntry ListEntryOf(const wchar_t* path);
     // The file open dialog; 1 and the chosen path when the user confirms.
     int ChooseFile(const wchar_t* initial, wchar_t* path);
     void SetPanelIcon(HICON icon);

@@ -12,41 +12,39 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-HICON CMainDlg::ListIcon(const wchar_t* path, int kind, wchar_t* displayName, size_t capacity) {
-    displayName[0] = 0;
+CMainDlg::FileEntry CMainDlg::ListEntryOf(const wchar_t* path) {
+    FileEntry entry;
+    entry.nKind = AppKindFromPath(path);
+    GetFileDescription(path, entry.szName, 128);
     int small = m_list.GetSmallIcons();
-    HICON icon = kind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr) : nullptr;
+    HICON icon = entry.nKind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr) : nullptr;
     if (!icon) {
         SHFILEINFOW info{};
         if (::SHGetFileInfoW(path, 0, &info, sizeof(info),
                              SHGFI_ICON | SHGFI_DISPLAYNAME | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON)) &&
             info.hIcon) {
             icon = info.hIcon;
-            fw::StrCopy(displayName, capacity, info.szDisplayName);
+            if (!entry.szName[0])
+                fw::StrCopy(entry.szName, info.szDisplayName);
         }
     }
     if (!icon) {
         Trace(L"Failed to get the application's icon\n");
-        return nullptr;
+        return entry;
     }
     m_listIcons.emplace_back(icon);
-    return icon;
+    entry.hIcon = icon;
+    return entry;
 }
 
 int CMainDlg::AddAppFile(const wchar_t* path) {
     if (!m_list.m_hWnd || !path)
         return 0;
-    int height = m_list.GetSmallIcons() ? 22 : 36;
-    int kind = AppKindFromPath(path);
-    wchar_t name[128] = {};
-    GetFileDescription(path, kind, name, 128);
-    wchar_t displayName[MAX_PATH] = {};
-    HICON icon = ListIcon(path, kind, displayName, MAX_PATH);
-    if (!icon)
+    const FileEntry entry = ListEntryOf(path);
+    if (!entry.hIcon)
         return 0;
-    if (!name[0])
-        fw::StrCopy(name, displayName);
-    int id = m_list.AddItem(name, icon, kind, kAppItemText | kAppItemIcon, height);
+    int id = m_list.AddItem(entry.szName, entry.hIcon, entry.nKind, kAppItemText | kAppItemIcon,
+                            m_list.GetSmallIcons() ? 22 : 36);
     m_list.SetItemPath(id, path);
     m_list.SelectItem(id);
     m_list.Invalidate(TRUE);
@@ -59,20 +57,14 @@ int CMainDlg::RetargetEntry(int id, const wchar_t* path) {
     AppListItem* item = m_list.GetItem(id);
     if (!item || !path)
         return 0;
-    int kind = AppKindFromPath(path);
-    wchar_t name[128] = {};
-    GetFileDescription(path, kind, name, 128);
-    wchar_t displayName[MAX_PATH] = {};
-    HICON icon = ListIcon(path, kind, displayName, MAX_PATH);
-    if (!icon)
+    const FileEntry entry = ListEntryOf(path);
+    if (!entry.hIcon)
         return 0;
-    if (!name[0])
-        fw::StrCopy(name, displayName);
-    item->hIcon = icon;
-    fw::StrCopy(item->szName, name);
+    item->hIcon = entry.hIcon;
+    fw::StrCopy(item->szName, entry.szName);
     fw::StrCopy(item->szPath, path);
     // The kind follows the file: it decides the line written and how the panel describes it.
-    item->nKind = kind;
+    item->nKind = entry.nKind;
     m_list.SelectItem(item->nId);
     return 1;
 }

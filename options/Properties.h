@@ -11,9 +11,9 @@
 // 1 shortcut (".lnk"), 0 application (".exe"), -1 any other file; the case of the extension does not matter.
 int AppKindFromPath(const wchar_t* path);
 
-// The "FileDescription" version string of the file (of a shortcut's target for kind 1),
+// The "FileDescription" version string of the file (of a shortcut's target),
 // at most 127 characters; empty when there is none. Returns the length.
-size_t GetFileDescription(const wchar_t* path, int kind, wchar_t* out, size_t capacity = 128);
+size_t GetFileDescription(const wchar_t* path, wchar_t* out, size_t capacity = 128);
 
 // Writes the digits with "," between groups of three counted from the right.
 size_t GroupDigits(const wchar_t* digits, wchar_t* out, size_t capacity = 128);

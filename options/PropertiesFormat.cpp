@@ -4,6 +4,7 @@
 #include "Skin.h"
 #include "Text.h"
 #include "Utils.h"
+#include "resource.h"
 
 #include <cstdlib>
 #include <cwchar>
@@ -20,27 +21,11 @@ int AppKindFromPath(const wchar_t* path) {
     return -1;
 }
 
-size_t GetFileDescription(const wchar_t* path, int kind, wchar_t* out, size_t capacity) {
+size_t GetFileDescription(const wchar_t* path, wchar_t* out, size_t capacity) {
     if (!out || capacity == 0)
         return 0;
-    out[0] = 0;
-    if (!path)
-        return 0;
-    wchar_t target[260] = {};
-    const wchar_t* file = path;
-    if (kind == 1) {
-        GetShortcutTarget(path, target, 260);
-        file = target;
-    }
-    if (!file[0])
-        return 0;
-    DWORD* translation = nullptr;
-    void* block = GetFileVersionBlock(file, &translation);
-    if (!block)
-        return 0;
     wchar_t description[128] = {};
-    GetFileVersionString(description, 128, block, translation, L"FileDescription");
-    free(block);
+    GetProgramDescription(path, description, 128);
     return fw::StrCopy(out, capacity, description);
 }
 
@@ -101,8 +86,8 @@ size_t FormatFileSize(uint64_t size, wchar_t* out, size_t capacity) {
     HINSTANCE resources = fw::gModule.GetResourceInstance();
     wchar_t sizeFormat[128] = {};
     wchar_t bytesWord[128] = {};
-    ::LoadStringW(resources, 130, sizeFormat, 128);
-    ::LoadStringW(resources, 131, bytesWord, 128);
+    ::LoadStringW(resources, IDS_SIZE_FORMAT, sizeFormat, 128);
+    ::LoadStringW(resources, IDS_BYTES, bytesWord, 128);
     return FormatFileSizeWith(size, sizeFormat, bytesWord, out, capacity);
 }
 
@@ -193,7 +178,7 @@ size_t FormatFileTimeWith(const tm& time, const wchar_t* resourceFormat, const w
 
 size_t FormatFileTime(const tm& time, wchar_t* out, size_t capacity) {
     wchar_t resourceFormat[128] = {};
-    ::LoadStringW(fw::gModule.GetResourceInstance(), 129, resourceFormat, 128);
+    ::LoadStringW(fw::gModule.GetResourceInstance(), IDS_TIME_FORMAT, resourceFormat, 128);
     wchar_t skinFormat[128] = {};
     gSkin.GetString(103, skinFormat, 128);
     return FormatFileTimeWith(time, resourceFormat, skinFormat, out, capacity);

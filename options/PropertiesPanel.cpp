@@ -85,6 +85,6 @@ void CMainDlg::UpdateProperties(const NMAPPLIST* record) {
     SetText(m_hWnd, IDC_TYPE, type);
 
     wchar_t description[128] = {};
-    GetFileDescription(record->szPath, record->nKind, description, 128);
+    GetFileDescription(record->szPath, description, 128);
     SetText(m_hWnd, IDC_DESCRIPTION, description);
 }

@@ -16,31 +16,6 @@ namespace {
 
 const wchar_t kMutexName[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
 
-struct Process {
-    HANDLE mutex = nullptr;
-    HMODULE resources = nullptr;
-    ULONG_PTR gdiplusToken = 0;
-};
-
-int Shutdown(Process& p, int exitCode) {
-    if (p.mutex) {
-        ::CloseHandle(p.mutex);
-        p.mutex = nullptr;
-    }
-    if (p.resources) {
-        fw::gModule.SetResourceInstance(nullptr);
-        ::FreeLibrary(p.resources);
-        p.resources = nullptr;
-    }
-    // The skin's font and colours are GDI+ objects: release them while GDI+ still runs.
-    gSkin.Clear();
-    if (p.gdiplusToken)
-        Gdiplus::GdiplusShutdown(p.gdiplusToken);
-    fw::gModule.Term();
-    ::CoUninitialize();
-    return exitCode;
-}
-
 } // namespace
 
 int RunOptionsDialog(int showCommand) {
@@ -59,24 +34,21 @@ int RunOptionsDialog(int showCommand) {
 }
 
 int QuillsetMain(HINSTANCE instance, int showCommand) {
-    Process p;
-    if (!BeginProgram(kMutexName, instance, &p.mutex, &p.gdiplusToken))
+    ProgramScope program(kMutexName, instance);
+    if (!program.IsFirstInstance())
         return 0;
-
-    ProgramFiles files;
-    FindProgramFiles(&files);
-    p.resources = files.hResources;
-    if (p.resources)
-        fw::gModule.SetResourceInstance(p.resources);
+    const ProgramFiles& files = program.Files();
     if (!files.bSkinFound) {
         ShowErrorBox(IDS_NO_CONFIG, IDS_ERROR_CAPTION, nullptr);
-        return Shutdown(p, kExitNoSkinFile);
+        return kExitNoSkinFile;
     }
 
     gSkin.SetConfigPath(files.szSkinPath);
     // The dialog opens even when the skin cannot be read completely.
     gSkin.Load(files.szModuleDir);
 
-    int result = RunOptionsDialog(showCommand);
-    return Shutdown(p, result);
+    const int result = RunOptionsDialog(showCommand);
+    // The skin's font and colours are GDI+ objects: release them while GDI+ still runs.
+    gSkin.Clear();
+    return result;
 }

@@ -3,8 +3,8 @@
 // Order: single-instance mutex, COM apartment, GDI+, common controls, the
 // application module, UI language and satellite library, choice of the skin
 // file (skin_<abbreviation>.cfg, else skin.cfg), skin load (its result is not
-// acted upon), then the dialog until OK or Cancel. Shutdown closes the mutex,
-// frees the satellite library, shuts GDI+ down, ends the module and COM.
+// acted upon), then the dialog until OK or Cancel. Shutdown releases the skin's
+// GDI+ objects, then the rest in the reverse order of the start (ProgramScope).
 #pragma once
 
 #include <windows.h>

@@ -114,6 +114,43 @@ TEST_F(MenuTest, RestingOnAFolderButtonShowsItsIconInsteadOfTheAccountPicture) {
     EXPECT_EQ(picture, pic->GetOverlayImage());
 }
 
+// Skin buttons may carry any ID, a list's id or the focus request's among them:
+// their hover and leave stay button notifications, their click runs only their CMD.
+TEST_F(MenuTest, CustomButtonsWithTheListsIdsHoverLeaveAndClickAsButtons) {
+    const std::string cmd = "CMD=" + Narrow(Recorder()) + "|";
+    ASSERT_EQ(1, LoadSkin(kBackground,
+                          "BUTTON.ENABLED=pinned,tree,focus\r\n" +
+                              Button("pinned", {"ID=1200", "POS.X=20", "POS.Y=20", "POS.WIDTH=120", "POS.HEIGHT=30",
+                                                cmd + "pinned clicked"}) +
+                              Button("tree", {"ID=1201", "POS.X=20", "POS.Y=60", "POS.WIDTH=120", "POS.HEIGHT=30",
+                                              cmd + "tree clicked"}) +
+                              Button("focus", {"ID=269", "POS.X=20", "POS.Y=100", "POS.WIDTH=120", "POS.HEIGHT=30"})));
+    CreateMenu();
+    ::ShowWindow(m_hStart, SW_SHOWNOACTIVATE);
+    LaunchRecord record(dir.Join(L"launch.txt"));
+    menu->ShowMenu(SW_SHOW, 0, ABE_TOP);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == menu->m_hWnd; }));
+    for (int id : {1200, 1201, 269}) {
+        SCOPED_TRACE(id);
+        CMenuItemWnd* button = menu->FindButton(id);
+        ASSERT_NE(nullptr, button);
+        MoveMouse(button->m_hWnd, 30, 15);
+        ASSERT_TRUE(PumpUntil([&] { return button->GetState() == 1; }));
+        PumpFor(3 * CMenuItemWnd::kHoverDelay); // the hover notification goes out meanwhile
+        MoveMouse(menu->m_hWnd, 250, 380);
+        ASSERT_TRUE(PumpUntil([&] { return button->GetState() == 0; })) << "no leave";
+        EXPECT_EQ(1, menu->IsMenuVisible());
+        EXPECT_NE(m_hStart, ::GetFocus());
+    }
+    CMenuItemWnd* pinned = menu->FindButton(1200);
+    ::SendMessageW(pinned->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    ::SendMessageW(pinned->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+    EXPECT_EQ("pinned clicked\n", record.WaitForLine());
+    PumpFor(500);
+    EXPECT_EQ("pinned clicked\n", record.Text()) << "something else was started";
+    EXPECT_TRUE(Recorded().calls.empty());
+}
+
 TEST_F(MenuTest, TheMenuBackgroundOffersOnlyPropertiesOtherWindowsTheWholePopup) {
     ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=\r\n"));
     CreateMenu();

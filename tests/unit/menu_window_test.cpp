@@ -242,7 +242,7 @@ TEST_F(MenuTest, AChosenListEntryHidesTheMenuAndStartsItsPath) {
     startButton->entries.clear();
 
     _treeNotify notify{};
-    notify.hdr.hwndFrom = menu->m_hWnd;
+    notify.hdr.hwndFrom = ::GetDlgItem(menu->m_hWnd, kPinnedListId); // the record counts only from a list
     notify.hdr.idFrom = 1;
     notify.hdr.code = kTreeNotifyClick;
     fw::StrCopy(notify.szPath, (BinDir() + L"\\launch_recorder.exe").c_str());

@@ -1,5 +1,6 @@
 #include "MenuWnd.h"
 #include "tree_test_support.h"
+#include "Utils.h"
 
 #include <algorithm>
 

@@ -1,0 +1,19 @@
+// The messages between the Start button, the menu and the menu's children,
+// and the control ids of the menu's two lists. Both sides include this file.
+#pragma once
+
+#include <windows.h>
+
+// menu -> start button, the mode message: wParam 2 the menu is shown (pressed
+// frame), 0 it is hidden.
+constexpr UINT kMsgSetMode = WM_USER + 3;
+// menu button -> menu, posted after the WM_COMMAND of a main-area click:
+// wParam the command id, lParam the ID key; runs the skin command line.
+constexpr UINT kMsgUserCommand = WM_USER + 4;
+
+// The lists' control ids, also the wParam of their WM_NOTIFY click records.
+constexpr UINT kPinnedListId = 1200;
+constexpr UINT kAllProgramsId = 1201;
+// list -> menu, WM_NOTIFY with this wParam and no record: give the focus to
+// the start button.
+constexpr WPARAM kTreeNotifyFocus = 269;
