@@ -23,10 +23,6 @@
 #include "Window.h"
 #include "resource.h"
 
-// Control ids of the two lists inside the menu.
-constexpr UINT kPinnedListId = 1200;
-constexpr UINT kAllProgramsId = 1201;
-
 // Commands the skin buttons post (the ID key of each button selects one).
 enum MenuCommand : UINT {
     kCmdShutdown = 0x100,     // ID key 9; its auto-open zone posts kCmdPowerMenu

@@ -35,6 +35,8 @@ public:
             timeoutMs);
         return text;
     }
+    std::string WaitForLine() const { return WaitForLines(1); }
+    std::string Text() const { return ReadFileBytes(m_path); }
 
 private:
     std::wstring m_path;

@@ -129,16 +129,16 @@ TEST_F(MenuTest, CustomButtonsWithTheListsIdsHoverLeaveAndClickAsButtons) {
     ::ShowWindow(m_hStart, SW_SHOWNOACTIVATE);
     LaunchRecord record(dir.Join(L"launch.txt"));
     menu->ShowMenu(SW_SHOW, 0, ABE_TOP);
-    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == menu->m_hWnd; }));
+    ASSERT_TRUE(WaitFor([&] { return ::GetActiveWindow() == menu->m_hWnd; }));
     for (int id : {1200, 1201, 269}) {
         SCOPED_TRACE(id);
         CMenuItemWnd* button = menu->FindButton(id);
         ASSERT_NE(nullptr, button);
         MoveMouse(button->m_hWnd, 30, 15);
-        ASSERT_TRUE(PumpUntil([&] { return button->GetState() == 1; }));
+        ASSERT_TRUE(WaitFor([&] { return button->GetState() == 1; }));
         PumpFor(3 * CMenuItemWnd::kHoverDelay); // the hover notification goes out meanwhile
         MoveMouse(menu->m_hWnd, 250, 380);
-        ASSERT_TRUE(PumpUntil([&] { return button->GetState() == 0; })) << "no leave";
+        ASSERT_TRUE(WaitFor([&] { return button->GetState() == 0; })) << "no leave";
         EXPECT_EQ(1, menu->IsMenuVisible());
         EXPECT_NE(m_hStart, ::GetFocus());
     }

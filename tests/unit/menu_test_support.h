@@ -218,46 +218,6 @@ private:
     std::unique_ptr<RegistryKeyGuard> m_accountKey; // the machine's own picture comes back
 };
 
-inline std::wstring Recorder() { return BinDir() + L"\\launch_recorder.exe"; }
-
-inline std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out += static_cast<char>(c);
-    return out;
-}
-
-// Sets LAUNCH_RECORD for the life of the object; the recorder appends its
-// argument line to that file.
-class LaunchRecord {
-public:
-    explicit LaunchRecord(const std::wstring& path) : m_path(path) {
-        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", path.c_str());
-    }
-    ~LaunchRecord() { ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr); }
-    LaunchRecord(const LaunchRecord&) = delete;
-    LaunchRecord& operator=(const LaunchRecord&) = delete;
-    std::string WaitForLine() const { return WaitForLines(1); }
-    std::string WaitForLines(size_t lines) const {
-        std::string text;
-        PumpUntil(
-            [&] {
-                text = ReadFileBytes(m_path);
-                size_t n = 0;
-                for (char c : text)
-                    n += c == '\n';
-                return n >= lines;
-            },
-            10000);
-        return text;
-    }
-
-    std::string Text() const { return ReadFileBytes(m_path); }
-
-private:
-    std::wstring m_path;
-};
-
 // One button of the given keys: "<name>.<key>=<value>" lines from "key=value" pairs.
 inline std::string Button(const std::string& name, const std::vector<std::string>& keys) {
     std::string out;
