@@ -18,6 +18,7 @@
 // and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
 #pragma once
 
+#include "Handles.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -38,6 +39,10 @@ constexpr DWORD kTreeFolder = 0x40;       // content read on first expansion
 constexpr UINT kTreeNotifyClick = 2;      // _treeNotify code: an item was clicked
 constexpr WPARAM kTreeNotifyFocus = 269;  // WM_NOTIFY wParam: give the focus to the start button
 constexpr int kAllProgramsRowHeight = 23;
+// _treeNode::nPending: what is read from the item's path when its row is first painted.
+constexpr int kTreePendingText = 1;
+constexpr int kTreePendingIcon = 2;
+constexpr int kTreePendingInFolder = 4; // the shell's display name, no program description
 
 // One item; all zero at creation.
 struct _treeNode {
@@ -57,6 +62,7 @@ struct _treeNode {
     HICON hIcon;
     int64_t nLocationKey;   // key of the folder's location list, 0: its own path only
     wchar_t szPath[260];
+    int nPending;           // kTreePending* flags, 0 once text and icon are known
 };
 
 // The WM_NOTIFY record of a clicked item.
@@ -132,6 +138,16 @@ public:
     // settings and fills the tree from the user's and All Users' Start Menu
     // folders. 1 when the window exists, 0 when it could not be created.
     int BuildAllPrograms(const RECT& rc);
+    // The window and settings only (once): the menu fills the tree when it is
+    // first shown, so that the first opening does not wait for the Start Menu.
+    int CreateAllPrograms(const RECT& rc);
+    // Lists the Start Menu folders' top level into the (emptied) tree. Only
+    // names and paths are read here; text and icon come at the first paint.
+    void FillAllPrograms();
+    int IsFilled() const { return m_bFilled; }
+    // Reads a pending item's text and icon from its path (what the first paint
+    // of its row does).
+    void ResolveItem(_treeNode* item);
     // Reads a folder item's content (all its locations) as its children;
     // 1 and expanded when at least one item was added.
     int ExpandFolder(_treeNode* folder, IShellLinkW* link);
@@ -175,7 +191,13 @@ private:
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
 
     _treeNode* AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent);
+    // The node of the first drawn row under pt: ids may clash (a child's id
+    // can equal a top-level entry's), the drawn rows cannot.
     _treeNode* HitTest(POINT pt) const;
+    // The hot node: the one the mouse marked while nHotId still names it,
+    // else the first node of that id.
+    _treeNode* HotItem() const;
+    void SetHot(_treeNode* item);
     void NotifyClick(const _treeNode* item);
     void FreeItems();
     // Walks siblings as the painter does; draws when graphics is given.
@@ -187,13 +209,17 @@ private:
                    IShellLinkW* link, int expansion, int height);
     void EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
                           HICON* icon);
+    IShellLinkW* Link();
 
     HWND m_hOwner;
     UINT m_nControlId;
     _treeNode* m_pPressed = nullptr;
+    _treeNode* m_pHot = nullptr;
     _treeNode m_root{};
     std::map<int, _treeNode*> m_ids;
     std::map<int64_t, std::vector<std::wstring>> m_locations;
     std::vector<HICON> m_ownedIcons;
-    CListRows m_rows; // rows of the last paint, for hit testing
+    fw::ComPtr<IShellLinkW> m_link; // one link object for every shortcut look-up of the UI thread
+    int m_bFilled = 0;
+    std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing
 };

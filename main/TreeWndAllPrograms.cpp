@@ -45,21 +45,24 @@ int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity) {
 
 void CTreeWnd::EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
                                 HICON* icon) {
-    text[0] = 0;
-    if (!expansion)
+    // A null icon asks for the text only; text[0] already set keeps it.
+    if (!expansion && !text[0])
         GetProgramDescription(path, text, kDescriptionCapacity);
-    *icon = GetShortcutIcon(path, bSmallIcons, link);
-    if (!text[0] || !*icon) {
+    const bool wantIcon = icon && !*icon;
+    if (wantIcon && link)
+        *icon = GetShortcutIcon(path, bSmallIcons, link);
+    const bool needIcon = wantIcon && !*icon;
+    if (!text[0] || needIcon) {
         SHFILEINFOW info{};
         UINT flags = SHGFI_DISPLAYNAME;
-        if (!*icon)
+        if (needIcon)
             flags |= SHGFI_ICON;
         if (folder || bSmallIcons)
             flags |= SHGFI_SMALLICON;
         if (::SHGetFileInfoW(path, 0, &info, sizeof(info), flags)) {
             if (!text[0])
                 fw::StrCopy(text, 256, info.szDisplayName);
-            if (!*icon)
+            if (needIcon)
                 *icon = info.hIcon;
         }
     }
@@ -70,19 +73,44 @@ void CTreeWnd::EntryTextAndIcon(const wchar_t* path, int folder, int expansion, 
     }
 }
 
+IShellLinkW* CTreeWnd::Link() {
+    if (!m_link)
+        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, m_link.put_void());
+    return m_link.get();
+}
+
+void CTreeWnd::ResolveItem(_treeNode* item) {
+    if (!item || !item->nPending)
+        return;
+    const int pending = item->nPending;
+    item->nPending = 0;
+    wchar_t text[256];
+    fw::StrCopy(text, (pending & kTreePendingText) ? L"" : item->szText);
+    HICON icon = (pending & kTreePendingIcon) ? nullptr : item->hIcon;
+    EntryTextAndIcon(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, (pending & kTreePendingInFolder) ? 1 : 0,
+                     Link(), text, (pending & kTreePendingIcon) ? &icon : nullptr);
+    fw::StrCopy(item->szText, text);
+    if (pending & kTreePendingIcon) {
+        item->hIcon = icon;
+        AdoptIcon(icon);
+    }
+}
+
 int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                          IShellLinkW* link, int expansion, int height) {
+    if (link && !m_link) { // the caller's link object serves the later look-ups too
+        link->AddRef();
+        m_link.attach(link);
+    }
     int added = 0;
-    wchar_t text[256];
+    const int pending = kTreePendingText | kTreePendingIcon | (expansion ? kTreePendingInFolder : 0);
     std::stable_sort(files.begin(), files.end(), CompareByFileName);
     for (const std::wstring& path : files) {
-        HICON icon = nullptr;
-        EntryTextAndIcon(path.c_str(), 0, expansion, link, text, &icon);
-        _treeNode* item = AddNode(text, icon, kTreeDrawText | kTreeDrawIcon, height, parent);
-        AdoptIcon(icon);
+        _treeNode* item = AddNode(L"", nullptr, kTreeDrawText | kTreeDrawIcon, height, parent);
         if (!item)
             continue;
         fw::StrCopy(item->szPath, path.c_str());
+        item->nPending = pending;
         ++added;
     }
     std::stable_sort(folders.begin(), folders.end(), CompareByFileName);
@@ -94,13 +122,11 @@ int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, st
             continue;
         }
         seen.insert(key);
-        HICON icon = nullptr;
-        EntryTextAndIcon(path.c_str(), 1, expansion, link, text, &icon);
-        _treeNode* item = AddNode(text, icon, kTreeDrawText | kTreeDrawIcon | kTreeFolder, height, parent);
-        AdoptIcon(icon);
+        _treeNode* item = AddNode(L"", nullptr, kTreeDrawText | kTreeDrawIcon | kTreeFolder, height, parent);
         if (!item)
             continue;
         fw::StrCopy(item->szPath, path.c_str());
+        item->nPending = pending;
         if (key) {
             AddLocation(key, path.c_str());
             item->nLocationKey = key;
@@ -111,16 +137,28 @@ int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, st
 }
 
 int CTreeWnd::BuildAllPrograms(const RECT& rc) {
+    if (!CreateAllPrograms(rc))
+        return 0;
+    ShowWindow(SW_HIDE);
+    FillAllPrograms();
+    return 1;
+}
+
+int CTreeWnd::CreateAllPrograms(const RECT& rc) {
     if (!bCreated && !Create(m_hOwner, rc, nullptr, kAllProgramsStyle, kAllProgramsExStyle, m_nControlId))
         return 0;
     nMaxRows = -1;
-    ShowWindow(SW_HIDE);
     bSmallIcons = 1;
     nRowHeight = kAllProgramsRowHeight;
     nHotImage = 2;
+    return 1;
+}
+
+void CTreeWnd::FillAllPrograms() {
     RemoveAll();
     nTopRow = 0;
-    nHotId = -1;
+    SetHot(nullptr);
+    m_bFilled = 1;
 
     std::vector<std::wstring> files, folders;
     static const struct {
@@ -132,11 +170,9 @@ int CTreeWnd::BuildAllPrograms(const RECT& rc) {
         if (::SHGetSpecialFolderPathW(nullptr, path, source.csidl, FALSE))
             ListDirectory(&files, source.withFolders ? &folders : nullptr, path);
     }
-    fw::ComPtr<IShellLinkW> link;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
-        return 1;
-    AddEntries(nullptr, files, folders, link.get(), 0, kAllProgramsRowHeight);
-    return 1;
+    AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
+    if (IsWindow())
+        Invalidate(TRUE);
 }
 
 int CTreeWnd::ExpandFolder(_treeNode* folder, IShellLinkW* link) {

@@ -4,12 +4,17 @@
 #include "Handles.h"
 #include "Skin.h"
 
-// Every row is drawn, also those scrolled out of sight (the window clips
-// them), so that the recorded rows match what a click can reach.
+// Every row is placed and recorded, also those scrolled out of sight, so
+// that the recorded rows match what a click can reach; only rows inside the
+// part being painted are drawn, and only they read their text and icon.
 int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics,
                        HDC dc, int* counter, int* totalHeight) {
     const int indent = ListIndent(bSmallIcons);
     const int iconSize = ListIconSize(bSmallIcons);
+    const _treeNode* hot = graphics ? HotItem() : nullptr;
+    RECT clip = {};
+    if (dc)
+        ::GetClipBox(dc, &clip);
     for (_treeNode* item = first; item; item = item->pNext) {
         ++*counter;
         if (nMaxRows >= 0 && *counter > nMaxRows)
@@ -18,8 +23,10 @@ int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset
         int rowBottom = rowTop + item->nHeight;
         if (totalHeight)
             *totalHeight += item->nHeight;
-        if (graphics) {
-            if (item->nId == nHotId && nHotImage != -1) {
+        const bool inSight = graphics && rowBottom + yOffset > clip.top && rowTop + yOffset < clip.bottom;
+        if (inSight) {
+            ResolveItem(item);
+            if (item == hot && nHotImage != -1) {
                 if (Gdiplus::Image* image = gSkin.GetFocusImage(nHotImage)) {
                     int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
                     graphics->DrawImage(image, Gdiplus::Rect(0, rowTop - 3 + yOffset, w, h), 0, 0, w, h,
@@ -34,8 +41,10 @@ int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset
             }
             if (item->dwFlags & kTreeDrawText)
                 DrawItemText(*graphics, item, x, y, area.right - area.left, item->nHeight);
+        }
+        if (graphics) {
             item->rcItem = {area.left, rowTop + yOffset, area.right, rowBottom + yOffset};
-            m_rows.Add(item->rcItem, item->nId);
+            m_drawn.push_back(item);
         }
         *top = rowBottom;
         if (item->bExpanded && !WalkRows(item->pChild, area, top, yOffset, graphics, dc, counter, totalHeight))
@@ -78,7 +87,7 @@ LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     CountRows(&height);
     if (area.bottom - area.top >= height)
         nTopRow = 0;
-    m_rows.Clear();
+    m_drawn.clear();
     int top = area.top, counter = 0;
     WalkRows(m_root.pChild, area, &top, -nTopRow * nRowHeight, &graphics, paint.dc(), &counter, nullptr);
     return 0;
