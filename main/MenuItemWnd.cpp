@@ -118,17 +118,23 @@ LRESULT CMenuItemWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 void CMenuItemWnd::Paint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
+    // The menu's background under the button, so the button has no box of its own.
+    if (Gdiplus::Image* background = gSkin.pMenuBackground) {
+        RECT rc;
+        ::GetWindowRect(m_hWnd, &rc);
+        RectScreenToClient(GetParent(), &rc);
+        ::InflateRect(&rc, 3, 3);
+        const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+        auto draw = [&](Gdiplus::Graphics& graphics) {
+            graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
+        };
+        if (!m_background.Paint(dc, background, rc, draw)) {
+            Gdiplus::Graphics graphics(dc);
+            draw(graphics);
+        }
+    }
     {
         Gdiplus::Graphics graphics(dc);
-        // The menu's background under the button, so the button has no box of its own.
-        if (Gdiplus::Image* background = gSkin.pMenuBackground) {
-            RECT rc;
-            ::GetWindowRect(m_hWnd, &rc);
-            RectScreenToClient(GetParent(), &rc);
-            ::InflateRect(&rc, 3, 3);
-            const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-            graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
-        }
         if (m_bDrawStateImage) {
             Gdiplus::Image* image = nullptr;
             if (m_nState == 0)

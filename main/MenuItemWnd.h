@@ -18,6 +18,7 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include "PaintCache.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -121,4 +122,5 @@ private:
     int m_bClicked = 0;
     int m_bCaptured = 0;
     HCURSOR m_hCursor = nullptr;
+    CPaintCache m_background; // the menu's background under the button
 };

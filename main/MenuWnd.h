@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 
+#include "PaintCache.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -180,4 +181,5 @@ private:
     CTreeWnd* m_pAllPrograms = nullptr;
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
+    CPaintCache m_background; // the background with the skin's draw images
 };

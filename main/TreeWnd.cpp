@@ -17,6 +17,7 @@ CTreeWnd::~CTreeWnd() {
     // The window goes first (the base would destroy it after our members are gone).
     if (IsWindow())
         DestroyWindow();
+    StopIconThread();
     FreeItems();
 }
 
@@ -116,6 +117,7 @@ void CTreeWnd::FreeItems() {
     m_pPressed = nullptr;
     m_pHot = nullptr;
     m_bFilled = 0;
+    ++m_nGeneration;
     bCapture = 0;
     for (HICON icon : m_ownedIcons)
         ::DestroyIcon(icon);
@@ -168,6 +170,7 @@ LRESULT CTreeWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CTreeWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    StopIconThread();
     FreeItems();
     m_link.reset();
     m_bFilled = 0;

@@ -19,6 +19,7 @@
 #pragma once
 
 #include "Handles.h"
+#include "PaintCache.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -43,6 +44,7 @@ constexpr int kAllProgramsRowHeight = 23;
 constexpr int kTreePendingText = 1;
 constexpr int kTreePendingIcon = 2;
 constexpr int kTreePendingInFolder = 4; // the shell's display name, no program description
+constexpr int kTreeIconRequested = 8;   // the icon thread is looking the icon up
 
 // One item; all zero at creation.
 struct _treeNode {
@@ -102,6 +104,7 @@ public:
         MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+        MESSAGE_HANDLER(kMsgIconsArrived, OnIconsArrived)
     END_MSG_MAP()
 
     void SetHotImage(int image) { nHotImage = image; }
@@ -145,9 +148,12 @@ public:
     // names and paths are read here; text and icon come at the first paint.
     void FillAllPrograms();
     int IsFilled() const { return m_bFilled; }
-    // Reads a pending item's text and icon from its path (what the first paint
-    // of its row does).
+    // Reads a pending item's text and icon from its path at once. (The first
+    // paint of a row reads its text at once and has the icon looked up on the
+    // icon thread.)
     void ResolveItem(_treeNode* item);
+    // The icon of an entry as a row shows it: the shortcut's own icon, else the shell's.
+    static HICON LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link);
     // Reads a folder item's content (all its locations) as its children;
     // 1 and expanded when at least one item was added.
     int ExpandFolder(_treeNode* folder, IShellLinkW* link);
@@ -178,6 +184,10 @@ public:
     int bCreated = 0;
 
 private:
+    static constexpr UINT kMsgIconsArrived = WM_APP + 0x54; // posted by the icon thread
+    struct IconWork;
+    class IconThread;
+
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
@@ -189,6 +199,7 @@ private:
     LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&);
 
     _treeNode* AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent);
     // The node of the first drawn row under pt: ids may clash (a child's id
@@ -203,12 +214,14 @@ private:
     // Walks siblings as the painter does; draws when graphics is given.
     int WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics, HDC dc,
                  int* counter, int* totalHeight);
-    void PaintBackground(Gdiplus::Graphics& graphics) const;
+    void PaintBackground(HDC dc);
+    void PaintRows(HDC dc, const RECT& client);
     // Adds sorted files, then sorted folders (merging folders by location key).
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);
-    void EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
-                          HICON* icon);
+    void ResolveText(_treeNode* item);
+    void RequestIcon(_treeNode* item);
+    void StopIconThread();
     IShellLinkW* Link();
 
     HWND m_hOwner;
@@ -221,5 +234,8 @@ private:
     std::vector<HICON> m_ownedIcons;
     fw::ComPtr<IShellLinkW> m_link; // one link object for every shortcut look-up of the UI thread
     int m_bFilled = 0;
+    unsigned m_nGeneration = 0; // counts the item sets: icons for a former one are dropped
+    IconThread* m_pIconThread = nullptr;
+    CPaintCache m_background; // the menu's background under the list
     std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing
 };

@@ -43,35 +43,61 @@ int GetProgramDescription(const wchar_t* path, wchar_t* out, size_t capacity) {
     return 1;
 }
 
-void CTreeWnd::EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
-                                HICON* icon) {
-    // A null icon asks for the text only; text[0] already set keeps it.
-    if (!expansion && !text[0])
-        GetProgramDescription(path, text, kDescriptionCapacity);
-    const bool wantIcon = icon && !*icon;
-    if (wantIcon && link)
-        *icon = GetShortcutIcon(path, bSmallIcons, link);
-    const bool needIcon = wantIcon && !*icon;
-    if (!text[0] || needIcon) {
-        SHFILEINFOW info{};
-        UINT flags = SHGFI_DISPLAYNAME;
-        if (needIcon)
-            flags |= SHGFI_ICON;
-        if (folder || bSmallIcons)
-            flags |= SHGFI_SMALLICON;
-        if (::SHGetFileInfoW(path, 0, &info, sizeof(info), flags)) {
-            if (!text[0])
-                fw::StrCopy(text, 256, info.szDisplayName);
-            if (needIcon)
-                *icon = info.hIcon;
-        }
-    }
-    if (!text[0]) { // no shell answer: the bare name is better than an empty row
-        wchar_t name[kPartCapacity];
-        SplitPath(path, nullptr, nullptr, name, nullptr);
-        fw::StrCopy(text, 256, name);
-    }
+namespace {
+
+// The part after the last backslash.
+const wchar_t* LastPart(const wchar_t* path) {
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
 }
+
+// The shell's display name where it can be told without asking the shell
+// (which takes milliseconds per entry): a folder that cannot carry a
+// desktop.ini name (neither read-only nor system) shows its own name, and a
+// shortcut shows its name without ".lnk" unless its folder has a desktop.ini
+// that may rename it. 0 where the shell has to be asked.
+int PlainDisplayName(const wchar_t* path, int folder, wchar_t* text) {
+    const wchar_t* name = LastPart(path);
+    if (!name[0])
+        return 0;
+    if (folder) {
+        DWORD attributes = ::GetFileAttributesW(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+            return 0;
+        fw::StrCopy(text, 256, name);
+        return 1;
+    }
+    const size_t length = wcslen(name);
+    if (length <= 4 || _wcsicmp(name + length - 4, L".lnk") != 0)
+        return 0;
+    wchar_t desktopIni[kPathCapacity];
+    fw::StrCopyN(desktopIni, kPathCapacity, path, static_cast<size_t>(name - path));
+    fw::StrAppend(desktopIni, kPathCapacity, L"desktop.ini");
+    if (::GetFileAttributesW(desktopIni) != INVALID_FILE_ATTRIBUTES)
+        return 0;
+    fw::StrCopyN(text, 256, name, length - 4);
+    return 1;
+}
+
+// A top-level shortcut shows its program's description; otherwise the
+// display name, and without a shell answer the bare name.
+void EntryText(const wchar_t* path, int folder, int inFolder, wchar_t* text) {
+    text[0] = 0;
+    if (!inFolder)
+        GetProgramDescription(path, text, kDescriptionCapacity);
+    if (text[0] || PlainDisplayName(path, folder, text))
+        return;
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(path, 0, &info, sizeof(info), SHGFI_DISPLAYNAME) && info.szDisplayName[0]) {
+        fw::StrCopy(text, 256, info.szDisplayName);
+        return;
+    }
+    wchar_t name[kPartCapacity];
+    SplitPath(path, nullptr, nullptr, name, nullptr);
+    fw::StrCopy(text, 256, name);
+}
+
+} // namespace
 
 IShellLinkW* CTreeWnd::Link() {
     if (!m_link)
@@ -79,21 +105,23 @@ IShellLinkW* CTreeWnd::Link() {
     return m_link.get();
 }
 
-void CTreeWnd::ResolveItem(_treeNode* item) {
-    if (!item || !item->nPending)
+void CTreeWnd::ResolveText(_treeNode* item) {
+    if (!(item->nPending & kTreePendingText))
         return;
-    const int pending = item->nPending;
-    item->nPending = 0;
-    wchar_t text[256];
-    fw::StrCopy(text, (pending & kTreePendingText) ? L"" : item->szText);
-    HICON icon = (pending & kTreePendingIcon) ? nullptr : item->hIcon;
-    EntryTextAndIcon(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, (pending & kTreePendingInFolder) ? 1 : 0,
-                     Link(), text, (pending & kTreePendingIcon) ? &icon : nullptr);
-    fw::StrCopy(item->szText, text);
-    if (pending & kTreePendingIcon) {
-        item->hIcon = icon;
-        AdoptIcon(icon);
+    item->nPending &= ~kTreePendingText;
+    EntryText(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, (item->nPending & kTreePendingInFolder) ? 1 : 0,
+              item->szText);
+}
+
+void CTreeWnd::ResolveItem(_treeNode* item) {
+    if (!item)
+        return;
+    ResolveText(item);
+    if (item->nPending & kTreePendingIcon) {
+        item->hIcon = LookUpIcon(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, bSmallIcons, Link());
+        AdoptIcon(item->hIcon);
     }
+    item->nPending = 0; // an answer of the icon thread still on its way is dropped
 }
 
 int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,

@@ -25,7 +25,9 @@ int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset
             *totalHeight += item->nHeight;
         const bool inSight = graphics && rowBottom + yOffset > clip.top && rowTop + yOffset < clip.bottom;
         if (inSight) {
-            ResolveItem(item);
+            ResolveText(item);
+            if ((item->nPending & kTreePendingIcon) && !(item->nPending & kTreeIconRequested))
+                RequestIcon(item);
             if (item == hot && nHotImage != -1) {
                 if (Gdiplus::Image* image = gSkin.GetFocusImage(nHotImage)) {
                     int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
@@ -63,7 +65,7 @@ int CTreeWnd::CountRows(int* totalHeight) {
     return (nMaxRows >= 0 && counter > nMaxRows) ? nMaxRows : counter;
 }
 
-void CTreeWnd::PaintBackground(Gdiplus::Graphics& graphics) const {
+void CTreeWnd::PaintBackground(HDC dc) {
     Gdiplus::Image* background = gSkin.pMenuBackground;
     if (!background)
         return;
@@ -72,16 +74,47 @@ void CTreeWnd::PaintBackground(Gdiplus::Graphics& graphics) const {
     ::GetWindowRect(m_hWnd, &rc);
     ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&rc), 2);
     ::InflateRect(&rc, 3, 3);
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    auto draw = [&](Gdiplus::Graphics& graphics) {
+        graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
+    };
+    if (!m_background.Paint(dc, background, rc, draw)) {
+        Gdiplus::Graphics graphics(dc);
+        draw(graphics);
+    }
 }
 
 LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
-    Gdiplus::Graphics graphics(paint.dc());
-    PaintBackground(graphics);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
+    // Drawn off screen and copied in one piece: a row repainted for its
+    // arriving icon does not flash its background first.
+    const RECT& part = paint.ps().rcPaint;
+    HDC memory = ::CreateCompatibleDC(paint.dc());
+    HBITMAP bitmap = memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr;
+    HDC dc = paint.dc();
+    HGDIOBJ old = nullptr;
+    if (bitmap) {
+        old = ::SelectObject(memory, bitmap);
+        ::IntersectClipRect(memory, part.left, part.top, part.right, part.bottom);
+        dc = memory;
+    }
+    PaintRows(dc, client);
+    if (bitmap) {
+        ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory, part.left,
+                 part.top, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::DeleteObject(bitmap);
+    }
+    if (memory)
+        ::DeleteDC(memory);
+    return 0;
+}
+
+void CTreeWnd::PaintRows(HDC dc, const RECT& client) {
+    PaintBackground(dc);
+    Gdiplus::Graphics graphics(dc);
     RECT area = ListDrawArea(client);
     int height = 0;
     CountRows(&height);
@@ -89,8 +122,7 @@ LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         nTopRow = 0;
     m_drawn.clear();
     int top = area.top, counter = 0;
-    WalkRows(m_root.pChild, area, &top, -nTopRow * nRowHeight, &graphics, paint.dc(), &counter, nullptr);
-    return 0;
+    WalkRows(m_root.pChild, area, &top, -nTopRow * nRowHeight, &graphics, dc, &counter, nullptr);
 }
 
 LRESULT CTreeWnd::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) {

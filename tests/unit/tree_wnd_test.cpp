@@ -297,8 +297,8 @@ TEST_F(TreeWndTest, FolderExpandsOnDemandAndToggles) {
 
     Repaint(*list);
     EXPECT_EQ(folder->rcItem.bottom, kids[0]->rcItem.top);
-    EXPECT_TRUE(kids[0]->hIcon);
-    EXPECT_STRNE(L"", kids[0]->szText);
+    EXPECT_STRNE(L"", kids[0]->szText); // at once; the icon comes from the icon thread
+    EXPECT_TRUE(PumpUntil([&] { return kids[0]->hIcon != nullptr; })) << "the icon never arrived";
     Click(*list, Center(folder->rcItem));
     EXPECT_FALSE(folder->bExpanded);
     EXPECT_EQ(kids[0], folder->pChild); // children are kept
