@@ -115,9 +115,46 @@ LRESULT CMenuItemWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
+CMenuItemWnd::Look CMenuItemWnd::CurrentLook() const {
+    Look look{};
+    look.state = m_nState;
+    look.drawStateImage = m_bDrawStateImage;
+    look.overlay = m_pOverlay;
+    look.overlayRect = {m_nOverlayX, m_nOverlayY, m_nOverlayWidth, m_nOverlayHeight};
+    look.icon = m_hIcon;
+    look.iconAt = {m_nIconX, m_nIconY};
+    fw::StrCopy(look.caption, m_szCaption);
+    return look;
+}
+
+bool CMenuItemWnd::Look::operator==(const Look& other) const {
+    return state == other.state && drawStateImage == other.drawStateImage && overlay == other.overlay &&
+           ::EqualRect(&overlayRect, &other.overlayRect) && icon == other.icon && iconAt.x == other.iconAt.x &&
+           iconAt.y == other.iconAt.y && wcscmp(caption, other.caption) == 0;
+}
+
 void CMenuItemWnd::Paint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
+    // Over the skin's background the button covers its whole rectangle: the
+    // picture is made once per look and copied at the next paints.
+    if (gSkin.pMenuBackground) {
+        RECT placed;
+        ::GetWindowRect(m_hWnd, &placed);
+        RectScreenToClient(GetParent(), &placed);
+        const Look look = CurrentLook();
+        if (!(look == m_faceLook)) {
+            m_face.Reset();
+            m_faceLook = look;
+        }
+        // The key changes with the skin's background, the source with the place.
+        if (m_face.Paint(dc, gSkin.pMenuBackground, placed, [&](HDC memory) { PaintFace(memory, client); }))
+            return;
+    }
+    PaintFace(dc, client);
+}
+
+void CMenuItemWnd::PaintFace(HDC dc, const RECT& client) {
     // The menu's background under the button, so the button has no box of its own.
     if (Gdiplus::Image* background = gSkin.pMenuBackground) {
         RECT rc;
@@ -125,13 +162,8 @@ void CMenuItemWnd::Paint(HDC dc) {
         RectScreenToClient(GetParent(), &rc);
         ::InflateRect(&rc, 3, 3);
         const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-        auto draw = [&](Gdiplus::Graphics& graphics) {
-            graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
-        };
-        if (!m_background.Paint(dc, background, rc, draw)) {
-            Gdiplus::Graphics graphics(dc);
-            draw(graphics);
-        }
+        Gdiplus::Graphics graphics(dc);
+        graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
     }
     {
         Gdiplus::Graphics graphics(dc);

@@ -100,7 +100,20 @@ private:
     bool InAutoOpenZone(POINT pt) const;
     void StopTimer(UINT_PTR& timer);
     void Notify(_skinButton* button);
+    // Everything that makes the button's picture.
+    struct Look {
+        int state;
+        int drawStateImage;
+        Gdiplus::Image* overlay;
+        RECT overlayRect; // x, y, width, height
+        HICON icon;
+        POINT iconAt;
+        wchar_t caption[128];
+        bool operator==(const Look& other) const;
+    };
+    Look CurrentLook() const;
     void Paint(HDC dc);
+    void PaintFace(HDC dc, const RECT& client);
 
     HWND& m_hMenu;
     GUID m_knownFolder = GUID_NULL;
@@ -122,5 +135,6 @@ private:
     int m_bClicked = 0;
     int m_bCaptured = 0;
     HCURSOR m_hCursor = nullptr;
-    CPaintCache m_background; // the menu's background under the button
+    CPaintCache m_face; // the picture of m_faceLook
+    Look m_faceLook{};
 };

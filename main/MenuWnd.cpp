@@ -306,7 +306,8 @@ LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     Gdiplus::Image* background = gSkin.pMenuBackground;
-    auto draw = [&](Gdiplus::Graphics& graphics) {
+    auto draw = [&](HDC target) {
+        Gdiplus::Graphics graphics(target);
         if (background)
             graphics.DrawImage(background, 0, 0, static_cast<INT>(background->GetWidth()),
                                static_cast<INT>(background->GetHeight()));
@@ -320,10 +321,8 @@ LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     RECT whole = {0, 0, 0, 0};
     if (background)
         whole = {0, 0, static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
-    if (!background || !m_background.Paint(paint.dc(), background, whole, draw)) {
-        Gdiplus::Graphics graphics(paint.dc());
-        draw(graphics);
-    }
+    if (!background || !m_background.Paint(paint.dc(), background, whole, draw))
+        draw(paint.dc());
     return 0;
 }
 

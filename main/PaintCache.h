@@ -5,7 +5,6 @@
 #pragma once
 
 #include <windows.h>
-#include <gdiplus.h>
 
 class CPaintCache {
 public:
@@ -22,7 +21,7 @@ public:
     }
 
     // Copies the picture of key and source (where it comes from, which also
-    // gives its size) to dc at (0, 0), making it first with draw(graphics)
+    // gives its size) to dc at (0, 0), making it first with draw(memory dc)
     // when either changed since. False when no bitmap could be had: the
     // caller then draws directly.
     template <class Draw> bool Paint(HDC dc, const void* key, const RECT& source, Draw draw) {
@@ -40,10 +39,8 @@ public:
         bool painted = false;
         if (m_bitmap) {
             HGDIOBJ old = ::SelectObject(memory, m_bitmap);
-            if (fresh) {
-                Gdiplus::Graphics graphics(memory);
-                draw(graphics);
-            }
+            if (fresh)
+                draw(memory);
             painted = ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY) != FALSE;
             ::SelectObject(memory, old);
             m_key = key;

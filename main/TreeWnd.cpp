@@ -118,6 +118,7 @@ void CTreeWnd::FreeItems() {
     m_pHot = nullptr;
     m_bFilled = 0;
     ++m_nGeneration;
+    DropIconRequests();
     bCapture = 0;
     for (HICON icon : m_ownedIcons)
         ::DestroyIcon(icon);

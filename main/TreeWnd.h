@@ -222,6 +222,7 @@ private:
     void ResolveText(_treeNode* item);
     void RequestIcon(_treeNode* item);
     void StopIconThread();
+    void DropIconRequests();
     IShellLinkW* Link();
 
     HWND m_hOwner;

@@ -83,7 +83,7 @@ int PlainDisplayName(const wchar_t* path, int folder, wchar_t* text) {
 // display name, and without a shell answer the bare name.
 void EntryText(const wchar_t* path, int folder, int inFolder, wchar_t* text) {
     text[0] = 0;
-    if (!inFolder)
+    if (!inFolder && !folder) // a folder is neither a shortcut nor has it version information
         GetProgramDescription(path, text, kDescriptionCapacity);
     if (text[0] || PlainDisplayName(path, folder, text))
         return;

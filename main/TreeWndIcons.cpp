@@ -46,6 +46,12 @@ public:
         ::SetEvent(m_wake);
     }
 
+    // Look-ups not yet started are dropped (their items are gone).
+    void DropQueued() {
+        Lock lock(m_lock);
+        m_todo.clear();
+    }
+
     std::vector<IconWork> TakeDone() {
         Lock lock(m_lock);
         std::vector<IconWork> done;
@@ -190,6 +196,11 @@ LRESULT CTreeWnd::OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&) {
             ::InvalidateRect(m_hWnd, &item->rcItem, FALSE);
     }
     return 0;
+}
+
+void CTreeWnd::DropIconRequests() {
+    if (m_pIconThread)
+        m_pIconThread->DropQueued();
 }
 
 void CTreeWnd::StopIconThread() {

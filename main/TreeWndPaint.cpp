@@ -75,13 +75,12 @@ void CTreeWnd::PaintBackground(HDC dc) {
     ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&rc), 2);
     ::InflateRect(&rc, 3, 3);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    auto draw = [&](Gdiplus::Graphics& graphics) {
+    auto draw = [&](HDC target) {
+        Gdiplus::Graphics graphics(target);
         graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);
     };
-    if (!m_background.Paint(dc, background, rc, draw)) {
-        Gdiplus::Graphics graphics(dc);
-        draw(graphics);
-    }
+    if (!m_background.Paint(dc, background, rc, draw))
+        draw(dc);
 }
 
 LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
