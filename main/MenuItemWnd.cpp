@@ -108,6 +108,13 @@ LRESULT CMenuItemWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
+LRESULT CMenuItemWnd::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL& handled) {
+    // Over the skin's background the paint covers the whole button: erasing
+    // first only costs a fill and shows as a flash.
+    handled = (gSkin.pMenuBackground && m_pSkinButton) ? TRUE : FALSE;
+    return 1;
+}
+
 LRESULT CMenuItemWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     if (m_pSkinButton)

@@ -167,6 +167,7 @@ void CTreeWnd::SetHot(_treeNode* item) {
 LRESULT CTreeWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     bScrollBar = (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VSCROLL) ? 1 : 0;
     bCreated = 1;
+    m_bBarSet = 0; // a new window has no bar set yet
     return 0;
 }
 

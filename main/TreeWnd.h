@@ -216,6 +216,8 @@ private:
                  int* counter, int* totalHeight);
     void PaintBackground(HDC dc);
     void PaintRows(HDC dc, const RECT& client);
+    // The scroll bar for the rows now shown (set only when it changed).
+    void UpdateScrollBar();
     // Adds sorted files, then sorted folders (merging folders by location key).
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);
@@ -238,5 +240,7 @@ private:
     unsigned m_nGeneration = 0; // counts the item sets: icons for a former one are dropped
     IconThread* m_pIconThread = nullptr;
     CPaintCache m_background; // the menu's background under the list
+    SCROLLINFO m_lastBar{};
+    int m_bBarSet = 0;
     std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing
 };

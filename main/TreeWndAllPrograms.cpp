@@ -199,8 +199,10 @@ void CTreeWnd::FillAllPrograms() {
             ListDirectory(&files, source.withFolders ? &folders : nullptr, path);
     }
     AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
-    if (IsWindow())
+    if (IsWindow()) {
+        UpdateScrollBar(); // while hidden: showing the tree then finds the bar set
         Invalidate(TRUE);
+    }
 }
 
 int CTreeWnd::ExpandFolder(_treeNode* folder, IShellLinkW* link) {

@@ -125,22 +125,32 @@ void CTreeWnd::PaintRows(HDC dc, const RECT& client) {
 }
 
 LRESULT CTreeWnd::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) {
+    UpdateScrollBar();
+    return 1;
+}
+
+void CTreeWnd::UpdateScrollBar() {
     int rows = CountRows(nullptr);
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
     ListScrollBar bar = ListScrollUpdate(rows, rc.bottom - rc.top, nRowHeight, &nPageRows, &nMaxTop);
     // A list created without a scroll bar keeps none: setting the range would add one.
-    if (bScrollBar) {
-        SCROLLINFO si{};
-        si.cbSize = sizeof(si);
-        si.fMask = bar.fMask;
-        si.nMin = bar.nMin;
-        si.nMax = bar.nMax;
-        si.nPage = bar.nPage;
-        si.nPos = bar.nPos;
-        ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
-    }
-    return 1;
+    if (!bScrollBar)
+        return;
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = bar.fMask;
+    si.nMin = bar.nMin;
+    si.nMax = bar.nMax;
+    si.nPage = bar.nPage;
+    si.nPos = bar.nPos;
+    // Unchanged values are not set again: each setting redraws the bar.
+    if (m_bBarSet && si.fMask == m_lastBar.fMask && si.nMin == m_lastBar.nMin && si.nMax == m_lastBar.nMax &&
+        si.nPage == m_lastBar.nPage && si.nPos == m_lastBar.nPos && si.nPos == ::GetScrollPos(m_hWnd, SB_VERT))
+        return;
+    ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+    m_lastBar = si;
+    m_bBarSet = 1;
 }
 
 void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
