@@ -5,8 +5,12 @@
 // creates the window as its child (or calls BuildAllPrograms, which creates
 // it), sets the row height, icon size and highlight image, and adds items.
 // Items live until RemoveAll or WM_DESTROY; identifiers are never reused
-// because the root keeps counting. Folders (flag kTreeFolder) read their
-// content on their first expansion and keep it; CollapseAll hides it again.
+// because the root keeps counting, but they may clash (a child's id can equal
+// a top-level entry's): clicks and the hot row go by the drawn row's node.
+// Folders (flag kTreeFolder) read their content on their first expansion and
+// keep it; CollapseAll hides it again. Entries read from the Start Menu get
+// their text when their row is first painted and their icon from the icon
+// thread (kTreePending*).
 //
 // The control reports a clicked entry to its owner with WM_NOTIFY, wParam =
 // the control id, lParam = a _treeNotify that lives for the call only. It
