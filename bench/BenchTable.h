@@ -31,6 +31,11 @@ inline double MedianMs(int runs, const std::function<void()>& work) {
     return samples[samples.size() / 2];
 }
 
+inline double Median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return samples.empty() ? 0 : samples[samples.size() / 2];
+}
+
 inline void ReportRow(const char* name, double ours, double floor, const char* unit = "ms") {
     double ratio = floor > 0 ? ours / floor : 0;
     std::printf("%-52s %9.2f %-2s %9.2f %-2s %7.2fx\n", name, ours, unit, floor, unit, ratio);

@@ -1,8 +1,12 @@
 // The Start menu as the user meets it, in one process with the default skin, a
-// stand-in taskbar and the real Start button: the first and later openings
-// (press to a visible menu with nothing left to paint) against a bare topmost
-// popup of the menu's size; GDI and USER objects and private bytes around
-// 1,000 openings; and the timers that still fire while the menu is closed.
+// stand-in taskbar, the real Start button and the generated Start Menu of
+// 2,000 shortcuts in 200 folders: the first and later openings, the
+// all-programs toggle, a folder's expansion and a pinned-list reload (each
+// from the press to a visible menu with nothing left to paint) against bare
+// work of the same kind in the same run; GDI and USER objects and private
+// bytes around 1,000 openings; and the timers that still fire while the menu
+// is closed.
+#include "AppList.h"
 #include "AppModule.h"
 #include "GdiplusScope.h"
 #include "Handles.h"
@@ -12,16 +16,20 @@
 #include "StartWnd.h"
 #include "Taskbar.h"
 #include "Text.h"
+#include "TreeWnd.h"
 #include "Utils.h"
 
 #include <windows.h>
 #include <psapi.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "BenchStartMenu.h"
 #include "BenchTable.h"
 
 namespace {
@@ -176,11 +184,6 @@ void PrintTimerSources(const Wakeups& seen) {
     std::fflush(stdout);
 }
 
-double Median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples.empty() ? 0 : samples[samples.size() / 2];
-}
-
 // The skin beside this program, as Velmar loads its own.
 bool LoadSkin() {
     wchar_t modulePath[MAX_PATH] = {};
@@ -203,7 +206,204 @@ void CloseMenu(CStartWnd& button) {
     Pump();
 }
 
+// The tree control behind the menu's all-programs window.
+CTreeWnd* AllProgramsOf(HWND menu) {
+    HWND window = GetDlgItem(menu, 1201);
+    auto* base = window ? reinterpret_cast<fw::CWindowImplBase*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
+    return dynamic_cast<CTreeWnd*>(base);
+}
+
+_treeNode* TopLevelByPath(CTreeWnd* tree, const std::wstring& path) {
+    for (_treeNode* item = tree->GetRoot()->pChild; item; item = item->pNext)
+        if (_wcsicmp(item->szPath, path.c_str()) == 0)
+            return item;
+    return nullptr;
+}
+
+// Paints at once whatever the window and its children have pending: the
+// moment the rows are on the screen with their text (icons may follow).
+void PaintNow(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+// A bare paint: the shown popup painted again, all of it.
+double BarePaintMs(HWND popup) {
+    if (!IsWindowVisible(popup)) {
+        ShowWindow(popup, SW_SHOWNOACTIVATE);
+        SettleShown(popup);
+    }
+    double start = NowMs();
+    InvalidateRect(popup, nullptr, TRUE);
+    UpdateWindow(popup);
+    SettleShown(popup);
+    double spent = NowMs() - start;
+    ShowWindow(popup, SW_HIDE);
+    Pump();
+    return spent;
+}
+
+void BareIconLookUps(const std::vector<std::wstring>& paths, UINT size) {
+    for (const std::wstring& path : paths) {
+        SHFILEINFOW info{};
+        if (SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_DISPLAYNAME | size))
+            DestroyIcon(info.hIcon);
+    }
+}
+
+// Press on All Programs to the painted tree (rows with their text), the tree
+// read afresh each time as at the first toggle after start-up; against
+// listing the Start Menu folders' top level and a bare paint.
+void MeasureToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
+    std::vector<double> ours, floor, icons;
+    CTreeWnd* tree = AllProgramsOf(menu);
+    for (int i = 0; i < 7 && tree; ++i) {
+        CloseMenu(button);
+        tree->RemoveAll(); // read again at the toggle
+        Press(button.m_hWnd);
+        *unsettled += !SettleShown(menu);
+        double start = NowMs();
+        SendMessageW(menu, WM_COMMAND, kCmdToggleAllApps, 0);
+        PaintNow(menu);
+        ours.push_back(NowMs() - start);
+        *unsettled += !SettleShown(menu);
+        icons.push_back(NowMs() - start);
+
+        start = NowMs();
+        std::vector<std::wstring> files, folders;
+        static const int kSources[][2] = {
+            {CSIDL_PROGRAMS, 1}, {CSIDL_COMMON_STARTMENU, 0}, {CSIDL_COMMON_PROGRAMS, 1}};
+        for (const auto& source : kSources) {
+            wchar_t path[MAX_PATH];
+            if (SHGetSpecialFolderPathW(nullptr, path, source[0], FALSE))
+                ListDirectory(&files, source[1] ? &folders : nullptr, path);
+        }
+        double listing = NowMs() - start;
+        floor.push_back(listing + BarePaintMs(popup));
+    }
+    CloseMenu(button);
+    if (!tree) {
+        std::printf("menu bench: no all-programs tree\n");
+        return;
+    }
+    ReportRow("all-programs toggle (tree read afresh), median of 7", Median(ours), Median(floor));
+    std::printf("  floor: the Start Menu folders' top level listed, a bare popup painted\n");
+    std::printf("  the rows' icons, from the icon thread, all painted after %.2f ms (median)\n", Median(icons));
+}
+
+// Press on a folder of 10 shortcuts to its painted rows (with their text),
+// against listing that folder, 10 small-icon look-ups and a bare paint.
+void MeasureExpand(CStartWnd& button, HWND menu, HWND popup, const BenchStartMenu& startMenu, int* unsettled) {
+    std::vector<double> ours, floor, icons;
+    CTreeWnd* tree = AllProgramsOf(menu);
+    if (!tree)
+        return;
+    CloseMenu(button);
+    Press(button.m_hWnd);
+    SendMessageW(menu, WM_COMMAND, kCmdToggleAllApps, 0);
+    *unsettled += !SettleShown(menu);
+    int missing = 0;
+    for (int i = 0; i < 9; ++i) {
+        _treeNode* folder = TopLevelByPath(tree, startMenu.Folder(i));
+        if (!folder || folder->rcItem.bottom <= folder->rcItem.top) {
+            ++missing;
+            continue;
+        }
+        // The folder as the first row (not timed).
+        RECT client;
+        GetClientRect(tree->m_hWnd, &client);
+        const int row = tree->nTopRow + (folder->rcItem.top - ListDrawArea(client).top) / tree->nRowHeight;
+        SendMessageW(tree->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, row), 0);
+        *unsettled += !SettleShown(menu);
+        const LPARAM at = MAKELPARAM((folder->rcItem.left + folder->rcItem.right) / 2,
+                                     (folder->rcItem.top + folder->rcItem.bottom) / 2);
+        double start = NowMs();
+        SendMessageW(tree->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(tree->m_hWnd, WM_LBUTTONUP, 0, at);
+        PaintNow(menu);
+        ours.push_back(NowMs() - start);
+        *unsettled += !SettleShown(menu);
+        icons.push_back(NowMs() - start);
+        if (!folder->bExpanded)
+            ++missing;
+        SendMessageW(tree->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, at); // folded again
+        SendMessageW(tree->m_hWnd, WM_LBUTTONUP, 0, at);
+        *unsettled += !SettleShown(menu);
+
+        start = NowMs();
+        std::vector<std::wstring> files, folders;
+        ListDirectory(&files, &folders, startMenu.Folder(100 + i).c_str());
+        BareIconLookUps(files, SHGFI_SMALLICON);
+        double work = NowMs() - start;
+        floor.push_back(work + BarePaintMs(popup));
+    }
+    CloseMenu(button);
+    ReportRow("folder expand (a folder of 10), median of 9", Median(ours), Median(floor));
+    std::printf("  floor: that folder listed, 10 small-icon look-ups, a bare popup painted\n");
+    std::printf("  the rows' icons, from the icon thread, all painted after %.2f ms (median)\n", Median(icons));
+    if (missing)
+        std::printf("  %d folders were not in sight or did not open\n", missing);
+}
+
+// A rewritten pinned list of 10 programs, from the press on the Start button to
+// the painted menu; against reading the file, 10 icon look-ups and the bare
+// popup shown and painted.
+void MeasurePinnedReload(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
+    if (!gSkin.szAppList[0]) {
+        std::printf("menu bench: the skin names no application list\n");
+        return;
+    }
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<AppListEntry> entries(10);
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 10; ++i) {
+        fw::StrFormat(entries[i].szName, 256, L"Program %d", i);
+        fw::StrCopy(entries[i].szPath, self);
+        entries[i].nKind = kAppKindApplication;
+        paths.push_back(self);
+    }
+    const std::wstring listPath = gSkin.szAppList;
+    const bool existed = GetFileAttributesW(listPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::string saved = existed ? ReadFileBytes(listPath) : std::string();
+    SaveAppList(listPath.c_str(), entries);
+    std::vector<double> ours, floor;
+    const int64_t base = _time64(nullptr) - 1000;
+    for (int i = 0; i < 15; ++i) {
+        CloseMenu(button);
+        SetModifiedTime(listPath, base + i); // a new time: read again at the opening
+        double start = NowMs();
+        Press(button.m_hWnd);
+        *unsettled += !SettleShown(menu);
+        ours.push_back(NowMs() - start);
+
+        ShowWindow(popup, SW_HIDE);
+        Pump();
+        start = NowMs();
+        std::string bytes = ReadFileBytes(listPath);
+        BareIconLookUps(paths, SHGFI_LARGEICON);
+        ShowWindow(popup, SW_SHOW);
+        UpdateWindow(popup);
+        *unsettled += !SettleShown(popup);
+        floor.push_back(NowMs() - start);
+        ShowWindow(popup, SW_HIDE);
+    }
+    CloseMenu(button);
+    ReportRow("pinned list reload (10 entries), median of 15", Median(ours), Median(floor));
+    std::printf("  floor: the list file read, 10 icon look-ups, the bare popup shown and painted\n");
+    if (existed) {
+        HANDLE f = CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, saved.data(), static_cast<DWORD>(saved.size()), &written, nullptr);
+        CloseHandle(f);
+    } else {
+        DeleteFileW(listPath.c_str());
+    }
+}
+
 int Run() {
+    BenchStartMenu startMenu;
+    if (!startMenu.Ready()) {
+        std::printf("menu bench: the generated Start Menu could not be written\n");
+        return 1;
+    }
     if (!LoadSkin()) {
         std::printf("menu bench: the skin beside the program did not load\n");
         return 1;
@@ -276,6 +476,10 @@ int Run() {
     if (unsettled)
         std::printf("  %d openings never showed painted within 10 s\n", unsettled);
     std::printf("  floor: the bare popup shown and painted again\n");
+
+    MeasureToggle(button, menu, popup, &unsettled);
+    MeasureExpand(button, menu, popup, startMenu, &unsettled);
+    MeasurePinnedReload(button, menu, popup, &unsettled);
 
     // Objects and memory around many openings, each painted and closed again.
     Usage before = MeasureUsage();

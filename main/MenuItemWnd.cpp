@@ -102,6 +102,13 @@ LRESULT CMenuItemWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
+LRESULT CMenuItemWnd::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL& handled) {
+    // Over the skin's background the paint covers the whole button: erasing
+    // first only costs a fill and shows as a flash.
+    handled = (gSkin.pMenuBackground && m_pSkinButton) ? TRUE : FALSE;
+    return 1;
+}
+
 LRESULT CMenuItemWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     if (m_pSkinButton)
@@ -109,9 +116,46 @@ LRESULT CMenuItemWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
+CMenuItemWnd::Look CMenuItemWnd::CurrentLook() const {
+    Look look{};
+    look.state = m_nState;
+    look.drawStateImage = m_bDrawStateImage;
+    look.overlay = m_pOverlay;
+    look.overlayRect = {m_nOverlayX, m_nOverlayY, m_nOverlayWidth, m_nOverlayHeight};
+    look.icon = m_hIcon;
+    look.iconAt = {m_nIconX, m_nIconY};
+    fw::StrCopy(look.caption, m_szCaption);
+    return look;
+}
+
+bool CMenuItemWnd::Look::operator==(const Look& other) const {
+    return state == other.state && drawStateImage == other.drawStateImage && overlay == other.overlay &&
+           ::EqualRect(&overlayRect, &other.overlayRect) && icon == other.icon && iconAt.x == other.iconAt.x &&
+           iconAt.y == other.iconAt.y && wcscmp(caption, other.caption) == 0;
+}
+
 void CMenuItemWnd::Paint(HDC dc) {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
+    // Over the skin's background the button covers its whole rectangle: the
+    // picture is made once per look and copied at the next paints.
+    if (gSkin.pMenuBackground) {
+        RECT placed;
+        ::GetWindowRect(m_hWnd, &placed);
+        RectScreenToClient(GetParent(), &placed);
+        const Look look = CurrentLook();
+        if (!(look == m_faceLook)) {
+            m_face.Reset();
+            m_faceLook = look;
+        }
+        // The key changes with the skin's background, the source with the place.
+        if (m_face.Paint(dc, gSkin.pMenuBackground, placed, [&](HDC memory) { PaintFace(memory, client); }))
+            return;
+    }
+    PaintFace(dc, client);
+}
+
+void CMenuItemWnd::PaintFace(HDC dc, const RECT& client) {
     {
         Gdiplus::Graphics graphics(dc);
         DrawBackgroundUnder(graphics, m_hWnd, GetParent());

@@ -18,6 +18,7 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include "PaintCache.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -70,6 +71,7 @@ public:
     SHELL_MENU_MESSAGES()
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -87,6 +89,7 @@ protected:
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
@@ -100,7 +103,20 @@ private:
     bool InAutoOpenZone(POINT pt) const;
     void StopTimer(UINT_PTR& timer);
     void Notify(_skinButton* button);
+    // Everything that makes the button's picture.
+    struct Look {
+        int state;
+        int drawStateImage;
+        Gdiplus::Image* overlay;
+        RECT overlayRect; // x, y, width, height
+        HICON icon;
+        POINT iconAt;
+        wchar_t caption[128];
+        bool operator==(const Look& other) const;
+    };
+    Look CurrentLook() const;
     void Paint(HDC dc);
+    void PaintFace(HDC dc, const RECT& client);
 
     HWND& m_hMenu;
     GUID m_knownFolder = GUID_NULL;
@@ -122,4 +138,6 @@ private:
     int m_bClicked = 0;
     int m_bCaptured = 0;
     HCURSOR m_hCursor = nullptr;
+    CPaintCache m_face; // the picture of m_faceLook
+    Look m_faceLook{};
 };

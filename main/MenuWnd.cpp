@@ -313,15 +313,24 @@ LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 
 LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
-    Gdiplus::Graphics graphics(paint.dc());
-    if (Gdiplus::Image* background = gSkin.pMenuBackground)
-        graphics.DrawImage(background, 0, 0, static_cast<INT>(background->GetWidth()),
-                           static_cast<INT>(background->GetHeight()));
-    for (const auto& entry : gSkin.DrawImages()) {
-        if (Gdiplus::Image* image = gSkin.GetImage(entry->nImage))
-            graphics.DrawImage(image, entry->x, entry->y, static_cast<INT>(image->GetWidth()),
-                               static_cast<INT>(image->GetHeight()));
-    }
+    Gdiplus::Image* background = gSkin.pMenuBackground;
+    auto draw = [&](HDC target) {
+        Gdiplus::Graphics graphics(target);
+        if (background)
+            graphics.DrawImage(background, 0, 0, static_cast<INT>(background->GetWidth()),
+                               static_cast<INT>(background->GetHeight()));
+        for (const auto& entry : gSkin.DrawImages()) {
+            if (Gdiplus::Image* image = gSkin.GetImage(entry->nImage))
+                graphics.DrawImage(image, entry->x, entry->y, static_cast<INT>(image->GetWidth()),
+                                   static_cast<INT>(image->GetHeight()));
+        }
+    };
+    // Composed once: the background covers the whole window, so the copy is the same picture.
+    RECT whole = {0, 0, 0, 0};
+    if (background)
+        whole = {0, 0, static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
+    if (!background || !m_background.Paint(paint.dc(), background, whole, draw))
+        draw(paint.dc());
     return 0;
 }
 

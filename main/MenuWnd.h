@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "MenuProtocol.h"
+#include "PaintCache.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -192,4 +193,5 @@ private:
     CTreeWnd* m_pAllPrograms = nullptr;
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
+    CPaintCache m_background; // the background with the skin's draw images
 };

@@ -78,7 +78,8 @@ void CMenuWnd::LoadAllPrograms() {
         m_pAllPrograms = new (std::nothrow) CTreeWnd(m_hWnd, kAllProgramsId);
     if (!m_pAllPrograms)
         return;
-    if (!m_pAllPrograms->BuildAllPrograms(ListRect())) {
+    // Only the window: the Start Menu is read when the tree is first shown.
+    if (!m_pAllPrograms->CreateAllPrograms(ListRect())) {
         Trace(L"Failed to create the all-programs list\n");
         delete m_pAllPrograms;
         m_pAllPrograms = nullptr;
@@ -86,8 +87,11 @@ void CMenuWnd::LoadAllPrograms() {
 }
 
 void CMenuWnd::ShowList(CTreeWnd* list, int show) {
-    if (list && list->IsWindow())
-        list->ShowWindow(show);
+    if (!list || !list->IsWindow())
+        return;
+    if (show && list == m_pAllPrograms && !list->IsFilled())
+        list->FillAllPrograms();
+    list->ShowWindow(show);
 }
 
 void CMenuWnd::CollapseList(CTreeWnd* list) {

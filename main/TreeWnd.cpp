@@ -18,6 +18,7 @@ CTreeWnd::~CTreeWnd() {
     // The window goes first (the base would destroy it after our members are gone).
     if (IsWindow())
         DestroyWindow();
+    StopIconThread();
     FreeItems();
 }
 
@@ -87,7 +88,7 @@ const std::vector<std::wstring>* CTreeWnd::GetLocations(int64_t key) const {
 
 _treeNode* CTreeWnd::FindItem(int id) const {
     if (id == -1)
-        id = nHotId;
+        return HotItem();
     auto it = m_ids.find(id);
     return it == m_ids.end() ? nullptr : it->second;
 }
@@ -113,8 +114,12 @@ void CTreeWnd::FreeItems() {
     m_root.pChild = nullptr;
     m_ids.clear();
     m_locations.clear();
-    m_rows.Clear();
+    m_drawn.clear();
     m_pPressed = nullptr;
+    m_pHot = nullptr;
+    m_bFilled = 0;
+    ++m_nGeneration;
+    DropIconRequests();
     bCapture = 0;
     for (HICON icon : m_ownedIcons)
         ::DestroyIcon(icon);
@@ -133,7 +138,7 @@ void CTreeWnd::CollapseAll() {
         }
     };
     Collapse::Siblings(m_root.pChild);
-    nHotId = -1;
+    SetHot(nullptr);
     nTopRow = 0;
     if (IsWindow()) {
         ::SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
@@ -142,21 +147,36 @@ void CTreeWnd::CollapseAll() {
 }
 
 _treeNode* CTreeWnd::HitTest(POINT pt) const {
-    int id = 0;
-    if (!m_rows.HitTest(pt, &id))
-        return nullptr;
-    auto it = m_ids.find(id);
+    for (_treeNode* item : m_drawn)
+        if (::PtInRect(&item->rcItem, pt))
+            return item;
+    return nullptr;
+}
+
+_treeNode* CTreeWnd::HotItem() const {
+    if (m_pHot && m_pHot->nId == nHotId)
+        return m_pHot;
+    auto it = m_ids.find(nHotId);
     return it == m_ids.end() ? nullptr : it->second;
+}
+
+void CTreeWnd::SetHot(_treeNode* item) {
+    m_pHot = item;
+    nHotId = item ? item->nId : -1;
 }
 
 LRESULT CTreeWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     bScrollBar = (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VSCROLL) ? 1 : 0;
     bCreated = 1;
+    m_bBarSet = 0; // a new window has no bar set yet
     return 0;
 }
 
 LRESULT CTreeWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    StopIconThread();
     FreeItems();
+    m_link.reset();
+    m_bFilled = 0;
     bCreated = 0;
     return 0;
 }
@@ -184,10 +204,9 @@ LRESULT CTreeWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
     if (bCapture && ::GetCapture() == m_hWnd)
         return 0;
     POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    const _treeNode* item = HitTest(pt);
-    int hot = item ? item->nId : -1;
-    if (hot != nHotId) {
-        nHotId = hot;
+    _treeNode* item = HitTest(pt);
+    if (item != HotItem()) {
+        SetHot(item);
         Invalidate(FALSE);
     }
     RECT client;
@@ -207,7 +226,7 @@ LRESULT CTreeWnd::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&) {
     if (bInMenu)
         return 0;
     ::SetFocus(GetParent());
-    nHotId = -1;
+    SetHot(nullptr);
     Invalidate(FALSE);
     return 0;
 }
@@ -232,7 +251,7 @@ LRESULT CTreeWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
     if (!item || item != m_pPressed)
         return 0;
     m_pPressed = nullptr;
-    nHotId = item->nId;
+    SetHot(item);
     if (item->bExpanded) {
         item->bExpanded = FALSE;
         Invalidate(TRUE);
@@ -240,10 +259,7 @@ LRESULT CTreeWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
         item->bExpanded = TRUE;
         Invalidate(TRUE);
     } else if (item->dwFlags & kTreeFolder) {
-        fw::ComPtr<IShellLinkW> link;
-        if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                         link.put_void())))
-            ExpandFolder(item, link.get());
+        ExpandFolder(item, Link());
     } else {
         NotifyClick(item);
     }

@@ -5,8 +5,12 @@
 // creates the window as its child (or calls BuildAllPrograms, which creates
 // it), sets the row height, icon size and highlight image, and adds items.
 // Items live until RemoveAll or WM_DESTROY; identifiers are never reused
-// because the root keeps counting. Folders (flag kTreeFolder) read their
-// content on their first expansion and keep it; CollapseAll hides it again.
+// because the root keeps counting, but they may clash (a child's id can equal
+// a top-level entry's): clicks and the hot row go by the drawn row's node.
+// Folders (flag kTreeFolder) read their content on their first expansion and
+// keep it; CollapseAll hides it again. Entries read from the Start Menu get
+// their text when their row is first painted and their icon from the icon
+// thread (kTreePending*).
 //
 // The control reports a clicked entry to its owner with WM_NOTIFY, wParam =
 // the control id, lParam = a _treeNotify that lives for the call only. It
@@ -18,7 +22,9 @@
 // and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
 #pragma once
 
+#include "Handles.h"
 #include "MenuProtocol.h"
+#include "PaintCache.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -38,6 +44,11 @@ constexpr DWORD kTreeDrawIcon = 0x20;
 constexpr DWORD kTreeFolder = 0x40;       // content read on first expansion
 constexpr UINT kTreeNotifyClick = 2;      // _treeNotify code: an item was clicked
 constexpr int kAllProgramsRowHeight = 23;
+// _treeNode::nPending: what is read from the item's path when its row is first painted.
+constexpr int kTreePendingText = 1;
+constexpr int kTreePendingIcon = 2;
+constexpr int kTreePendingInFolder = 4; // the shell's display name, no program description
+constexpr int kTreeIconRequested = 8;   // the icon thread is looking the icon up
 
 // One item; all zero at creation.
 struct _treeNode {
@@ -57,6 +68,7 @@ struct _treeNode {
     HICON hIcon;
     int64_t nLocationKey;   // key of the folder's location list, 0: its own path only
     wchar_t szPath[260];
+    int nPending;           // kTreePending* flags, 0 once text and icon are known
 };
 
 // The WM_NOTIFY record of a clicked item.
@@ -92,6 +104,7 @@ public:
         MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+        MESSAGE_HANDLER(kMsgIconsArrived, OnIconsArrived)
     END_MSG_MAP()
 
     void SetHotImage(int image) { nHotImage = image; }
@@ -128,6 +141,19 @@ public:
     // settings and fills the tree from the user's and All Users' Start Menu
     // folders. 1 when the window exists, 0 when it could not be created.
     int BuildAllPrograms(const RECT& rc);
+    // The window and settings only (once): the menu fills the tree when it is
+    // first shown, so that the first opening does not wait for the Start Menu.
+    int CreateAllPrograms(const RECT& rc);
+    // Lists the Start Menu folders' top level into the (emptied) tree. Only
+    // names and paths are read here; text and icon come at the first paint.
+    void FillAllPrograms();
+    int IsFilled() const { return m_bFilled; }
+    // Reads a pending item's text and icon from its path at once. (The first
+    // paint of a row reads its text at once and has the icon looked up on the
+    // icon thread.)
+    void ResolveItem(_treeNode* item);
+    // The icon of an entry as a row shows it: the shortcut's own icon, else the shell's.
+    static HICON LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link);
     // Reads a folder item's content (all its locations) as its children;
     // 1 and expanded when at least one item was added.
     int ExpandFolder(_treeNode* folder, IShellLinkW* link);
@@ -158,6 +184,10 @@ public:
     int bCreated = 0;
 
 private:
+    static constexpr UINT kMsgIconsArrived = WM_APP + 0x54; // posted by the icon thread
+    struct IconWork;
+    class IconThread;
+
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
@@ -169,26 +199,48 @@ private:
     LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&);
 
     _treeNode* AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent);
+    // The node of the first drawn row under pt: ids may clash (a child's id
+    // can equal a top-level entry's), the drawn rows cannot.
     _treeNode* HitTest(POINT pt) const;
+    // The hot node: the one the mouse marked while nHotId still names it,
+    // else the first node of that id.
+    _treeNode* HotItem() const;
+    void SetHot(_treeNode* item);
     void NotifyClick(const _treeNode* item);
     void FreeItems();
     // Walks siblings as the painter does; draws when graphics is given.
     int WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics, HDC dc,
                  int* counter, int* totalHeight);
+    void PaintBackground(HDC dc);
+    void PaintRows(HDC dc, const RECT& client);
+    // The scroll bar for the rows now shown (set only when it changed).
+    void UpdateScrollBar();
     // Adds sorted files, then sorted folders (merging folders by location key).
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);
-    void EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
-                          HICON* icon);
+    void ResolveText(_treeNode* item);
+    void RequestIcon(_treeNode* item);
+    void StopIconThread();
+    void DropIconRequests();
+    IShellLinkW* Link();
 
     HWND m_hOwner;
     UINT m_nControlId;
     _treeNode* m_pPressed = nullptr;
+    _treeNode* m_pHot = nullptr;
     _treeNode m_root{};
     std::map<int, _treeNode*> m_ids;
     std::map<int64_t, std::vector<std::wstring>> m_locations;
     std::vector<HICON> m_ownedIcons;
-    CListRows m_rows; // rows of the last paint, for hit testing
+    fw::ComPtr<IShellLinkW> m_link; // one link object for every shortcut look-up of the UI thread
+    int m_bFilled = 0;
+    unsigned m_nGeneration = 0; // counts the item sets: icons for a former one are dropped
+    IconThread* m_pIconThread = nullptr;
+    CPaintCache m_background; // the menu's background under the list
+    ListScrollBar m_lastBar{};
+    int m_bBarSet = 0;
+    std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing
 };

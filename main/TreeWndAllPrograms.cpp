@@ -29,46 +29,102 @@ int64_t StartMenuKey(const wchar_t* path) {
     return HashNameNoCase(part, wcslen(part));
 }
 
-void CTreeWnd::EntryTextAndIcon(const wchar_t* path, int folder, int expansion, IShellLinkW* link, wchar_t* text,
-                                HICON* icon) {
-    text[0] = 0;
-    if (!expansion)
-        GetProgramDescription(path, text, kDescriptionCapacity);
-    *icon = GetShortcutIcon(path, bSmallIcons, link);
-    if (!text[0] || !*icon) {
-        SHFILEINFOW info{};
-        UINT flags = SHGFI_DISPLAYNAME;
-        if (!*icon)
-            flags |= SHGFI_ICON;
-        if (folder || bSmallIcons)
-            flags |= SHGFI_SMALLICON;
-        if (::SHGetFileInfoW(path, 0, &info, sizeof(info), flags)) {
-            if (!text[0])
-                fw::StrCopy(text, 256, info.szDisplayName);
-            if (!*icon)
-                *icon = info.hIcon;
-        }
-    }
-    if (!text[0]) { // no shell answer: the bare name is better than an empty row
-        wchar_t name[kPartCapacity];
-        SplitPath(path, nullptr, nullptr, name, nullptr);
+namespace {
+
+// The part after the last backslash.
+const wchar_t* LastPart(const wchar_t* path) {
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    return slash ? slash + 1 : path;
+}
+
+// The shell's display name where it can be told without asking the shell
+// (which takes milliseconds per entry): a folder that cannot carry a
+// desktop.ini name (neither read-only nor system) shows its own name, and a
+// shortcut shows its name without ".lnk" unless its folder has a desktop.ini
+// that may rename it. 0 where the shell has to be asked.
+int PlainDisplayName(const wchar_t* path, int folder, wchar_t* text) {
+    const wchar_t* name = LastPart(path);
+    if (!name[0])
+        return 0;
+    if (folder) {
+        DWORD attributes = ::GetFileAttributesW(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+            return 0;
         fw::StrCopy(text, 256, name);
+        return 1;
     }
+    const size_t length = wcslen(name);
+    if (length <= 4 || _wcsicmp(name + length - 4, L".lnk") != 0)
+        return 0;
+    wchar_t desktopIni[kPathCapacity];
+    fw::StrCopyN(desktopIni, kPathCapacity, path, static_cast<size_t>(name - path));
+    fw::StrAppend(desktopIni, kPathCapacity, L"desktop.ini");
+    if (::GetFileAttributesW(desktopIni) != INVALID_FILE_ATTRIBUTES)
+        return 0;
+    fw::StrCopyN(text, 256, name, length - 4);
+    return 1;
+}
+
+// A top-level shortcut shows its program's description; otherwise the
+// display name, and without a shell answer the bare name.
+void EntryText(const wchar_t* path, int folder, int inFolder, wchar_t* text) {
+    text[0] = 0;
+    if (!inFolder && !folder) // a folder is neither a shortcut nor has it version information
+        GetProgramDescription(path, text, kDescriptionCapacity);
+    if (text[0] || PlainDisplayName(path, folder, text))
+        return;
+    SHFILEINFOW info{};
+    if (::SHGetFileInfoW(path, 0, &info, sizeof(info), SHGFI_DISPLAYNAME) && info.szDisplayName[0]) {
+        fw::StrCopy(text, 256, info.szDisplayName);
+        return;
+    }
+    wchar_t name[kPartCapacity];
+    SplitPath(path, nullptr, nullptr, name, nullptr);
+    fw::StrCopy(text, 256, name);
+}
+
+} // namespace
+
+IShellLinkW* CTreeWnd::Link() {
+    if (!m_link)
+        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, m_link.put_void());
+    return m_link.get();
+}
+
+void CTreeWnd::ResolveText(_treeNode* item) {
+    if (!(item->nPending & kTreePendingText))
+        return;
+    item->nPending &= ~kTreePendingText;
+    EntryText(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, (item->nPending & kTreePendingInFolder) ? 1 : 0,
+              item->szText);
+}
+
+void CTreeWnd::ResolveItem(_treeNode* item) {
+    if (!item)
+        return;
+    ResolveText(item);
+    if (item->nPending & kTreePendingIcon) {
+        item->hIcon = LookUpIcon(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, bSmallIcons, Link());
+        AdoptIcon(item->hIcon);
+    }
+    item->nPending = 0; // an answer of the icon thread still on its way is dropped
 }
 
 int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                          IShellLinkW* link, int expansion, int height) {
+    if (link && !m_link) { // the caller's link object serves the later look-ups too
+        link->AddRef();
+        m_link.attach(link);
+    }
     int added = 0;
-    wchar_t text[256];
+    const int pending = kTreePendingText | kTreePendingIcon | (expansion ? kTreePendingInFolder : 0);
     std::stable_sort(files.begin(), files.end(), CompareByFileName);
     for (const std::wstring& path : files) {
-        HICON icon = nullptr;
-        EntryTextAndIcon(path.c_str(), 0, expansion, link, text, &icon);
-        _treeNode* item = AddNode(text, icon, kTreeDrawText | kTreeDrawIcon, height, parent);
-        AdoptIcon(icon);
+        _treeNode* item = AddNode(L"", nullptr, kTreeDrawText | kTreeDrawIcon, height, parent);
         if (!item)
             continue;
         fw::StrCopy(item->szPath, path.c_str());
+        item->nPending = pending;
         ++added;
     }
     std::stable_sort(folders.begin(), folders.end(), CompareByFileName);
@@ -80,13 +136,11 @@ int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, st
             continue;
         }
         seen.insert(key);
-        HICON icon = nullptr;
-        EntryTextAndIcon(path.c_str(), 1, expansion, link, text, &icon);
-        _treeNode* item = AddNode(text, icon, kTreeDrawText | kTreeDrawIcon | kTreeFolder, height, parent);
-        AdoptIcon(icon);
+        _treeNode* item = AddNode(L"", nullptr, kTreeDrawText | kTreeDrawIcon | kTreeFolder, height, parent);
         if (!item)
             continue;
         fw::StrCopy(item->szPath, path.c_str());
+        item->nPending = pending;
         if (key) {
             AddLocation(key, path.c_str());
             item->nLocationKey = key;
@@ -97,16 +151,28 @@ int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, st
 }
 
 int CTreeWnd::BuildAllPrograms(const RECT& rc) {
+    if (!CreateAllPrograms(rc))
+        return 0;
+    ShowWindow(SW_HIDE);
+    FillAllPrograms();
+    return 1;
+}
+
+int CTreeWnd::CreateAllPrograms(const RECT& rc) {
     if (!bCreated && !Create(m_hOwner, rc, nullptr, kAllProgramsStyle, kAllProgramsExStyle, m_nControlId))
         return 0;
     nMaxRows = -1;
-    ShowWindow(SW_HIDE);
     bSmallIcons = 1;
     nRowHeight = kAllProgramsRowHeight;
     nHotImage = 2;
+    return 1;
+}
+
+void CTreeWnd::FillAllPrograms() {
     RemoveAll();
     nTopRow = 0;
-    nHotId = -1;
+    SetHot(nullptr);
+    m_bFilled = 1;
 
     std::vector<std::wstring> files, folders;
     static const struct {
@@ -118,11 +184,11 @@ int CTreeWnd::BuildAllPrograms(const RECT& rc) {
         if (::SHGetSpecialFolderPathW(nullptr, path, source.csidl, FALSE))
             ListDirectory(&files, source.withFolders ? &folders : nullptr, path);
     }
-    fw::ComPtr<IShellLinkW> link;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void())))
-        return 1;
-    AddEntries(nullptr, files, folders, link.get(), 0, kAllProgramsRowHeight);
-    return 1;
+    AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
+    if (IsWindow()) {
+        UpdateScrollBar(); // while hidden: showing the tree then finds the bar set
+        Invalidate(TRUE);
+    }
 }
 
 int CTreeWnd::ExpandFolder(_treeNode* folder, IShellLinkW* link) {

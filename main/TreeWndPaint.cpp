@@ -4,12 +4,17 @@
 #include "Handles.h"
 #include "Skin.h"
 
-// Every row is drawn, also those scrolled out of sight (the window clips
-// them), so that the recorded rows match what a click can reach.
+// Every row is placed and recorded, also those scrolled out of sight, so
+// that the recorded rows match what a click can reach; only rows inside the
+// part being painted are drawn, and only they read their text and icon.
 int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics,
                        HDC dc, int* counter, int* totalHeight) {
     const int indent = ListIndent(bSmallIcons);
     const int iconSize = ListIconSize(bSmallIcons);
+    const _treeNode* hot = graphics ? HotItem() : nullptr;
+    RECT clip = {};
+    if (dc)
+        ::GetClipBox(dc, &clip);
     for (_treeNode* item = first; item; item = item->pNext) {
         ++*counter;
         if (nMaxRows >= 0 && *counter > nMaxRows)
@@ -18,8 +23,12 @@ int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset
         int rowBottom = rowTop + item->nHeight;
         if (totalHeight)
             *totalHeight += item->nHeight;
-        if (graphics) {
-            if (item->nId == nHotId && nHotImage != -1) {
+        const bool inSight = graphics && rowBottom + yOffset > clip.top && rowTop + yOffset < clip.bottom;
+        if (inSight) {
+            ResolveText(item);
+            if ((item->nPending & kTreePendingIcon) && !(item->nPending & kTreeIconRequested))
+                RequestIcon(item);
+            if (item == hot && nHotImage != -1) {
                 if (Gdiplus::Image* image = gSkin.GetFocusImage(nHotImage)) {
                     int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
                     graphics->DrawImage(image, Gdiplus::Rect(0, rowTop - 3 + yOffset, w, h), 0, 0, w, h,
@@ -34,8 +43,10 @@ int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset
             }
             if (item->dwFlags & kTreeDrawText)
                 DrawItemText(*graphics, item, x, y, area.right - area.left, item->nHeight);
+        }
+        if (graphics) {
             item->rcItem = {area.left, rowTop + yOffset, area.right, rowBottom + yOffset};
-            m_rows.Add(item->rcItem, item->nId);
+            m_drawn.push_back(item);
         }
         *top = rowBottom;
         if (item->bExpanded && !WalkRows(item->pChild, area, top, yOffset, graphics, dc, counter, totalHeight))
@@ -54,32 +65,83 @@ int CTreeWnd::CountRows(int* totalHeight) {
     return (nMaxRows >= 0 && counter > nMaxRows) ? nMaxRows : counter;
 }
 
+void CTreeWnd::PaintBackground(HDC dc) {
+    Gdiplus::Image* background = gSkin.pMenuBackground;
+    if (!background)
+        return;
+    HWND owner = m_hOwner ? m_hOwner : ::GetParent(m_hWnd);
+    RECT rc; // the piece of the background under the list: the cache's key
+    ::GetWindowRect(m_hWnd, &rc);
+    ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&rc), 2);
+    auto draw = [&](HDC target) {
+        Gdiplus::Graphics graphics(target);
+        DrawBackgroundUnder(graphics, m_hWnd, owner);
+    };
+    if (!m_background.Paint(dc, background, rc, draw))
+        draw(dc);
+}
+
 LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
-    Gdiplus::Graphics graphics(paint.dc());
-    DrawBackgroundUnder(graphics, m_hWnd, m_hOwner ? m_hOwner : ::GetParent(m_hWnd));
     RECT client;
     ::GetClientRect(m_hWnd, &client);
+    // Drawn off screen and copied in one piece: a row repainted for its
+    // arriving icon does not flash its background first.
+    const RECT& part = paint.ps().rcPaint;
+    HDC memory = ::CreateCompatibleDC(paint.dc());
+    HBITMAP bitmap = memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr;
+    HDC dc = paint.dc();
+    HGDIOBJ old = nullptr;
+    if (bitmap) {
+        old = ::SelectObject(memory, bitmap);
+        ::IntersectClipRect(memory, part.left, part.top, part.right, part.bottom);
+        dc = memory;
+    }
+    PaintRows(dc, client);
+    if (bitmap) {
+        ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory, part.left,
+                 part.top, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::DeleteObject(bitmap);
+    }
+    if (memory)
+        ::DeleteDC(memory);
+    return 0;
+}
+
+void CTreeWnd::PaintRows(HDC dc, const RECT& client) {
+    PaintBackground(dc);
+    Gdiplus::Graphics graphics(dc);
     RECT area = ListDrawArea(client);
     int height = 0;
     CountRows(&height);
     if (area.bottom - area.top >= height)
         nTopRow = 0;
-    m_rows.Clear();
+    m_drawn.clear();
     int top = area.top, counter = 0;
-    WalkRows(m_root.pChild, area, &top, -nTopRow * nRowHeight, &graphics, paint.dc(), &counter, nullptr);
-    return 0;
+    WalkRows(m_root.pChild, area, &top, -nTopRow * nRowHeight, &graphics, dc, &counter, nullptr);
 }
 
 LRESULT CTreeWnd::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) {
+    UpdateScrollBar();
+    return 1;
+}
+
+void CTreeWnd::UpdateScrollBar() {
     int rows = CountRows(nullptr);
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
     ListScrollBar bar = ListScrollUpdate(rows, rc.bottom - rc.top, nRowHeight, &nPageRows, &nMaxTop);
     // A list created without a scroll bar keeps none: setting the range would add one.
-    if (bScrollBar)
-        SetListScrollBar(m_hWnd, bar);
-    return 1;
+    if (!bScrollBar)
+        return;
+    // Unchanged values are not set again: each setting redraws the bar.
+    if (m_bBarSet && bar.fMask == m_lastBar.fMask && bar.nMin == m_lastBar.nMin && bar.nMax == m_lastBar.nMax &&
+        bar.nPage == m_lastBar.nPage && bar.nPos == m_lastBar.nPos && bar.nPos == ::GetScrollPos(m_hWnd, SB_VERT))
+        return;
+    SetListScrollBar(m_hWnd, bar);
+    m_lastBar = bar;
+    m_bBarSet = 1;
 }
 
 void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,

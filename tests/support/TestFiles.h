@@ -18,10 +18,13 @@ public:
         GetTempPathW(MAX_PATH, base);
         static LONG counter = 0;
         wchar_t name[MAX_PATH];
-        swprintf(name, MAX_PATH, L"%lsvelmar-test-%lu-%ld", base, GetCurrentProcessId(),
-                 InterlockedIncrement(&counter));
+        // Always a folder of its own: process ids come again, and an earlier
+        // process may have left its folder behind (a file still open then).
+        do {
+            swprintf(name, MAX_PATH, L"%lsvelmar-test-%lu-%ld", base, GetCurrentProcessId(),
+                     InterlockedIncrement(&counter));
+        } while (!CreateDirectoryW(name, nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
         m_path = name;
-        CreateDirectoryW(m_path.c_str(), nullptr);
     }
     ~TempDir() { RemoveTree(m_path); }
     TempDir(const TempDir&) = delete;

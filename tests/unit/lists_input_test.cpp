@@ -4,6 +4,7 @@
 #include "lists_test_support.h"
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -137,4 +138,102 @@ TEST_F(ListsTest, ARightClickBesideThePinnedRowsOffersOptionsBesideTheTreeRowsOn
         ::PostMessageW(all->m_hWnd, WM_RBUTTONUP, 0, bottom);
     });
     EXPECT_EQ((std::vector<UINT>{ID_POPUP_PROPERTIES}), onTree);
+}
+
+namespace {
+
+// 40 Start Menu folders of this test in name order, each with two shortcuts to
+// the recorder ("<n>-a", "<n>-b"): more than 31 top-level entries, so the
+// first child of folder n has the identifier of top-level folder n + 31 and
+// the second child of folder n that of the first child of folder n + 31.
+class ClashingIdsTest : public ListsTest {
+protected:
+    void SetUp() override {
+        ListsTest::SetUp();
+        for (int n = 0; n < 40; ++n) {
+            wchar_t name[32];
+            swprintf(name, 32, L"VelmarIds %02d", n);
+            folders.push_back(std::make_unique<StartMenuFolder>(name));
+            ASSERT_TRUE(MakeShortcut(folders.back()->path() + L"\\A.lnk", Recorder(), std::to_wstring(n) + L"-a"));
+            ASSERT_TRUE(MakeShortcut(folders.back()->path() + L"\\B.lnk", Recorder(), std::to_wstring(n) + L"-b"));
+        }
+        ASSERT_EQ(1, LoadListsSkin());
+        CreateMenuWithLists();
+        ASSERT_TRUE(pinned && all);
+    }
+
+    // The menu shown in all-programs mode with the tree painted; our folders in order.
+    std::vector<_treeNode*> OpenTree() {
+        menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+        ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0);
+        ::UpdateWindow(all->m_hWnd);
+        std::vector<_treeNode*> ours;
+        for (const auto& folder : folders)
+            if (_treeNode* item = FindByPath(all, folder->path()))
+                ours.push_back(item);
+        return ours;
+    }
+
+    // Scrolls the row into sight (at the top where the list allows) and waits for its paint.
+    bool ScrollTo(_treeNode* item) {
+        ::UpdateWindow(all->m_hWnd); // rows drawn before a fold keep their old place until then
+        RECT client;
+        ::GetClientRect(all->m_hWnd, &client);
+        if (!WaitFor([&] { return item->rcItem.bottom > item->rcItem.top; }))
+            return false;
+        const int row = all->nTopRow + (item->rcItem.top - ListDrawArea(client).top) / all->nRowHeight;
+        ::SendMessageW(all->m_hWnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, row), 0);
+        ::UpdateWindow(all->m_hWnd);
+        return WaitFor([&] { return item->rcItem.top >= 0 && item->rcItem.bottom <= client.bottom; });
+    }
+
+    bool RealClickOn(_treeNode* item) {
+        if (!ScrollTo(item))
+            return false;
+        RealClick(ToScreen(all->m_hWnd, (item->rcItem.left + item->rcItem.right) / 2,
+                           (item->rcItem.top + item->rcItem.bottom) / 2));
+        return true;
+    }
+
+    bool Expand(_treeNode* folder) {
+        return RealClickOn(folder) && WaitFor([&] { return folder->bExpanded && folder->pChild; });
+    }
+
+    // Clicks the row and returns what the recorder wrote.
+    std::string Start(_treeNode* item, const wchar_t* file) {
+        LaunchRecord record(dir.Join(file));
+        if (!RealClickOn(item))
+            return "(row never in sight)";
+        return record.WaitForLine();
+    }
+
+    std::vector<std::unique_ptr<StartMenuFolder>> folders;
+};
+
+} // namespace
+
+TEST_F(ClashingIdsTest, AClickOnAFolderChildStartsThatChildWhateverTopLevelEntryShareItsId) {
+    std::vector<_treeNode*> ours = OpenTree();
+    ASSERT_EQ(40u, ours.size());
+    ASSERT_EQ(ours[0]->nIndex + 31, ours[31]->nIndex) << "another entry sorts between the test's folders";
+    ASSERT_TRUE(Expand(ours[0])) << "the first folder did not open";
+    _treeNode* first = ours[0]->pChild;
+    ASSERT_EQ(ours[31]->nId, first->nId) << "no clash to show";
+    EXPECT_EQ("0-a\n", Start(first, L"first.txt"));
+    EXPECT_FALSE(ours[31]->bExpanded) << "the click opened the top-level folder of the same id";
+}
+
+TEST_F(ClashingIdsTest, TwoOpenFolders31PlacesApartEachStartTheirOwnChildren) {
+    std::vector<_treeNode*> ours = OpenTree();
+    ASSERT_EQ(40u, ours.size());
+    ASSERT_EQ(ours[0]->nIndex + 31, ours[31]->nIndex) << "another entry sorts between the test's folders";
+    ASSERT_TRUE(Expand(ours[0]));
+    ASSERT_TRUE(Expand(ours[31]));
+    ASSERT_EQ(ours[0]->pChild->pNext->nId, ours[31]->pChild->nId) << "no clash to show";
+    EXPECT_EQ("31-a\n", Start(ours[31]->pChild, L"later.txt"));
+
+    ours = OpenTree(); // the click closed the menu and folded the tree
+    ASSERT_TRUE(Expand(ours[0]));
+    ASSERT_TRUE(Expand(ours[31]));
+    EXPECT_EQ("0-b\n", Start(ours[0]->pChild->pNext, L"earlier.txt"));
 }

@@ -182,6 +182,7 @@ TEST_F(ListsTest, TheToggleShowsTheTreeInsteadOfThePinnedListAndEveryShowReturns
     menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
     EXPECT_TRUE(Visible(pinned));
     EXPECT_FALSE(Visible(all));
+    EXPECT_EQ(nullptr, all->GetRoot()->pChild) << "the Start Menu was read before the tree was first shown";
 
     ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0);
     EXPECT_FALSE(Visible(pinned));

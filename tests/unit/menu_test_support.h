@@ -13,6 +13,7 @@
 #include "StartWnd.h"
 #include "Window.h"
 
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -86,6 +87,22 @@ inline void MoveMouse(HWND window, int x, int y) {
         }))
         ADD_FAILURE() << "the cursor did not reach " << pt.x << "," << pt.y;
     ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
+
+// Real mouse input at a screen point, as the hardware sends it.
+inline void SendMouse(DWORD flags, POINT screen) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+inline void RealClick(POINT screen) {
+    SendMouse(0, screen);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
 }
 
 inline void ParkMouse() { ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 2, ::GetSystemMetrics(SM_CYSCREEN) - 2); }

@@ -103,6 +103,9 @@ TEST_F(StartMenuFixture, MergesFoldersListsFilesFirstAndKeepsDuplicateShortcuts)
     Shortcut(commonPrograms + L"\\" + tag + L" Dup.lnk");
     Shortcut(commonStartMenu + L"\\" + tag + L" Top.lnk");
     Folder(commonStartMenu + L"\\" + tag + L" Not Listed"); // only files are taken from there
+    for (int n = 0; n < 20; ++n) // more rows than a page
+        Shortcut(userPrograms + L"\\VelmarPad " + std::to_wstring(GetCurrentProcessId()) + L" " + std::to_wstring(n) +
+                 L".lnk");
 
     CTreeWnd tree(owner, kAllProgramsId);
     ASSERT_EQ(1, tree.BuildAllPrograms(ListRect()));
@@ -123,9 +126,9 @@ TEST_F(StartMenuFixture, MergesFoldersListsFilesFirstAndKeepsDuplicateShortcuts)
     EXPECT_EQ(tag + L" Dup.lnk", BaseName(ours[1]->szPath));
     EXPECT_NE(std::wstring(ours[0]->szPath), ours[1]->szPath);
     EXPECT_EQ(tag + L" Top.lnk", BaseName(ours[2]->szPath));
-    // Text from the target's version resource; small icons from the shell.
-    EXPECT_STREQ(L"Velmar version probe", ours[0]->szText);
-    EXPECT_TRUE(ours[0]->hIcon);
+    // Nothing is read for a row before it is first painted.
+    EXPECT_STREQ(L"", ours[0]->szText);
+    EXPECT_FALSE(ours[0]->hIcon);
     EXPECT_EQ(0x30u, ours[0]->dwFlags);
     EXPECT_EQ(23, ours[0]->nHeight);
     // One folder item for both copies, with both locations.
@@ -135,21 +138,40 @@ TEST_F(StartMenuFixture, MergesFoldersListsFilesFirstAndKeepsDuplicateShortcuts)
     ASSERT_NE(0, tools->nLocationKey);
     ASSERT_TRUE(tree.GetLocations(tools->nLocationKey));
     EXPECT_EQ(2u, tree.GetLocations(tools->nLocationKey)->size());
-    EXPECT_TRUE(tools->hIcon);
     EXPECT_EQ(nullptr, tools->pChild); // read on first expansion
     // All files come before all folders.
     std::vector<_treeNode*> all = Children(tree.GetRoot());
     auto firstFolder = std::find_if(all.begin(), all.end(), [](_treeNode* i) { return i->dwFlags & kTreeFolder; });
     EXPECT_TRUE(std::none_of(firstFolder, all.end(), [](_treeNode* i) { return !(i->dwFlags & kTreeFolder); }));
 
-    // Expanding lists both locations: files sorted across them, then folders.
+    // Painted in sight: the text at once, from the target's version resource;
+    // the small icon from the shell when the icon thread brings it. Rows out
+    // of sight stay unread.
     tree.ShowWindow(SW_SHOW);
-    Repaint(tree);
-    // Bring the folder into view: scroll so that it is the first row.
-    int row = static_cast<int>(std::find(all.begin(), all.end(), tools) - all.begin());
-    SendMessageW(tree, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, row), 0);
-    Repaint(tree);
+    auto scrollTo = [&](_treeNode* item) {
+        int row = static_cast<int>(std::find(all.begin(), all.end(), item) - all.begin());
+        SendMessageW(tree, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, row), 0);
+        Repaint(tree);
+    };
+    scrollTo(ours[0]);
+    EXPECT_STREQ(L"Velmar version probe", ours[0]->szText);
+    RECT client;
+    GetClientRect(tree, &client);
+    auto inSight = [&](const _treeNode* item) { return item->rcItem.top < client.bottom && item->rcItem.bottom > 0; };
+    EXPECT_TRUE(WaitFor([&] {
+        return std::all_of(all.begin(), all.end(), [&](_treeNode* i) { return !inSight(i) || i->nPending == 0; });
+    })) << "rows in sight still wait for their icons";
+    EXPECT_TRUE(ours[0]->hIcon);
+    EXPECT_TRUE(std::any_of(all.begin(), all.end(),
+                            [&](_treeNode* i) { return !inSight(i) && i->nPending != 0 && !i->hIcon; }))
+        << "no row out of sight left unread";
+
+    // Expanding lists both locations: files sorted across them, then folders.
+    scrollTo(tools); // the folder as the first row
+    EXPECT_TRUE(WaitFor([&] { return tools->hIcon != nullptr; }));
     Click(tree, Center(tools->rcItem));
+    Repaint(tree);
+    scrollTo(tools); // the last page has grown: its children in sight below it
     ASSERT_TRUE(tools->bExpanded);
     std::vector<_treeNode*> kids = Children(tools);
     ASSERT_EQ(4u, kids.size());
@@ -176,6 +198,7 @@ TEST_F(StartMenuFixture, RebuildingReplacesTheItemsAndKeepsOneWindow) {
     size_t count = Children(tree.GetRoot()).size();
     ASSERT_EQ(1u, Ours(tree).size());
     int oldId = Ours(tree)[0]->nId;
+    tree.ResolveItem(Ours(tree)[0]); // as its first paint does
     HICON oldIcon = Ours(tree)[0]->hIcon;
     ASSERT_TRUE(oldIcon);
     for (int i = 0; i < 3; ++i)
@@ -188,6 +211,7 @@ TEST_F(StartMenuFixture, RebuildingReplacesTheItemsAndKeepsOneWindow) {
     // The icons the build made went with its items: repeated builds leak none.
     ICONINFO info{};
     EXPECT_FALSE(GetIconInfo(oldIcon, &info));
+    tree.ResolveItem(Ours(tree)[0]);
     HICON lastIcon = Ours(tree)[0]->hIcon;
     tree.DestroyWindow();
     EXPECT_FALSE(GetIconInfo(lastIcon, &info));

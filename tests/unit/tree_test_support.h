@@ -4,6 +4,7 @@
 
 #include "GdiplusScope.h"
 #include "Handles.h"
+#include "Wait.h"
 #include "Skin.h"
 #include "TestFiles.h"
 #include "TreeWnd.h"

@@ -291,11 +291,14 @@ TEST_F(TreeWndTest, FolderExpandsOnDemandAndToggles) {
     EXPECT_EQ(0x70u, kids[2]->dwFlags);
     EXPECT_EQ(2, kids[0]->nLevel);
     EXPECT_EQ(23, kids[0]->nHeight);
-    EXPECT_TRUE(kids[0]->hIcon);
-    EXPECT_STRNE(L"", kids[0]->szText);
+    // Text and icon are read when the row is first painted.
+    EXPECT_FALSE(kids[0]->hIcon);
+    EXPECT_STREQ(L"", kids[0]->szText);
 
     Repaint(*list);
     EXPECT_EQ(folder->rcItem.bottom, kids[0]->rcItem.top);
+    EXPECT_STRNE(L"", kids[0]->szText); // at once; the icon comes from the icon thread
+    EXPECT_TRUE(WaitFor([&] { return kids[0]->hIcon != nullptr; })) << "the icon never arrived";
     Click(*list, Center(folder->rcItem));
     EXPECT_FALSE(folder->bExpanded);
     EXPECT_EQ(kids[0], folder->pChild); // children are kept
