@@ -18,10 +18,12 @@ public:
         GetTempPathW(MAX_PATH, base);
         static LONG counter = 0;
         wchar_t name[MAX_PATH];
-        swprintf(name, MAX_PATH, L"%lsvelmar-test-%lu-%ld", base, GetCurrentProcessId(),
-                 InterlockedIncrement(&counter));
+        // Process ids come round again: a folder an earlier test could not remove is passed over.
+        do {
+            swprintf(name, MAX_PATH, L"%lsvelmar-test-%lu-%ld", base, GetCurrentProcessId(),
+                     InterlockedIncrement(&counter));
+        } while (!CreateDirectoryW(name, nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
         m_path = name;
-        CreateDirectoryW(m_path.c_str(), nullptr);
     }
     ~TempDir() { RemoveTree(m_path); }
     TempDir(const TempDir&) = delete;
