@@ -18,8 +18,7 @@ public:
         GetTempPathW(MAX_PATH, base);
         static LONG counter = 0;
         wchar_t name[MAX_PATH];
-        // Always a folder of its own: process ids come again, and an earlier
-        // process may have left its folder behind (a file still open then).
+        // Process ids come round again: a folder an earlier test could not remove is passed over.
         do {
             swprintf(name, MAX_PATH, L"%lsvelmar-test-%lu-%ld", base, GetCurrentProcessId(),
                      InterlockedIncrement(&counter));
