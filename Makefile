@@ -1,4 +1,4 @@
-.PHONY: all build test run bench clean
+.PHONY: all build test run bench fuzz clean
 all: build
 
 build:
@@ -13,5 +13,8 @@ run:
 bench:
 	@scripts/bench.sh
 
+fuzz:
+	@scripts/fuzz.sh
+
 clean:
-	rm -rf build out
+	rm -rf build build-fuzz out

@@ -1,0 +1,58 @@
+// Names the case a fuzz run was in when it crashed or hung, so that the case
+// can be replayed (VELMAR_FUZZ_FIRST=n VELMAR_FUZZ_CASES=1). A case running
+// longer than 30 s counts as a hang: the process ends with 3 after saying so.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+
+class FuzzWatchdog {
+public:
+    explicit FuzzWatchdog(const char* kind) {
+        s_kind = kind;
+        s_case = -1;
+        ::SetUnhandledExceptionFilter(OnCrash);
+        m_thread = ::CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
+    }
+    ~FuzzWatchdog() {
+        s_stop = 1;
+        if (m_thread) {
+            ::WaitForSingleObject(m_thread, 5000);
+            ::CloseHandle(m_thread);
+        }
+        s_stop = 0;
+    }
+    FuzzWatchdog(const FuzzWatchdog&) = delete;
+    FuzzWatchdog& operator=(const FuzzWatchdog&) = delete;
+
+    void Begin(size_t n) {
+        s_started = ::GetTickCount();
+        s_case = static_cast<LONG>(n);
+    }
+
+private:
+    static DWORD WINAPI Watch(void*) {
+        while (!s_stop) {
+            ::Sleep(200);
+            if (s_case >= 0 && ::GetTickCount() - s_started > 30000) {
+                std::fprintf(stderr, "HANG: %s fuzz case %ld ran over 30 s\n", s_kind, s_case);
+                std::fflush(stderr);
+                ::ExitProcess(3);
+            }
+        }
+        return 0;
+    }
+    static LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
+        std::fprintf(stderr, "CRASH: %s fuzz case %ld, exception %#lx at %p\n", s_kind, s_case,
+                     info->ExceptionRecord->ExceptionCode, info->ExceptionRecord->ExceptionAddress);
+        std::fflush(stderr);
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+
+    HANDLE m_thread = nullptr;
+    static inline const char* s_kind = "";
+    static inline volatile LONG s_case = -1;
+    static inline volatile DWORD s_started = 0;
+    static inline volatile LONG s_stop = 0;
+};
