@@ -11,7 +11,7 @@ source "$(dirname "$0")/lib.sh"
 ensure_packages || exit 1
 hardening="-fstack-protector-strong -D_FORTIFY_SOURCE=2"
 export CFLAGS="$hardening" CXXFLAGS="$hardening" LDFLAGS="-fstack-protector-strong"
-export BUILD_TARGETS="fuzz_menu_tests fuzz_quillset_tests longrun_menu_tests applist_race_tests"
+export BUILD_TARGETS="fuzz_menu_tests fuzz_quillset_tests longrun_menu_tests applist_hardening_tests"
 configure_and_build || exit 1
 make_template_prefix || exit 1
 export WINEPREFIX=$BUILD/wine-fuzz
@@ -40,6 +40,6 @@ run fuzz_menu_tests 'Shards/SkinFuzz.*'
 run fuzz_menu_tests 'Shards/ListMenuFuzz.*'
 run fuzz_quillset_tests '*'
 run longrun_menu_tests '*'
-run applist_race_tests '*'
+run applist_hardening_tests '*'
 echo "(report in out/fuzz.txt)"
 exit $rc

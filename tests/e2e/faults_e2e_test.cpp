@@ -277,8 +277,9 @@ protected:
         EXPECT_STREQ(L"Error occurred while writing the file.", text) << fault;
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); })) << fault;
-        if (fileKept)
+        if (fileKept) {
             EXPECT_EQ(oldBytes, ReadFileBytes(listFile)) << fault << ": the old file changed";
+        }
         wchar_t name[64] = {};
         GetDlgItemTextW(dialog, kNameId, name, 64);
         EXPECT_STREQ(L"Edited", name) << fault << ": the edit was lost";

@@ -10,6 +10,19 @@
 #include <string>
 #include <vector>
 
+// Milliseconds spent in one stage of the cases, for the summary line.
+struct FuzzClock {
+    double ms = 0;
+    template <class F> void Time(F work) {
+        LARGE_INTEGER f, a, b;
+        QueryPerformanceFrequency(&f);
+        QueryPerformanceCounter(&a);
+        work();
+        QueryPerformanceCounter(&b);
+        ms += static_cast<double>(b.QuadPart - a.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+    }
+};
+
 // splitmix64: tiny, and unlike the standard distributions the same on every library.
 class FuzzRandom {
 public:
@@ -35,21 +48,26 @@ private:
     uint64_t m_state;
 };
 
-// How many cases a run tries. make test uses the defaults; make fuzz sets
-// VELMAR_FUZZ_CASES=10000. VELMAR_FUZZ_FIRST replays from one case on.
+// How many cases a run tries. Every case goes through the file readers; every
+// windowEvery-th case also through the real windows. make test uses the
+// defaults; make fuzz sets VELMAR_FUZZ_CASES=10000 and VELMAR_FUZZ_WINDOW_EVERY=1.
+// VELMAR_FUZZ_FIRST replays from one case on.
 struct FuzzPlan {
     uint64_t seed;
     size_t first;
     size_t count;
+    size_t windowEvery;
 
-    static FuzzPlan FromEnvironment(size_t defaultCount) {
+    static FuzzPlan FromEnvironment(size_t defaultCount, size_t defaultWindowEvery) {
         auto number = [](const char* name, uint64_t fallback) {
             const char* text = getenv(name);
             return text && *text ? static_cast<uint64_t>(_strtoui64(text, nullptr, 0)) : fallback;
         };
         return {number("VELMAR_FUZZ_SEED", 0x5EED1500ull), static_cast<size_t>(number("VELMAR_FUZZ_FIRST", 0)),
-                static_cast<size_t>(number("VELMAR_FUZZ_CASES", defaultCount))};
+                static_cast<size_t>(number("VELMAR_FUZZ_CASES", defaultCount)),
+                static_cast<size_t>(number("VELMAR_FUZZ_WINDOW_EVERY", defaultWindowEvery))};
     }
+    bool WithWindows(size_t n) const { return windowEvery <= 1 || n % windowEvery == 0; }
     // The cases of one shard out of `shards` (each test process takes one).
     void Shard(size_t index, size_t shards, size_t* begin, size_t* end) const {
         const size_t per = (count + shards - 1) / shards;
@@ -128,7 +146,7 @@ inline void MutateBytes(FuzzRandom& rnd, std::string* bytes) {
     case 6: { // a line repeated many times
         std::vector<std::string> lines = SplitLines(*bytes);
         const std::string line = rnd.Pick(lines);
-        lines.insert(lines.begin() + static_cast<long>(rnd.Below(lines.size() + 1)), 1 + rnd.Below(300), line);
+        lines.insert(lines.begin() + static_cast<long>(rnd.Below(lines.size() + 1)), 1 + rnd.Below(40), line);
         *bytes = JoinLines(lines);
         break;
     }

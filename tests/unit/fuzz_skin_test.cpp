@@ -10,8 +10,9 @@
 
 namespace {
 
-const size_t kShards = 4;
-const size_t kDefaultCases = 2000;
+const size_t kShards = 2;
+const size_t kDefaultCases = 300;
+const size_t kDefaultWindowEvery = 3;
 
 // A working skin with every kind of key the loader knows.
 std::string BaseSkin(const std::wstring& listFile) {
@@ -162,35 +163,44 @@ protected:
     std::wstring listFile;
 };
 
-TEST_P(SkinFuzz, EveryDamagedSkinLoadsOrFailsAndTheMenuStillBuildsAndPaints) {
-    const FuzzPlan plan = FuzzPlan::FromEnvironment(kDefaultCases);
+TEST_P(SkinFuzz, EveryDamagedSkinLoadsAndTheMenuStillBuildsAndPaints) {
+    const FuzzPlan plan = FuzzPlan::FromEnvironment(kDefaultCases, kDefaultWindowEvery);
     size_t begin = 0, end = 0;
     plan.Shard(GetParam(), kShards, &begin, &end);
     FuzzWatchdog watchdog("skin");
-    size_t loaded = 0;
+    size_t loaded = 0, menus = 0;
+    FuzzClock loading, painting;
     for (size_t n = begin; n < end; ++n) {
         watchdog.Begin(n);
         FuzzRandom rnd(plan.CaseSeed(n));
         const std::wstring config = dir.WriteFile(L"skin.cfg", MutatedSkin(rnd, listFile));
-        gSkin.pMenuBackground = nullptr;
-        gSkin.SetConfigPath(config.c_str());
-        loaded += gSkin.Load((dir.path() + L"\\").c_str()) == 1;
-
-        CreateMenu();
-        ASSERT_TRUE(menu->IsWindow()) << "case " << n;
-        menu->ShowMenu(SW_SHOW, 40, static_cast<int>(rnd.Below(5)));
-        ::RedrawWindow(menu->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        DWORD_PTR answer = 0;
-        ASSERT_TRUE(::IsWindowVisible(menu->m_hWnd)) << "case " << n;
-        ASSERT_NE(0, ::SendMessageTimeoutW(menu->m_hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
-            << "case " << n;
-        menu->ShowMenu(SW_HIDE, 0, 0);
-        menu.reset();
-        startButton.reset();
-        PumpFor(0);
+        loading.Time([&] {
+            gSkin.pMenuBackground = nullptr;
+            gSkin.SetConfigPath(config.c_str());
+            loaded += gSkin.Load((dir.path() + L"\\").c_str()) == 1;
+        });
+        if (!plan.WithWindows(n))
+            continue;
+        ++menus;
+        painting.Time([&] {
+            CreateMenu();
+            ASSERT_TRUE(menu->IsWindow()) << "case " << n;
+            menu->ShowMenu(SW_SHOW, 40, static_cast<int>(rnd.Below(5)));
+            ::RedrawWindow(menu->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            DWORD_PTR answer = 0;
+            ASSERT_TRUE(::IsWindowVisible(menu->m_hWnd)) << "case " << n;
+            ASSERT_NE(0, ::SendMessageTimeoutW(menu->m_hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+                << "case " << n;
+            menu->ShowMenu(SW_HIDE, 0, 0);
+            menu.reset();
+            startButton.reset();
+            PumpFor(0);
+        });
+        if (HasFatalFailure())
+            return;
     }
-    std::printf("skin fuzz: seed %#llx cases %zu..%zu, %zu loaded, %zu refused\n",
-                static_cast<unsigned long long>(plan.seed), begin, end, loaded, end - begin - loaded);
+    std::printf("skin fuzz: seed %#llx cases %zu..%zu: %zu loaded (%.0f ms), %zu menus built and painted (%.0f ms)\n",
+                static_cast<unsigned long long>(plan.seed), begin, end, loaded, loading.ms, menus, painting.ms);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shards, SkinFuzz, ::testing::Range<size_t>(0, kShards));

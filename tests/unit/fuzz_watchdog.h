@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 class FuzzWatchdog {
 public:
@@ -27,7 +28,11 @@ public:
     FuzzWatchdog& operator=(const FuzzWatchdog&) = delete;
 
     void Begin(size_t n) {
-        s_started = ::GetTickCount();
+        const DWORD now = ::GetTickCount();
+        // With VELMAR_FUZZ_SLOW_MS set, the cases that took longer are named.
+        if (s_case >= 0 && m_slowMs && now - s_started > m_slowMs)
+            std::printf("slow: %s fuzz case %ld took %lu ms\n", s_kind, s_case, now - s_started);
+        s_started = now;
         s_case = static_cast<LONG>(n);
     }
 
@@ -51,6 +56,7 @@ private:
     }
 
     HANDLE m_thread = nullptr;
+    DWORD m_slowMs = getenv("VELMAR_FUZZ_SLOW_MS") ? static_cast<DWORD>(atoi(getenv("VELMAR_FUZZ_SLOW_MS"))) : 0;
     static inline const char* s_kind = "";
     static inline volatile LONG s_case = -1;
     static inline volatile DWORD s_started = 0;

@@ -25,16 +25,40 @@ BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
     return TRUE;
 }
 
+// Wine answers GetProcessHandleCount and PrivateUsage with 0; there the
+// handles are counted by asking each handle value, and the private bytes are
+// the committed private pages.
+DWORD CountHandles() {
+    DWORD count = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count)
+        return count;
+    DWORD flags = 0;
+    for (UINT_PTR value = 4; value < 0x10000; value += 4)
+        count += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
+    return count;
+}
+
+SIZE_T CommittedPrivateBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (const BYTE* at = nullptr; ::VirtualQuery(at, &info, sizeof(info)) == sizeof(info) && info.RegionSize;
+         at = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
+            total += info.RegionSize;
+    }
+    return total;
+}
+
 Usage Measure() {
     Usage u{};
-    ::GetProcessHandleCount(::GetCurrentProcess(), &u.handles);
+    u.handles = CountHandles();
     u.gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     u.user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
     ::EnumThreadWindows(::GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&u.windows));
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
     ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
-    u.privateBytes = memory.PrivateUsage;
+    u.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : CommittedPrivateBytes();
     return u;
 }
 

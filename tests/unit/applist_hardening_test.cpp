@@ -1,6 +1,5 @@
-// Quillset's save racing Velmar's reload: one thread saves two different lists
-// in turn with the writer both programs share, while another reads with the
-// menu's reader. Every read sees one whole list, never a mix or half a file.
+// The list file under stress: damaged text that must still save back as it
+// was read, and Quillset's save racing Velmar's reload.
 #include "AppListTestHelpers.h"
 
 #include <atomic>
@@ -15,6 +14,31 @@ std::vector<AppListEntry> ListOf(const wchar_t* prefix, int count, const std::ws
     return out;
 }
 
+TEST(AppListHardening, ALoneSurrogateIsReadAsReplacementCharacterSoTheEntrySavesBackUnchanged) {
+    CoInitialize(nullptr);
+    TempDir dir;
+    const std::wstring program = CopyProgram(dir, L"Program.exe");
+    const std::wstring list = dir.Join(L"applist.lst");
+    // UTF-16 with a high surrogate alone in the name, a low one alone at its end.
+    dir.WriteFile(L"applist.lst", Utf16Le(L"APP=Pr\xD9DFog\xDC00|app|" + program + L"\r\nAPP=Pair \xD83D\xDE00|app|" +
+                                          program + L"\r\n"));
+    std::vector<AppListEntry> read;
+    ASSERT_EQ(AppListStatus::Ok, ReadList(list, OptionsReader(), &read));
+    ASSERT_EQ(2u, read.size());
+    EXPECT_STREQ(L"Pr\xFFFDog\xFFFD", read[0].szName);
+    EXPECT_STREQ(L"Pair \xD83D\xDE00", read[1].szName) << "a whole pair is kept";
+    ASSERT_EQ(1, SaveAppList(list.c_str(), read));
+    std::vector<AppListEntry> saved;
+    ASSERT_EQ(AppListStatus::Ok, ReadList(list, OptionsReader(), &saved));
+    ASSERT_EQ(2u, saved.size());
+    EXPECT_STREQ(read[0].szName, saved[0].szName);
+    EXPECT_STREQ(read[1].szName, saved[1].szName);
+    CoUninitialize();
+}
+
+// One thread saves two different lists in turn with the writer both programs
+// share, while another reads with the menu's reader: every read sees one whole
+// list, never a mix or half a file.
 TEST(AppListRace, AReaderDuringRepeatedSavesSeesTheOldOrTheNewListNeverAMix) {
     CoInitialize(nullptr);
     TempDir dir;
