@@ -308,6 +308,13 @@ int SaveAppList(const wchar_t* path, const std::vector<AppListEntry>& entries) {
     wchar_t temp[kPathCapacity];
     if (fw::StrFormat(temp, kPathCapacity, L"%s.tmp", path) != wcslen(path) + 4)
         return 0;
+    // Windows refuses to replace a read-only file; Wine replaces it. The user's
+    // read-only mark wins on both.
+    const DWORD attributes = ::GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        Trace(L"Cannot replace %s: read-only\n", path);
+        return 0;
+    }
     std::string bytes = FormatAppList(entries);
     bool written = false;
     {

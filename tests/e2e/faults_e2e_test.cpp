@@ -267,8 +267,9 @@ protected:
         // An edit in the dialog: the selected entry renamed through its name field.
         SendMessageW(GetDlgItem(dialog, kNameId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Edited"));
     }
-    // Apply must fail with the write error; the file and the edit stay as they were.
-    void ExpectFailedApply(const char* fault, bool fileKept) {
+    // Apply must fail with the write error; the file and the edit stay as they
+    // were. unlock (when given) ends the fault before the file is compared.
+    void ExpectFailedApply(const char* fault, bool fileKept, HANDLE unlock = nullptr) {
         PostMessageW(dialog, WM_COMMAND, kApplyId, 0);
         HWND box = FindTitled(quillset.Id(), L"#32770", L"Error");
         ASSERT_TRUE(box) << fault << ": no error box";
@@ -277,6 +278,8 @@ protected:
         EXPECT_STREQ(L"Error occurred while writing the file.", text) << fault;
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); })) << fault;
+        if (unlock)
+            CloseHandle(unlock);
         if (fileKept) {
             EXPECT_EQ(oldBytes, ReadFileBytes(listFile)) << fault << ": the old file changed";
         }
@@ -303,8 +306,7 @@ TEST_F(QuillsetFaults, SavingIntoAReadOnlyOrLockedFileFailsAndKeepsTheFileAndThe
 
     HANDLE lock = CreateFileW(listFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    ExpectFailedApply("locked file", true);
-    CloseHandle(lock);
+    ExpectFailedApply("locked file", true, lock);
 
     ExpectGoodApply();
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);

@@ -36,6 +36,16 @@ TEST(AppListHardening, ALoneSurrogateIsReadAsReplacementCharacterSoTheEntrySaves
     CoUninitialize();
 }
 
+TEST(AppListHardening, AReadOnlyListIsNotReplaced) {
+    TempDir dir;
+    const std::wstring list = dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF# Application List\r\n");
+    ASSERT_TRUE(SetFileAttributesW(list.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(0, SaveAppList(list.c_str(), {MakeEntry(L"New", kAppKindApplication, L"C:\\x.exe")}));
+    EXPECT_EQ("\xEF\xBB\xBF# Application List\r\n", ReadFileBytes(list));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((list + L".tmp").c_str())) << "the temporary file stayed";
+    SetFileAttributesW(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // One thread saves two different lists in turn with the writer both programs
 // share, while another reads with the menu's reader: every read sees one whole
 // list, never a mix or half a file.
