@@ -28,8 +28,8 @@ namespace {
 
 const int kPinnedRowHeight = 36;
 const int kRowsTop = 5;
-const int kApplyId = 130;  // IDC_APPLY of the options dialog
-const int kNameId = 1001;  // IDC_NAME
+const int kApplyId = 130; // IDC_APPLY of the options dialog
+const int kNameId = 1001; // IDC_NAME
 
 std::string Narrow(const std::wstring& text) {
     std::string out;
@@ -76,7 +76,8 @@ HWND FindTitled(DWORD pid, const wchar_t* cls, const wchar_t* title, DWORD timeo
                 wchar_t text[128] = {}, name[64] = {};
                 GetWindowTextW(h, text, 128);
                 GetClassNameW(h, name, 64);
-                if (OwnerProcess(h) == pid && IsWindowVisible(h) && wcscmp(text, title) == 0 && wcscmp(name, cls) == 0) {
+                if (OwnerProcess(h) == pid && IsWindowVisible(h) && wcscmp(text, title) == 0 &&
+                    wcscmp(name, cls) == 0) {
                     found = h;
                     return true;
                 }
@@ -120,9 +121,7 @@ protected:
         ASSERT_TRUE(standin->Start(options));
         ASSERT_EQ(standin->Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
     }
-    void StartVelmar() {
-        ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe"), L"", {L"LAUNCH_RECORD=" + record}));
-    }
+    void StartVelmar() { ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe"), L"", {L"LAUNCH_RECORD=" + record})); }
     // The button on the current taskbar once it is shown and the band is pushed aside.
     HWND ButtonBack(DWORD timeoutMs = 15000) {
         HWND found = nullptr;

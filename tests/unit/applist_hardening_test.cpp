@@ -86,8 +86,8 @@ TEST(AppListRace, AReaderDuringRepeatedSavesSeesTheOldOrTheNewListNeverAMix) {
         mixed += !isOld && !isNew;
     }
     writer.join();
-    std::printf("save/reload race: %d saves, %d reads, %d mixed, %d unreadable, %d failed saves\n", saves.load(),
-                reads, mixed, unreadable, failedSaves.load());
+    std::printf("save/reload race: %d saves, %d reads, %d mixed, %d unreadable, %d failed saves\n", saves.load(), reads,
+                mixed, unreadable, failedSaves.load());
     EXPECT_EQ(0, mixed);
     EXPECT_EQ(0, unreadable);
     EXPECT_EQ(0, failedSaves.load()) << "a reader made a save fail";

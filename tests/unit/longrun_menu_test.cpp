@@ -21,7 +21,8 @@ struct Usage {
 
 BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
     ++*reinterpret_cast<int*>(count);
-    ::EnumChildWindows(window, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<int*>(c), TRUE; }, count);
+    ::EnumChildWindows(
+        window, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<int*>(c), TRUE; }, count);
     return TRUE;
 }
 
