@@ -24,6 +24,7 @@ report=$ROOT/out/fuzz.txt
 : >"$report"
 export VELMAR_FUZZ_CASES=${VELMAR_FUZZ_CASES:-10000}
 export VELMAR_LONGRUN_SCALE=${VELMAR_LONGRUN_SCALE:-3}
+export VELMAR_FUZZ_WINDOW_EVERY=${VELMAR_FUZZ_WINDOW_EVERY:-1}
 rc=0
 run() { # $1 = test program, $2 = gtest filter
     local log=$BUILD/fuzz-$1-${2//[^A-Za-z]/}.log start=$SECONDS

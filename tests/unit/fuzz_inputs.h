@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -204,7 +205,7 @@ inline std::string MutatedList(FuzzRandom& rnd, const std::string& program, cons
             text.insert(at, std::string("APP=na\0me|app|", 14) + program + std::string("\0\r\n", 3));
             break;
         case 3:
-            text = AsUtf16(text.substr(rnd.OneIn(2) ? 3 : 0));
+            text = AsUtf16(text.substr(rnd.OneIn(2) ? std::min<size_t>(3, text.size()) : 0));
             break;
         default:
             MutateBytes(rnd, &text);
