@@ -4,7 +4,9 @@
 # long runs at three times their make test length), in a build of its own made
 # with -fstack-protector-strong -D_FORTIFY_SOURCE=2 (MinGW has no address
 # sanitizer: there is no libasan for it), run with Wine's heap checking
-# (WINEDEBUG=warn+heap). Output and a summary go to out/fuzz.txt.
+# (WINEDEBUG warn+heap: every heap call has its parameters validated, and a bad
+# pointer or a damaged block is reported as err/warn:heap, which fails the run).
+# Output and a summary go to out/fuzz.txt.
 set -u
 export BUILD=${FUZZ_BUILD:-$(cd "$(dirname "$0")/.." && pwd)/build-fuzz}
 source "$(dirname "$0")/lib.sh"
@@ -29,7 +31,7 @@ rc=0
 run() { # $1 = test program, $2 = gtest filter
     local log=$BUILD/fuzz-$1-${2//[^A-Za-z]/}.log start=$SECONDS
     log "$1 $2 (cases: $VELMAR_FUZZ_CASES)"
-    (cd "$BUILD/bin" && WINEDEBUG=warn+heap timeout 7200 "$ROOT/scripts/wine-run" "$1.exe" --gtest_filter="$2") \
+    (cd "$BUILD/bin" && WINEDEBUG=-all,err+heap,warn+heap timeout 7200 "$ROOT/scripts/wine-run" "$1.exe" --gtest_filter="$2") \
         >"$log" 2>&1
     local code=$? heap
     heap=$(grep -c -E '^(err|warn):heap' "$log")
