@@ -34,7 +34,7 @@ run() { # $1 = test program, $2 = gtest filter
     (cd "$BUILD/bin" && WINEDEBUG=-all,err+heap,warn+heap timeout 7200 "$ROOT/scripts/wine-run" "$1.exe" --gtest_filter="$2") \
         >"$log" 2>&1
     local code=$? heap
-    heap=$(grep -c -E '^(err|warn):heap' "$log")
+    heap=$(grep -c -E '(^|:)(err|warn):heap' "$log")
     { tr -d '\r' <"$log" | grep -E '^(skin|list|save|openings|all-programs|pinned)|FAILED|HANG|CRASH'
       echo "$1 $2: exit $code, heap messages $heap, $((SECONDS - start)) s"; } | tee -a "$report"
     [ "$code" -eq 0 ] && [ "$heap" -eq 0 ] || rc=1
