@@ -35,7 +35,7 @@ run() { # $1 = test program, $2 = gtest filter
         >"$log" 2>&1
     local code=$? heap
     heap=$(grep -c -E '(^|:)(err|warn):heap' "$log")
-    { tr -d '\r' <"$log" | grep -E '^(skin|list|save|openings|all-programs|pinned)|FAILED|HANG|CRASH'
+    { tr -d '\r' <"$log" | grep -E '^(skin|list|save|openings|all-programs|pinned)|FAILED|HANG|FAULT'
       echo "$1 $2: exit $code, heap messages $heap, $((SECONDS - start)) s"; } | tee -a "$report"
     [ "$code" -eq 0 ] && [ "$heap" -eq 0 ] || rc=1
 }

@@ -1,4 +1,4 @@
-// Names the case a fuzz run was in when it crashed or hung, so that the case
+// Names the case a fuzz run was in when it faulted or hung, so that the case
 // can be replayed (VELMAR_FUZZ_FIRST=n VELMAR_FUZZ_CASES=1). A case running
 // longer than 30 s counts as a hang: the process ends with 3 after saying so.
 #pragma once
@@ -13,11 +13,14 @@ public:
     explicit FuzzWatchdog(const char* kind) {
         s_kind = kind;
         s_case = -1;
-        ::SetUnhandledExceptionFilter(OnCrash);
+        // First in line: gtest turns a crash into a failure that names no case.
+        m_handler = ::AddVectoredExceptionHandler(1, OnCrash);
         m_thread = ::CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
     }
     ~FuzzWatchdog() {
         s_stop = 1;
+        if (m_handler)
+            ::RemoveVectoredExceptionHandler(m_handler);
         if (m_thread) {
             ::WaitForSingleObject(m_thread, 5000);
             ::CloseHandle(m_thread);
@@ -48,14 +51,20 @@ private:
         }
         return 0;
     }
+    // Errors only (access violation, stack overflow, heap corruption...), not
+    // C++ exceptions; a fault that something catches later is named too.
     static LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
-        std::fprintf(stderr, "CRASH: %s fuzz case %ld, exception %#lx at %p\n", s_kind, s_case,
-                     info->ExceptionRecord->ExceptionCode, info->ExceptionRecord->ExceptionAddress);
-        std::fflush(stderr);
+        const DWORD code = info->ExceptionRecord->ExceptionCode;
+        if ((code & 0xF0000000u) == 0xC0000000u) {
+            std::fprintf(stderr, "FAULT: %s fuzz case %ld, exception %#lx at %p\n", s_kind, s_case, code,
+                         info->ExceptionRecord->ExceptionAddress);
+            std::fflush(stderr);
+        }
         return EXCEPTION_CONTINUE_SEARCH;
     }
 
     HANDLE m_thread = nullptr;
+    PVOID m_handler = nullptr;
     DWORD m_slowMs = getenv("VELMAR_FUZZ_SLOW_MS") ? static_cast<DWORD>(atoi(getenv("VELMAR_FUZZ_SLOW_MS"))) : 0;
     static inline const char* s_kind = "";
     static inline volatile LONG s_case = -1;
