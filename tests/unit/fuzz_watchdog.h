@@ -45,11 +45,23 @@ private:
             ::Sleep(200);
             if (s_case >= 0 && ::GetTickCount() - s_started > 30000) {
                 std::fprintf(stderr, "HANG: %s fuzz case %ld ran over 30 s\n", s_kind, s_case);
+                ::EnumWindows(PrintWindowOfThisProcess, 0);
                 std::fflush(stderr);
                 ::ExitProcess(3);
             }
         }
         return 0;
+    }
+    static BOOL CALLBACK PrintWindowOfThisProcess(HWND window, LPARAM) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+            char cls[64] = {}, title[128] = {};
+            ::GetClassNameA(window, cls, 64);
+            ::GetWindowTextA(window, title, 128);
+            std::fprintf(stderr, "  window %s \"%s\"\n", cls, title);
+        }
+        return TRUE;
     }
     // Errors only (access violation, stack overflow, heap corruption...), not
     // C++ exceptions; a fault that something catches later is named too.
