@@ -34,7 +34,10 @@ public:
         const DWORD now = ::GetTickCount();
         // With VELMAR_FUZZ_SLOW_MS set, the cases that took longer are named.
         if (s_case >= 0 && m_slowMs && now - s_started > m_slowMs)
+        {
             std::printf("slow: %s fuzz case %ld took %lu ms\n", s_kind, s_case, now - s_started);
+            std::fflush(stdout);
+        }
         s_started = now;
         s_case = static_cast<LONG>(n);
     }
