@@ -11,7 +11,7 @@
 namespace {
 
 const size_t kShards = 2;
-const size_t kDefaultCases = 500;
+const size_t kDefaultCases = 400;
 const size_t kDefaultWindowEvery = 3;
 
 // A working skin with every kind of key the loader knows.
