@@ -66,6 +66,16 @@ private:
         }
         return TRUE;
     }
+    static void PrintModule(const void* address) {
+        HMODULE module = nullptr;
+        char name[MAX_PATH] = "?";
+        if (::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                 static_cast<const char*>(address), &module))
+            ::GetModuleFileNameA(module, name, MAX_PATH);
+        std::fprintf(stderr, "  %p in %s+%#llx\n", address, name,
+                     static_cast<unsigned long long>(static_cast<const char*>(address) -
+                                                     reinterpret_cast<const char*>(module)));
+    }
     // Errors only (access violation, stack overflow, heap corruption...), not
     // C++ exceptions; a fault that something catches later is named too.
     static LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
@@ -73,6 +83,12 @@ private:
         if ((code & 0xF0000000u) == 0xC0000000u) {
             std::fprintf(stderr, "FAULT: %s fuzz case %ld, exception %#lx at %p\n", s_kind, s_case, code,
                          info->ExceptionRecord->ExceptionAddress);
+            PrintModule(info->ExceptionRecord->ExceptionAddress);
+            // The callers, module by module: whose code it was.
+            void* frames[24];
+            const USHORT n = ::RtlCaptureStackBackTrace(0, 24, frames, nullptr);
+            for (USHORT i = 0; i < n; ++i)
+                PrintModule(frames[i]);
             std::fflush(stderr);
         }
         return EXCEPTION_CONTINUE_SEARCH;
