@@ -1,4 +1,4 @@
-.PHONY: all build test run bench package clean
+.PHONY: all build test run bench package fuzz clean
 all: build
 
 build:
@@ -16,5 +16,8 @@ bench:
 package:
 	@scripts/package.sh
 
+fuzz:
+	@scripts/fuzz.sh
+
 clean:
-	rm -rf build out
+	rm -rf build build-fuzz out

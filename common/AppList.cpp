@@ -25,6 +25,19 @@ bool IsKeyword(const wchar_t* key, size_t length, const wchar_t* keyword) {
     return i == length && !keyword[i];
 }
 
+// A surrogate without its partner (from a damaged UTF-16 file, or a pair cut
+// at a field's or a piece's end) has no UTF-8 form: the writer would turn it
+// into U+FFFD, so an entry would not save back as it was read. It becomes
+// U+FFFD as it is read instead.
+void ReplaceLoneSurrogates(wchar_t* text) {
+    for (wchar_t* p = text; *p; ++p) {
+        if (*p >= 0xD800 && *p <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF)
+            ++p;
+        else if (*p >= 0xD800 && *p <= 0xDFFF)
+            *p = 0xFFFD;
+    }
+}
+
 const wchar_t* FileNamePart(const wchar_t* path) {
     const wchar_t* name = path;
     for (const wchar_t* p = path; *p; ++p)
@@ -232,6 +245,8 @@ AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options
         AppListLine line;
         if (!ParseAppListLine(piece.c_str(), &line))
             continue;
+        ReplaceLoneSurrogates(line.szName);
+        ReplaceLoneSurrogates(line.szPath);
         if (line.nKind == kAppKindShortcut && !linkTried) {
             linkTried = true;
             ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void());
@@ -293,6 +308,13 @@ int SaveAppList(const wchar_t* path, const std::vector<AppListEntry>& entries) {
     wchar_t temp[kPathCapacity];
     if (fw::StrFormat(temp, kPathCapacity, L"%s.tmp", path) != wcslen(path) + 4)
         return 0;
+    // Windows refuses to replace a read-only file; Wine replaces it. The user's
+    // read-only mark wins on both.
+    const DWORD attributes = ::GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        Trace(L"Cannot replace %s: read-only\n", path);
+        return 0;
+    }
     std::string bytes = FormatAppList(entries);
     bool written = false;
     {

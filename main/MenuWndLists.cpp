@@ -41,8 +41,8 @@ void CMenuWnd::LoadPinnedList() {
         m_pPinnedList->SetSmallIcons(0);
         m_pPinnedList->SetHotImage(kPinnedHotImage);
     }
-    m_pPinnedList->RemoveAll();
     if (!gSkin.szAppList[0]) {
+        m_pPinnedList->RemoveAll();
         Trace(L"Not found application list file\n");
         return;
     }
@@ -56,8 +56,15 @@ void CMenuWnd::LoadPinnedList() {
     std::vector<AppListEntry> entries;
     DWORD error = 0;
     const AppListStatus status = ReadAppList(gSkin.szAppList, options, &entries, &error);
-    if (status == AppListStatus::OpenFailed)
+    if (status == AppListStatus::OpenFailed) {
+        // A file held open by another program (or a folder in its place) is no
+        // new list: keep the rows of the last good reading, and forget the change
+        // time just seen so that the next opening reads again.
         Trace(L"Error occurred when opening the list file. errno=%d\n", static_cast<int>(error));
+        m_nListTime = -1;
+        return;
+    }
+    m_pPinnedList->RemoveAll();
     for (AppListEntry& entry : entries) {
         const int id = m_pPinnedList->AddItem(entry.szName, entry.hIcon, kTreeDrawText | kTreeDrawIcon,
                                               kPinnedRowHeight);
