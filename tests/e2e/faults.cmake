@@ -3,6 +3,6 @@
 # Quillset saving where it cannot.
 include(${CMAKE_CURRENT_LIST_DIR}/standin.cmake)
 velmar_add_taskbar_test(faults_e2e_tests ${CMAKE_CURRENT_LIST_DIR}/faults_e2e_test.cpp)
-target_include_directories(faults_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_include_directories(faults_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/options)
 target_link_libraries(faults_e2e_tests PRIVATE common)
 add_dependencies(faults_e2e_tests Velmar pegwell Quillset default_skin launch_recorder)

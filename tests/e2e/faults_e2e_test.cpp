@@ -10,6 +10,7 @@
 #include "StandinClient.h"
 #include "StandinProcess.h"
 #include "XInput.h"
+#include "resource.h" // the options dialog's control ids
 
 #include <gtest/gtest.h>
 
@@ -28,15 +29,6 @@ namespace {
 
 const int kPinnedRowHeight = 36;
 const int kRowsTop = 5;
-const int kApplyId = 130; // IDC_APPLY of the options dialog
-const int kNameId = 1001; // IDC_NAME
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out.push_back(static_cast<char>(c));
-    return out;
-}
 
 AppListEntry Entry(int kind, const std::wstring& name, const std::wstring& path) {
     AppListEntry entry;
@@ -264,12 +256,12 @@ protected:
         ASSERT_TRUE(dialog);
         WaitForInputIdle(quillset.Handle(), 5000);
         // An edit in the dialog: the selected entry renamed through its name field.
-        SendMessageW(GetDlgItem(dialog, kNameId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Edited"));
+        SendMessageW(GetDlgItem(dialog, IDC_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Edited"));
     }
     // Apply must fail with the write error; the file and the edit stay as they
     // were. unlock (when given) ends the fault before the file is compared.
     void ExpectFailedApply(const char* fault, bool fileKept, HANDLE unlock = nullptr) {
-        PostMessageW(dialog, WM_COMMAND, kApplyId, 0);
+        PostMessageW(dialog, WM_COMMAND, IDC_APPLY, 0);
         HWND box = FindTitled(quillset.Id(), L"#32770", L"Error");
         ASSERT_TRUE(box) << fault << ": no error box";
         wchar_t text[256] = {};
@@ -283,12 +275,12 @@ protected:
             EXPECT_EQ(oldBytes, ReadFileBytes(listFile)) << fault << ": the old file changed";
         }
         wchar_t name[64] = {};
-        GetDlgItemTextW(dialog, kNameId, name, 64);
+        GetDlgItemTextW(dialog, IDC_NAME, name, 64);
         EXPECT_STREQ(L"Edited", name) << fault << ": the edit was lost";
         EXPECT_TRUE(quillset.Running()) << fault;
     }
     void ExpectGoodApply() {
-        PostMessageW(dialog, WM_COMMAND, kApplyId, 0);
+        PostMessageW(dialog, WM_COMMAND, IDC_APPLY, 0);
         EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(listFile).find("APP=Edited|app|") != std::string::npos; }))
             << "the edit was not saved once the fault was gone";
         EXPECT_EQ(nullptr, FindTitled(quillset.Id(), L"#32770", L"Error", 0));
