@@ -11,6 +11,7 @@
 // Exit codes: 0 done, 1 bad arguments, 2 not found or not written.
 #include "Handles.h"
 #include "TestFiles.h"
+#include "Wait.h"
 
 #include <windows.h>
 #include <sddl.h>
@@ -114,16 +115,13 @@ int Seed(const wchar_t* picture) {
 
 // The rectangle of the first window that matches, polled for 20 s.
 template <class F> int PrintRect(F find) {
-    for (int i = 0; i < 400; ++i) {
-        if (HWND h = find()) {
-            RECT rc;
-            GetWindowRect(h, &rc);
-            std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
-            return 0;
-        }
-        Sleep(50);
-    }
-    return 2;
+    HWND h = nullptr;
+    if (!WaitFor([&] { return (h = find()) != nullptr; }, 20000))
+        return 2;
+    RECT rc;
+    GetWindowRect(h, &rc);
+    std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    return 0;
 }
 
 } // namespace
