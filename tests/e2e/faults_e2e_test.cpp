@@ -5,6 +5,7 @@
 // scratch folder whose skin keeps the list file in the folder's "data".
 // Times until the button is back are printed for the report, not asserted.
 #include "AppList.h"
+#include "PinnedEntry.h"
 #include "ProgramFolder.h"
 #include "Processes.h"
 #include "StandinClient.h"
@@ -29,14 +30,6 @@ namespace {
 
 const int kPinnedRowHeight = 36;
 const int kRowsTop = 5;
-
-AppListEntry Entry(int kind, const std::wstring& name, const std::wstring& path) {
-    AppListEntry entry;
-    entry.nKind = kind;
-    wcsncpy(entry.szName, name.c_str(), kAppListNameCapacity - 1);
-    wcsncpy(entry.szPath, path.c_str(), kAppListPathCapacity - 1);
-    return entry;
-}
 
 bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& arguments) {
     IShellLinkW* link = nullptr;

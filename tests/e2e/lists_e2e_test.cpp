@@ -8,6 +8,7 @@
 // With VELMAR_SHOTS set to a Unix folder, the tests also save screenshots there
 // (the pinned list with a hovered row, the opened all-programs tree).
 #include "AppList.h"
+#include "PinnedEntry.h"
 #include "MenuWnd.h"
 #include "VelmarEndToEnd.h"
 
@@ -26,14 +27,6 @@ namespace {
 const int kPinnedRowHeight = 36;
 const int kTreeRowHeight = 23;
 const int kRowsTop = 5; // the lists draw their rows from this height on
-
-AppListEntry Entry(int kind, const std::wstring& name, const std::wstring& path) {
-    AppListEntry entry;
-    entry.nKind = kind;
-    wcsncpy(entry.szName, name.c_str(), kAppListNameCapacity - 1);
-    wcsncpy(entry.szPath, path.c_str(), kAppListPathCapacity - 1);
-    return entry;
-}
 
 int64_t ModifiedTime(const std::wstring& path) {
     struct _stat64 st;

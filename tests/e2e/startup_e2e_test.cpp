@@ -236,16 +236,6 @@ HWND QuillsetDialog() {
     return nullptr;
 }
 
-std::wstring MenuItemText(HMODULE module, UINT menuId, int position) {
-    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(menuId));
-    if (!menu)
-        return L"<no menu>";
-    wchar_t text[128] = {};
-    GetMenuStringW(GetSubMenu(menu, 0), position, text, 128, MF_BYPOSITION);
-    DestroyMenu(menu);
-    return text;
-}
-
 } // namespace
 
 // Each shipped language as the build lays it out (satellite libraries and
@@ -266,7 +256,7 @@ TEST_F(VelmarLanguage, EveryShippedLanguageStartsBothProgramsInThatLanguage) {
         ASSERT_TRUE(RunVelmarIn(language.locale));
         EXPECT_TRUE(running && HasModule(running, velmarLibrary.c_str())) << "the language's library was not kept";
         HMODULE resources = LoadLibraryExW(folder.Join(velmarLibrary).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        EXPECT_EQ(language.exitVelmar, MenuItemText(resources, 132, 3));
+        EXPECT_EQ(language.exitVelmar, MenuString(resources, 132, 3));
         FreeLibrary(resources);
         TearDown();
         running = nullptr;

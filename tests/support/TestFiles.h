@@ -123,6 +123,17 @@ inline std::string Narrow(const std::wstring& text) {
     return out;
 }
 
+// The text of item `position` of the first popup of a menu resource.
+inline std::wstring MenuString(HMODULE module, UINT menuId, int position) {
+    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(menuId));
+    if (!menu)
+        return L"<no menu>";
+    wchar_t text[128] = {};
+    GetMenuStringW(GetSubMenu(menu, 0), position, text, 128, MF_BYPOSITION);
+    DestroyMenu(menu);
+    return text;
+}
+
 // A shortcut file as the shell writes it; COM must be initialised by the caller.
 inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& arguments = L"",
                          const std::wstring& iconFile = L"", int iconIndex = 0) {

@@ -23,16 +23,6 @@ protected:
     TempDir dir;
 };
 
-std::wstring MenuCaption(HMODULE module, UINT menuId, int position) {
-    HMENU menu = LoadMenuW(module, MAKEINTRESOURCEW(menuId));
-    if (!menu)
-        return L"<no menu>";
-    wchar_t text[128] = {};
-    GetMenuStringW(GetSubMenu(menu, 0), position, text, 128, MF_BYPOSITION);
-    DestroyMenu(menu);
-    return text;
-}
-
 } // namespace
 
 TEST_F(Languages, AddLanguageAddsTheLanguageAndItsPrimaryForm) {
@@ -78,8 +68,8 @@ TEST_F(Languages, GermanUserGetsTheGermanLibraryAndItsAbbreviation) {
     HMODULE module = CMultiLanguage::LoadResourceLibrary(program.c_str(), abbreviation, 4);
     ASSERT_TRUE(module);
     EXPECT_STREQ(L"DEU", abbreviation);
-    EXPECT_EQ(L"Velmar beenden", MenuCaption(module, 132, 3));
-    EXPECT_EQ(L"Optionen", MenuCaption(module, 133, 2));
+    EXPECT_EQ(L"Velmar beenden", MenuString(module, 132, 3));
+    EXPECT_EQ(L"Optionen", MenuString(module, 133, 2));
     FreeLibrary(module);
 }
 
