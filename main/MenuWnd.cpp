@@ -83,6 +83,33 @@ POINT CMenuWnd::MenuPosition(const RECT& monitor, SIZE menu, int offset, int edg
     }
 }
 
+namespace {
+
+// The start of a span of `length` inside [low, high); a span longer than that
+// starts at the side nearest `anchor`.
+LONG FitSpan(LONG start, LONG length, LONG low, LONG high, LONG anchor) {
+    if (length > high - low)
+        return anchor - low <= high - anchor ? low : high - length;
+    if (start < low)
+        return low;
+    return start + length > high ? high - length : start;
+}
+
+} // namespace
+
+POINT CMenuWnd::PlaceMenu(const MenuAnchor& anchor, SIZE menu, int startHeight) {
+    const RECT& monitor = anchor.monitor;
+    const RECT local = {0, 0, monitor.right - monitor.left, monitor.bottom - monitor.top};
+    POINT pt = MenuPosition(local, menu, anchor.offset, anchor.edge, startHeight);
+    pt.x += monitor.left;
+    pt.y += monitor.top;
+    const RECT& work = anchor.work;
+    const RECT& button = anchor.button;
+    pt.x = FitSpan(pt.x, menu.cx, work.left, work.right, (button.left + button.right) / 2);
+    pt.y = FitSpan(pt.y, menu.cy, work.top, work.bottom, (button.top + button.bottom) / 2);
+    return pt;
+}
+
 void CMenuWnd::PruneContextMenu(HMENU popup) {
     int remembered = ::GetMenuItemCount(popup);
     for (int pos = remembered - 1; pos >= 1; --pos) {
@@ -161,6 +188,17 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    MenuAnchor anchor = {monitor.rcMonitor, monitor.rcWork, {}, edge, offset};
+    if (!m_hStartButton || !::GetWindowRect(m_hStartButton, &anchor.button)) {
+        const RECT& rc = monitor.rcMonitor;
+        anchor.button = {rc.left, rc.bottom, rc.left, rc.bottom}; // the corner a bottom taskbar starts at
+    }
+    ShowMenu(show, anchor);
+}
+
+void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
+    if (!IsWindow())
+        return;
     // The window's own size when the skin has no background: placing a 449 x 486
     // window as if it had no size would push it off the screen's edge.
     RECT window{};
@@ -168,7 +206,7 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
     SIZE size = {window.right - window.left, window.bottom - window.top};
     if (Gdiplus::Image* background = gSkin.pMenuBackground)
         size = {static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
-    const POINT pt = MenuPosition(monitor.rcMonitor, size, offset, edge, gSkin.nStartHeight);
+    const POINT pt = PlaceMenu(anchor, size, gSkin.nStartHeight);
 
     RefreshMenu(show != 0);
     if (show) {

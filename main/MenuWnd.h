@@ -57,6 +57,17 @@ struct MenuButtonRole {
     MenuHover nHover;
 };
 
+// Where the menu opens: the monitor of the taskbar the request came from, that
+// monitor's work area, the Start button's screen rectangle, the taskbar's edge
+// (ABE_*) and its thickness.
+struct MenuAnchor {
+    RECT monitor;
+    RECT work;
+    RECT button;
+    int edge;
+    int offset;
+};
+
 class CMenuItemWnd;
 class CTreeWnd;
 
@@ -72,6 +83,8 @@ public:
     // show != 0 shows the menu by the taskbar (offset = its height, edge = ABE_*);
     // 0 hides it. Both reset the buttons and the lists.
     void ShowMenu(int show, int offset, int edge);
+    // The same by the taskbar the anchor describes, on any monitor.
+    void ShowMenu(int show, const MenuAnchor& anchor);
     int IsMenuVisible() const { return m_bVisible; }
     int IsAlive() const { return m_bAlive; }
     HANDLE ReleasedEvent() const { return m_hReleased; }
@@ -91,6 +104,10 @@ public:
     // Top-left corner of a menu of the given size by a taskbar at `edge` of the
     // monitor; x is measured from screen coordinate 0.
     static POINT MenuPosition(const RECT& monitor, SIZE menu, int offset, int edge, int startHeight);
+    // MenuPosition counted from the anchor's monitor, then moved wholly into
+    // its work area. A menu larger than the work area keeps its size and lies
+    // at the work area's side nearest the button, per axis.
+    static POINT PlaceMenu(const MenuAnchor& anchor, SIZE menu, int startHeight);
     // Leaves "Properties" alone in the menu's own context menu (133): drops
     // "Options" and the separators it leaves behind.
     static void PruneContextMenu(HMENU popup);

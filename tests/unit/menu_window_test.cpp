@@ -43,6 +43,86 @@ TEST(MenuPlacement, EveryTaskbarEdgeOfA1080PixelMonitor) {
     EXPECT_EQ(3840 - 300, CMenuWnd::MenuPosition(second, {300, 400}, 30, ABE_RIGHT, 54).x);
 }
 
+TEST(MenuPlacement, OnTheOnlyMonitorTheMenuStaysWhereItAlwaysWas) {
+    const RECT monitor = {0, 0, 1920, 1080};
+    const SIZE menu = {449, 486};
+    for (int edge : {ABE_LEFT, ABE_TOP, ABE_RIGHT, ABE_BOTTOM}) {
+        SCOPED_TRACE(edge);
+        RECT work = monitor; // a taskbar of 40 at that edge
+        (edge == ABE_TOP      ? work.top
+         : edge == ABE_BOTTOM ? work.bottom
+         : edge == ABE_LEFT   ? work.left
+                              : work.right) += edge == ABE_TOP || edge == ABE_LEFT ? 40 : -40;
+        const POINT was = CMenuWnd::MenuPosition(monitor, menu, 40, edge, 54);
+        const POINT now = CMenuWnd::PlaceMenu({monitor, work, {1, 1041, 54, 1080}, edge, 40}, menu, 54);
+        // Only a vertical taskbar moves the menu off itself, into the work area.
+        EXPECT_EQ(edge == ABE_LEFT ? 40 : edge == ABE_RIGHT ? 1880 - 449 : was.x, now.x);
+        EXPECT_EQ(was.y, now.y);
+    }
+}
+
+TEST(MenuPlacement, OnAnyMonitorAndEdgeTheMenuLiesInsideTheWorkArea) {
+    const SIZE menu = {449, 486};
+    // Monitors left of and above the primary one, and right of it.
+    for (const RECT& monitor : {RECT{-1280, -1024, 0, 0}, RECT{1920, 0, 3200, 800}, RECT{-800, 200, 0, 800}}) {
+        for (int edge : {ABE_LEFT, ABE_TOP, ABE_RIGHT, ABE_BOTTOM, 7}) {
+            SCOPED_TRACE(testing::Message() << monitor.left << "," << monitor.top << " edge " << edge);
+            RECT work = monitor;
+            RECT button = {};
+            switch (edge) {
+            case ABE_LEFT:
+                work.left += 60;
+                button = {monitor.left, monitor.top + 1, monitor.left + 60, monitor.top + 54};
+                break;
+            case ABE_TOP:
+                work.top += 40;
+                button = {monitor.left + 1, monitor.top + 1, monitor.left + 54, monitor.top + 40};
+                break;
+            case ABE_RIGHT:
+                work.right -= 60;
+                button = {monitor.right - 60, monitor.top + 1, monitor.right, monitor.top + 54};
+                break;
+            default:
+                work.bottom -= 40;
+                button = {monitor.left + 1, monitor.bottom - 39, monitor.left + 54, monitor.bottom};
+                break;
+            }
+            const POINT pt = CMenuWnd::PlaceMenu({monitor, work, button, edge, 40}, menu, 54);
+            EXPECT_GE(pt.x, work.left);
+            EXPECT_GE(pt.y, work.top);
+            EXPECT_LE(pt.x + menu.cx, work.right);
+            EXPECT_LE(pt.y + menu.cy, work.bottom);
+        }
+    }
+    // By the taskbar: a bottom one puts the menu on it, at the monitor's left.
+    const RECT second = {1920, 0, 3200, 800};
+    const POINT bottom =
+        CMenuWnd::PlaceMenu({second, {1920, 0, 3200, 760}, {1921, 761, 1974, 800}, ABE_BOTTOM, 40}, menu, 54);
+    EXPECT_EQ(1920, bottom.x);
+    EXPECT_EQ(760 - 486, bottom.y);
+    const POINT right =
+        CMenuWnd::PlaceMenu({second, {1920, 0, 3140, 800}, {3140, 1, 3200, 54}, ABE_RIGHT, 60}, menu, 54);
+    EXPECT_EQ(3140 - 449, right.x);
+    EXPECT_EQ(54, right.y);
+}
+
+TEST(MenuPlacement, AMenuLargerThanTheMonitorKeepsItsSizeAtTheButtonsCorner) {
+    const SIZE menu = {900, 700};
+    const RECT monitor = {-640, 0, 0, 480}; // smaller than the menu both ways
+    // Bottom taskbar, button at the left: the menu's bottom-left corner meets the work area's.
+    POINT pt = CMenuWnd::PlaceMenu({monitor, {-640, 0, 0, 440}, {-639, 441, -586, 480}, ABE_BOTTOM, 40}, menu, 54);
+    EXPECT_EQ(-640, pt.x);
+    EXPECT_EQ(440 - 700, pt.y);
+    // Right taskbar: the menu's top-right corner meets the work area's.
+    pt = CMenuWnd::PlaceMenu({monitor, {-640, 0, -60, 480}, {-60, 1, 0, 54}, ABE_RIGHT, 60}, menu, 54);
+    EXPECT_EQ(-60 - 900, pt.x);
+    EXPECT_EQ(0, pt.y);
+    // Larger one way only: the other way it is still clamped inside.
+    pt = CMenuWnd::PlaceMenu({monitor, {-640, 40, 0, 480}, {-639, 1, -586, 40}, ABE_TOP, 40}, {300, 700}, 54);
+    EXPECT_EQ(-640, pt.x);
+    EXPECT_EQ(40, pt.y);
+}
+
 TEST_F(MenuTest, ShowingTellsTheButtonFirstThenPlacesTheMenuByEveryEdge) {
     ASSERT_EQ(1, LoadSkin(kBackground + "STBTN.HEIGHT=61\r\n", "BUTTON.ENABLED=\r\n"));
     CreateMenu();
