@@ -20,6 +20,13 @@ bool IsShellRebarMove(const HookCall& call, HWND hTarget, LONG nInProgress) {
            nInProgress == 0 && call.message == WM_WINDOWPOSCHANGED && call.pPos;
 }
 
+int FindMovedTarget(const HookCall& call, const HWND* targets, int count, LONG nInProgress) {
+    for (int i = 0; i < count; ++i)
+        if (IsShellRebarMove(call, targets[i], nInProgress))
+            return i;
+    return -1;
+}
+
 static int Shorten(int length) {
     // A band narrower than the shift would get a negative length, which the
     // shell's own procedure would then see; an empty band is the honest value.

@@ -19,18 +19,20 @@ struct SharedState {
     HWND hTarget;
     HWND hRebar;
     HWND hButton; // kept for the caller, not used here
+    // Appended: the rebars of the secondary taskbars, empty slots null.
+    HWND hExtraTargets[kMaxExtraTargets];
 };
 
 } // namespace
 
 #if defined(_MSC_VER)
 #pragma data_seg(".PEGWELL")
-static SharedState g_shared = {0, nullptr, nullptr, nullptr, nullptr, nullptr};
+static SharedState g_shared = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
 #pragma data_seg()
 #pragma comment(linker, "/SECTION:.PEGWELL,RWS")
 #else
 static SharedState g_shared
-    __attribute__((section(".PEGWELL"), shared)) = {0, nullptr, nullptr, nullptr, nullptr, nullptr};
+    __attribute__((section(".PEGWELL"), shared)) = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
 #endif
 
 // Per process: the library's own module, which SetWindowsHookExW needs.
@@ -62,9 +64,22 @@ static UINT TaskbarEdge(HWND hTaskbar) {
     return abd.uEdge;
 }
 
+// A secondary taskbar's edge, from its place on its monitor.
+static UINT PlacedEdge(HWND hRebar) {
+    HWND hTaskbar = GetAncestor(hRebar, GA_ROOT);
+    RECT rc = {};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!hTaskbar || !GetWindowRect(hTaskbar, &rc) ||
+        !GetMonitorInfoW(MonitorFromWindow(hTaskbar, MONITOR_DEFAULTTONEAREST), &monitor))
+        return ABE_BOTTOM;
+    return EdgeOfTaskbar(rc, monitor.rcMonitor);
+}
+
 static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     HookCall call = UnpackHookCall(nCode, wParam, lParam);
-    if (!IsShellRebarMove(call, g_shared.hTarget, g_shared.nInProgress))
+    bool primary = IsShellRebarMove(call, g_shared.hTarget, g_shared.nInProgress);
+    if (!primary && FindMovedTarget(call, g_shared.hExtraTargets, kMaxExtraTargets, g_shared.nInProgress) < 0)
         return CallNextHookEx(g_shared.hHook, nCode, wParam, lParam);
 
     WINDOWPOS* pos = call.pPos;
@@ -72,7 +87,8 @@ static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     PegTrace(L"winpos: hwnd=%u, x=%u, y=%u, cx=%u, cy=%u, flags=%u\n", HandleText(pos->hwnd), pos->x, pos->y, pos->cx,
              pos->cy, pos->flags);
 
-    RebarPlace place = ShiftedPlace(TaskbarEdge(g_shared.hTaskbar), RebarPlace{pos->x, pos->y, pos->cx, pos->cy});
+    UINT edge = primary ? TaskbarEdge(g_shared.hTaskbar) : PlacedEdge(call.hWnd);
+    RebarPlace place = ShiftedPlace(edge, RebarPlace{pos->x, pos->y, pos->cx, pos->cy});
     // The record is changed in place: the window's own procedure, which gets
     // the message after us, sees the shifted and shortened values.
     pos->x = place.x;
@@ -115,6 +131,33 @@ extern "C" BOOL WINAPI Uninstallhook() {
     g_shared.hTarget = nullptr;
     g_shared.hButton = nullptr;
     return TRUE;
+}
+
+extern "C" BOOL WINAPI AddHookTarget(HWND target) {
+    if (!target)
+        return FALSE;
+    for (HWND& slot : g_shared.hExtraTargets)
+        if (slot == target)
+            return TRUE;
+    for (HWND& slot : g_shared.hExtraTargets) {
+        if (!slot) {
+            slot = target;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+extern "C" BOOL WINAPI RemoveHookTarget(HWND target) {
+    if (!target)
+        return FALSE;
+    for (HWND& slot : g_shared.hExtraTargets) {
+        if (slot == target) {
+            slot = nullptr;
+            return TRUE;
+        }
+    }
+    return FALSE;
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {

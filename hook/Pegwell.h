@@ -5,7 +5,10 @@
 // loads the library into the shell, where the hook moves the taskbar's rebar
 // 54 pixels from the taskbar's start each time the shell repositions it.
 // Uninstallhook, called when the button window is destroyed, removes the hook.
-// Both return nonzero on success.
+// AddHookTarget and RemoveHookTarget name the rebars of further taskbars (one
+// per monitor) that the same hook keeps aside while it is installed; they
+// outlive an Uninstallhook, so a primary button made anew keeps them.
+// All return nonzero on success.
 #pragma once
 
 #include <windows.h>
@@ -20,3 +23,7 @@
 // position changes are watched; none means the taskbar's rebar.
 extern "C" PEGWELL_API BOOL WINAPI InstallHook(HWND button, HWND target);
 extern "C" PEGWELL_API BOOL WINAPI Uninstallhook();
+// target: the rebar of a further taskbar. Fails for none or when 8 are named.
+extern "C" PEGWELL_API BOOL WINAPI AddHookTarget(HWND target);
+// Fails for a target that was not named.
+extern "C" PEGWELL_API BOOL WINAPI RemoveHookTarget(HWND target);

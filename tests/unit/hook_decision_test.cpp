@@ -70,6 +70,30 @@ TEST_F(ShellRebarMove, NoTargetNeverActs) {
     EXPECT_FALSE(IsShellRebarMove(call, nullptr, 0));
 }
 
+TEST_F(ShellRebarMove, FindsTheMovedBandAmongTheSecondaryTaskbarsAndSkipsEmptySlots) {
+    HWND targets[kMaxExtraTargets] = {};
+    EXPECT_EQ(-1, FindMovedTarget(Acting(), targets, kMaxExtraTargets, 0)) << "empty table";
+    targets[3] = hTarget;
+    EXPECT_EQ(3, FindMovedTarget(Acting(), targets, kMaxExtraTargets, 0));
+    EXPECT_EQ(-1, FindMovedTarget(Acting(), targets, kMaxExtraTargets, 1)) << "our own move under way";
+    HookCall call = Acting();
+    call.wSentByThisThread = 1;
+    EXPECT_EQ(-1, FindMovedTarget(call, targets, kMaxExtraTargets, 0)) << "the same rules as the primary band";
+}
+
+TEST(EdgeOfTaskbar, TellsTheEdgeFromThePlaceOnMonitorsAnywhereOnTheDesktop) {
+    const RECT left = {-1280, -200, 0, 824}; // left of and above the primary monitor
+    EXPECT_EQ(ABE_BOTTOM, EdgeOfTaskbar({-1280, 784, 0, 824}, left));
+    EXPECT_EQ(ABE_TOP, EdgeOfTaskbar({-1280, -200, 0, -160}, left));
+    EXPECT_EQ(ABE_LEFT, EdgeOfTaskbar({-1280, -200, -1220, 824}, left));
+    EXPECT_EQ(ABE_RIGHT, EdgeOfTaskbar({-60, -200, 0, 824}, left));
+    const RECT right = {1920, 0, 3200, 800};
+    EXPECT_EQ(ABE_BOTTOM, EdgeOfTaskbar({1920, 760, 3200, 800}, right));
+    EXPECT_EQ(ABE_RIGHT, EdgeOfTaskbar({3140, 0, 3200, 800}, right));
+    // A square taskbar counts as a wide one.
+    EXPECT_EQ(ABE_TOP, EdgeOfTaskbar({1920, 0, 1960, 40}, right));
+}
+
 TEST(UnpackHookCall, ReadsTheMessageAndItsPositionRecord) {
     WINDOWPOS pos = {};
     CWPSTRUCT cwp = {reinterpret_cast<LPARAM>(&pos), 0, WM_WINDOWPOSCHANGED, reinterpret_cast<HWND>(0x42)};
