@@ -27,9 +27,7 @@ CStartWnd::~CStartWnd() {
         DestroyWindow();
     } else if (m_hWnd) {
         // The window went with its taskbar without a WM_DESTROY reaching us.
-        if (m_bHooked)
-            ReleaseTaskbar();
-        m_bHooked = false;
+        ReleaseHook();
         if (gStartButton == m_hWnd)
             gStartButton = nullptr;
         m_hWnd = nullptr;
@@ -45,7 +43,21 @@ void CStartWnd::SetMode(int mode) {
     Invalidate(TRUE);
 }
 
-int CStartWnd::MenuShown() const { return pMenu && pMenu->IsMenuVisible() ? 1 : 0; }
+int CStartWnd::MenuShown() const {
+    if (bSecondary)
+        return m_bMenuShownHere ? 1 : 0;
+    return pMenu && pMenu->IsMenuVisible() && hMenuOrigin == m_hWnd ? 1 : 0;
+}
+
+void CStartWnd::ReleaseHook() {
+    if (m_bHooked) {
+        if (bSecondary)
+            ReleaseSecondaryTaskbar(hRebar);
+        else
+            ReleaseTaskbar();
+    }
+    m_bHooked = false;
+}
 
 void CStartWnd::DestroyMenuWindow() {
     // A menu window that was never made, or went without its WM_DESTROY, signals nothing.
@@ -77,12 +89,26 @@ LRESULT CStartWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT CStartWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     nSize = gSkin.nStartHeight;
     ::SetPropW(m_hWnd, kModeProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(nMode)));
-    m_bHooked = PlaceOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize) != 0;
+    hMenuOrigin = m_hWnd;
+    if (bSecondary)
+        m_bHooked = PlaceOnSecondaryTaskbar(m_hWnd, hTaskbar, hRebar, nSize) != 0;
+    else
+        m_bHooked = PlaceOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize) != 0;
     return 0;
 }
 
 LRESULT CStartWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     ::RemovePropW(m_hWnd, kModeProperty);
+    if (bSecondary) {
+        ReleaseHook();
+        // The menu must not go on naming this window; the owner drops the object later.
+        if (gStartButton && ::IsWindow(gStartButton))
+            ::SendMessageW(gStartButton, kMsgButtonGone, 0, reinterpret_cast<LPARAM>(m_hWnd));
+        if (hOwner)
+            ::PostMessageW(hOwner, kMsgButtonGone, 0, reinterpret_cast<LPARAM>(m_hWnd));
+        RelayOutTaskbar(hTaskbar);
+        return 0;
+    }
     ReleaseTaskbar();
     m_bHooked = false;
     DestroyMenuWindow();
@@ -135,48 +161,83 @@ LRESULT CStartWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CStartWnd::OnLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    APPBARDATA abd{};
-    abd.cbSize = sizeof(abd);
-    abd.hWnd = hTaskbar;
-    ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
-    int edge = static_cast<int>(abd.uEdge);
-    int height = abd.rc.bottom - abd.rc.top;
+    if (bSecondary) {
+        if (gStartButton && ::IsWindow(gStartButton))
+            ::SendMessageW(gStartButton, kMsgPressFrom, wParam, reinterpret_cast<LPARAM>(m_hWnd));
+        return 0;
+    }
+    // The Windows key posts wParam 0: it opens the menu where the user works.
+    ToggleMenu(wParam, (wParam & MK_LBUTTON) ? m_hWnd : KeyOrigin());
+    return 0;
+}
 
+LRESULT CStartWnd::OnPressFrom(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    HWND origin = reinterpret_cast<HWND>(lParam);
+    if (!bSecondary && origin && ::IsWindow(origin))
+        ToggleMenu(wParam, origin);
+    return 0;
+}
+
+LRESULT CStartWnd::OnButtonGone(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (bSecondary || reinterpret_cast<HWND>(lParam) != hMenuOrigin)
+        return 0;
+    if (pMenu && pMenu->IsMenuVisible())
+        pMenu->ShowMenu(SW_HIDE, 0, 0);
+    hMenuOrigin = m_hWnd;
+    return 0;
+}
+
+HWND CStartWnd::KeyOrigin() const {
+    HWND foreground = ::GetForegroundWindow();
+    if (!foreground)
+        return m_hWnd;
+    HMONITOR monitor = ::MonitorFromWindow(foreground, MONITOR_DEFAULTTONULL);
+    if (!monitor || monitor == ::MonitorFromWindow(hTaskbar, MONITOR_DEFAULTTONEAREST))
+        return m_hWnd;
+    HWND button = SecondaryButtonOn(monitor);
+    return button ? button : m_hWnd;
+}
+
+void CStartWnd::ToggleMenu(WPARAM wParam, HWND origin) {
     if (!pMenu) {
-        pMenu.reset(new (std::nothrow) CMenuWnd(m_hWnd));
+        pMenu.reset(new (std::nothrow) CMenuWnd(hMenuOrigin));
         if (!pMenu) {
             Trace(L"pMenu is null.\n");
-            return 0;
+            return;
         }
     }
     if (!pMenu->IsAlive()) {
         if (!pMenu->CreateMenuWindow()) {
             pMenu.reset();
             Trace(L"Start Menu create failed.\n");
-            return 0;
+            return;
         }
     }
     if (!pMenu->IsAlive()) {
         Trace(L"Menu windows is not initialized\n");
         pMenu.reset();
-        return 0;
+        return;
     }
     // A real press (the Windows key posts wParam 0) that already closed the
     // menu by taking its activation must not open it again.
-    if ((wParam & MK_LBUTTON) && !pMenu->IsMenuVisible() && pMenu->TakeClosedByButtonPress())
-        return 0;
+    if ((wParam & MK_LBUTTON) && !pMenu->IsMenuVisible() && pMenu->TakeClosedByButtonPress() && origin == hMenuOrigin)
+        return;
     if (pMenu->IsMenuVisible()) {
         // No focus for the hidden menu: focusing it would activate it again,
         // and an active menu counts as shown, so the next click would only hide it.
-        pMenu->ShowMenu(SW_HIDE, height, edge);
-        return 0;
+        pMenu->ShowMenu(SW_HIDE, 0, 0);
+        // A press on another monitor's button moves the menu there; the Windows key only closes it.
+        if (origin == hMenuOrigin || !(wParam & MK_LBUTTON))
+            return;
     }
-    pMenu->ShowMenu(SW_SHOW, height, edge);
+    hMenuOrigin = origin;
+    HWND taskbar = origin == m_hWnd ? hTaskbar : ::GetParent(origin);
+    pMenu->ShowMenu(SW_SHOW, AnchorForButton(origin, taskbar, origin == m_hWnd));
     ::SetFocus(pMenu->m_hWnd);
-    return 0;
 }
 
 LRESULT CStartWnd::OnSetMode(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    m_bMenuShownHere = wParam == 2;
     SetMode(wParam == 2 ? 2 : wParam == 1 ? 1 : 0);
     return 0;
 }

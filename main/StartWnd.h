@@ -9,6 +9,11 @@
 // long as the button object. WM_DESTROY removes the hook, destroys the menu
 // window and asks the taskbar to lay out again. Destroying the object also
 // covers a window that vanished with its taskbar without a WM_DESTROY.
+//
+// Every secondary taskbar (one per further monitor) gets a button of its own
+// (bSecondary). Such a button owns no menu: it hands its presses to the
+// primary button, which opens the one menu on the pressing button's monitor
+// and sends that button the mode messages while the menu is open there.
 #pragma once
 
 #include "MenuProtocol.h"
@@ -23,6 +28,13 @@ class CMenuWnd;
 // end-to-end tests): another process cannot see the button's pixels everywhere.
 constexpr wchar_t kModeProperty[] = L"Velmar.Start.Mode";
 
+// secondary button -> primary button: a press, wParam as the press's, lParam
+// the secondary button's window.
+constexpr UINT kMsgPressFrom = WM_APP + 0x20;
+// secondary button -> primary button (sent) and -> its owner (posted): the
+// button's window, in lParam, is being destroyed.
+constexpr UINT kMsgButtonGone = WM_APP + 0x21;
+
 class CStartWnd : public fw::CWindowImpl<CStartWnd> {
 public:
     CStartWnd();
@@ -32,6 +44,10 @@ public:
     HWND hRebar = nullptr;    // the taskbar's "ReBarWindow32"
     HWND hTaskbar = nullptr;  // the "Shell_TrayWnd" window, the parent
     int nSize = 54;           // extent along the taskbar and height of one frame
+    bool bSecondary = false;  // on a secondary taskbar: presses go to the primary button
+    HWND hOwner = nullptr;    // a secondary button's owner, told when the window goes
+    // The button the menu was opened from, which gets its mode messages.
+    HWND hMenuOrigin = nullptr;
     // Deleted only once none of its messages runs (it may be in its context menu).
     std::unique_ptr<CMenuWnd, fw::WindowDeleter> pMenu;
 
@@ -47,6 +63,8 @@ public:
         // The class has CS_DBLCLKS: a quick second press arrives as a double click.
         MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnLButtonDown)
         MESSAGE_HANDLER(kMsgSetMode, OnSetMode)
+        MESSAGE_HANDLER(kMsgPressFrom, OnPressFrom)
+        MESSAGE_HANDLER(kMsgButtonGone, OnButtonGone)
         COMMAND_ID_HANDLER(ID_START_EXIT, OnCmdExit)
         COMMAND_ID_HANDLER(ID_START_EXPLORER, OnCmdExplorer)
         COMMAND_ID_HANDLER(ID_START_PROPERTIES, OnCmdProperties)
@@ -61,6 +79,8 @@ public:
     LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnSetMode(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnPressFrom(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnButtonGone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdExit(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdExplorer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdProperties(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -70,6 +90,13 @@ private:
     void SetMode(int mode);
     int MenuShown() const;
     void DestroyMenuWindow();
+    // Opens or closes the menu for a press (wParam as WM_LBUTTONDOWN's) on `origin`.
+    void ToggleMenu(WPARAM wParam, HWND origin);
+    // The button a Windows key press opens the menu at: the one on the monitor
+    // of the foreground window, this one when that monitor has none.
+    HWND KeyOrigin() const;
+    void ReleaseHook();
 
-    bool m_bHooked = false; // Pegwell's hook is installed for this window
+    bool m_bHooked = false;        // Pegwell's hook is installed (or holds this band)
+    bool m_bMenuShownHere = false; // a secondary button's pressed state, from the mode messages
 };

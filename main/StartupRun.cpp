@@ -30,6 +30,7 @@ int RunUserInterface(int showCommand) {
     CTaskbarWatch watch(button, showCommand);
     if (!watch.Create())
         Trace(L"The taskbar watch window could not be created.\n");
+    watch.SyncSecondaryButtons();
     if (!StartKeyboardHook())
         Trace(L"Keyboard hook failed.\n");
 

@@ -1,5 +1,7 @@
 #include "Taskbar.h"
 
+#include "HookDecision.h"
+#include "MenuWnd.h"
 #include "Pegwell.h"
 #include "StartWnd.h"
 #include "Startup.h"
@@ -14,7 +16,35 @@ namespace {
 
 const UINT kTaskbarSendTimeout = 2000; // ms
 
+const wchar_t kButtonTitle[] = L"Start.Button.Main";
+
 WindowBox BoxOf(const RECT& rc) { return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top}; }
+
+MONITORINFO MonitorOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info;
+}
+
+// Moves rebar and button for a taskbar at `edge`, the button being at the
+// taskbar's client origin (so that its client coordinates are the taskbar's).
+void MoveButtonAndBand(HWND button, HWND taskbar, HWND rebar, UINT edge, int size) {
+    RECT rcTaskbar{}, rcRebar{};
+    ::GetWindowRect(taskbar, &rcTaskbar);
+    ::GetWindowRect(rebar, &rcRebar);
+    RectScreenToClient(button, &rcTaskbar);
+    RectScreenToClient(button, &rcRebar);
+
+    TaskbarLayout layout = ComputeTaskbarLayout(edge, rcTaskbar, rcRebar, size);
+    ::MoveWindow(rebar, layout.rebar.x, layout.rebar.y, layout.rebar.cx, layout.rebar.cy, TRUE);
+    ::MoveWindow(button, layout.button.x, layout.button.y, layout.button.cx, layout.button.cy, TRUE);
+}
+
+UINT PlacedEdge(HWND taskbar, RECT* rc) {
+    ::GetWindowRect(taskbar, rc);
+    return EdgeOfTaskbar(*rc, MonitorOf(taskbar).rcMonitor);
+}
 
 } // namespace
 
@@ -63,17 +93,7 @@ int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
     if (state & ABS_AUTOHIDE)
         ::SetActiveWindow(taskbar);
 
-    // The button sits at the taskbar's client origin, so its client
-    // coordinates are the taskbar's.
-    RECT rcTaskbar{}, rcRebar{};
-    ::GetWindowRect(taskbar, &rcTaskbar);
-    ::GetWindowRect(rebar, &rcRebar);
-    RectScreenToClient(button, &rcTaskbar);
-    RectScreenToClient(button, &rcRebar);
-
-    TaskbarLayout layout = ComputeTaskbarLayout(abd.uEdge, rcTaskbar, rcRebar, size);
-    ::MoveWindow(rebar, layout.rebar.x, layout.rebar.y, layout.rebar.cx, layout.rebar.cy, TRUE);
-    ::MoveWindow(button, layout.button.x, layout.button.y, layout.button.cx, layout.button.cy, TRUE);
+    MoveButtonAndBand(button, taskbar, rebar, abd.uEdge, size);
     if (InstallHook(button, rebar))
         return 1;
     Trace(L"Install hook failed.\n");
@@ -87,6 +107,69 @@ int ReleaseTaskbar() {
     return 0;
 }
 
+std::vector<HWND> FindSecondaryTaskbars() {
+    std::vector<HWND> taskbars;
+    HWND taskbar = nullptr;
+    while ((taskbar = ::FindWindowExW(nullptr, taskbar, L"Shell_SecondaryTrayWnd", nullptr)) != nullptr)
+        taskbars.push_back(taskbar);
+    return taskbars;
+}
+
+HWND FindTaskbarBand(HWND taskbar) {
+    HWND band = ::FindWindowExW(taskbar, nullptr, L"ReBarWindow32", nullptr);
+    return band ? band : ::FindWindowExW(taskbar, nullptr, L"WorkerW", nullptr);
+}
+
+int PlaceOnSecondaryTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    RECT rc{};
+    MoveButtonAndBand(button, taskbar, rebar, PlacedEdge(taskbar, &rc), size);
+    if (AddHookTarget(rebar))
+        return 1;
+    Trace(L"Install hook failed.\n");
+    return 0;
+}
+
+int ReleaseSecondaryTaskbar(HWND rebar) {
+    if (RemoveHookTarget(rebar))
+        return 1;
+    Trace(L"UnInstall hook failed.\n");
+    return 0;
+}
+
+MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary) {
+    const MONITORINFO monitor = MonitorOf(taskbar);
+    MenuAnchor anchor{monitor.rcMonitor, monitor.rcWork, {}, ABE_BOTTOM, 0};
+    ::GetWindowRect(button, &anchor.button);
+    if (primary) {
+        APPBARDATA abd{};
+        abd.cbSize = sizeof(abd);
+        abd.hWnd = taskbar;
+        ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
+        anchor.edge = static_cast<int>(abd.uEdge);
+        anchor.offset = abd.rc.bottom - abd.rc.top;
+        return anchor;
+    }
+    RECT rc{};
+    anchor.edge = static_cast<int>(PlacedEdge(taskbar, &rc));
+    anchor.offset = anchor.edge == ABE_LEFT || anchor.edge == ABE_RIGHT ? rc.right - rc.left : rc.bottom - rc.top;
+    return anchor;
+}
+
+HWND SecondaryButtonOn(HMONITOR monitor) {
+    for (HWND taskbar : FindSecondaryTaskbars()) {
+        if (::MonitorFromWindow(taskbar, MONITOR_DEFAULTTONEAREST) != monitor)
+            continue;
+        HWND button = nullptr;
+        while ((button = ::FindWindowExW(taskbar, button, nullptr, kButtonTitle)) != nullptr) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(button, &process);
+            if (process == ::GetCurrentProcessId())
+                return button;
+        }
+    }
+    return nullptr;
+}
+
 void RelayOutTaskbar(HWND taskbar) {
     // A taskbar that has already gone (shell ended) needs no lay-out.
     // The taskbar lives in the shell's process: a hung shell must not hang us.
@@ -97,11 +180,16 @@ void RelayOutTaskbar(HWND taskbar) {
 }
 
 HWND CreateStartButton(CStartWnd& button, int showCommand) {
-    HWND hwnd = button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, L"Start.Button.Main",
+    HWND hwnd = button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
     if (!hwnd)
         return nullptr;
     gStartButton = hwnd;
     ::ShowWindow(hwnd, showCommand);
     return hwnd;
+}
+
+HWND CreateSecondaryButton(CStartWnd& button) {
+    return button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
 }

@@ -10,7 +10,10 @@
 
 #include <windows.h>
 
+#include <vector>
+
 class CStartWnd;
+struct MenuAnchor;
 
 // Smallest height of the button window.
 constexpr int kMinButtonHeight = 40;
@@ -46,9 +49,37 @@ int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
 // Removes the hook; 1 on success, 0 (after a trace line) otherwise.
 int ReleaseTaskbar();
 
+// The top-level "Shell_SecondaryTrayWnd" windows: the taskbars the shell puts
+// on the monitors besides the primary one.
+std::vector<HWND> FindSecondaryTaskbars();
+
+// A secondary taskbar's band of task buttons: its first "ReBarWindow32", else
+// its first "WorkerW" (where the shell keeps such a taskbar's task list).
+HWND FindTaskbarBand(HWND taskbar);
+
+// PlaceOnTaskbar for a secondary taskbar: the edge comes from the taskbar's
+// place on its monitor, and the band becomes one more target of the installed
+// hook. Returns 1 when the hook took the band.
+int PlaceOnSecondaryTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
+
+// Lets the hook forget a secondary taskbar's band; 1 on success.
+int ReleaseSecondaryTaskbar(HWND rebar);
+
+// The menu's place for a press on `button`, a Start button on `taskbar`: that
+// taskbar's monitor and work area, its edge and thickness. The primary
+// taskbar's edge and thickness are the shell's answer, as before.
+MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary);
+
+// This process's Start button on the secondary taskbar of `monitor`, or none.
+HWND SecondaryButtonOn(HMONITOR monitor);
+
 // Asks the taskbar to lay itself out again (the rebar moves back to its start).
 void RelayOutTaskbar(HWND taskbar);
 
 // Creates the button window as a child of button.hTaskbar, publishes it in
 // gStartButton and shows it with showCommand. Returns the window, or none.
 HWND CreateStartButton(CStartWnd& button, int showCommand);
+
+// The same for a button on a secondary taskbar (button.bSecondary set,
+// hTaskbar and hRebar filled); gStartButton stays the primary button.
+HWND CreateSecondaryButton(CStartWnd& button);

@@ -4,7 +4,16 @@
 #include "Taskbar.h"
 #include "Trace.h"
 
+#include <algorithm>
 #include <new>
+
+namespace {
+
+const UINT_PTR kSyncTimer = 1;
+const UINT kSyncInterval = 1000; // ms
+const int kSyncRounds = 5;
+
+} // namespace
 
 CTaskbarWatch::CTaskbarWatch(std::unique_ptr<CStartWnd>& button, int showCommand)
     : m_button(button), m_nShowCommand(showCommand), m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
@@ -30,5 +39,59 @@ LRESULT CTaskbarWatch::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
         return 0;
     }
     m_button = std::move(fresh);
+    SyncSecondaryButtons();
     return 0;
+}
+
+LRESULT CTaskbarWatch::OnDisplayChange(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = FALSE; // the default handling stays
+    SyncSecondaryButtons();
+    m_nSyncsLeft = kSyncRounds;
+    ::SetTimer(m_hWnd, kSyncTimer, kSyncInterval, nullptr);
+    return 0;
+}
+
+LRESULT CTaskbarWatch::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (wParam != kSyncTimer) {
+        handled = FALSE;
+        return 0;
+    }
+    SyncSecondaryButtons();
+    if (--m_nSyncsLeft <= 0)
+        ::KillTimer(m_hWnd, kSyncTimer);
+    return 0;
+}
+
+LRESULT CTaskbarWatch::OnButtonGone(UINT, WPARAM, LPARAM, BOOL&) {
+    DropGoneButtons();
+    return 0;
+}
+
+void CTaskbarWatch::DropGoneButtons() {
+    m_secondary.erase(
+        std::remove_if(m_secondary.begin(), m_secondary.end(), [](const auto& button) { return !button->IsWindow(); }),
+        m_secondary.end());
+}
+
+void CTaskbarWatch::SyncSecondaryButtons() {
+    DropGoneButtons();
+    for (HWND taskbar : FindSecondaryTaskbars()) {
+        const bool served = std::any_of(m_secondary.begin(), m_secondary.end(),
+                                        [&](const auto& button) { return button->hTaskbar == taskbar; });
+        HWND band = served ? nullptr : FindTaskbarBand(taskbar);
+        if (!band)
+            continue;
+        std::unique_ptr<CStartWnd, fw::WindowDeleter> button(new (std::nothrow) CStartWnd);
+        if (!button)
+            return;
+        button->bSecondary = true;
+        button->hOwner = m_hWnd;
+        button->hTaskbar = taskbar;
+        button->hRebar = band;
+        if (!CreateSecondaryButton(*button)) {
+            Trace(L"A secondary Start button could not be created.\n");
+            continue;
+        }
+        m_secondary.push_back(std::move(button));
+    }
 }

@@ -11,7 +11,7 @@ log() { echo "== $*" >&2; }
 
 # Debian packages the build and the tests need; installed only when missing.
 ensure_packages() {
-    local want=(mingw-w64 wine wine64 xvfb xdotool imagemagick x11-apps googletest fonts-liberation ninja-build cmake nsis)
+    local want=(mingw-w64 wine wine64 xvfb xserver-xephyr xdotool imagemagick x11-apps googletest fonts-liberation ninja-build cmake nsis)
     local missing=()
     for p in "${want[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -82,6 +82,41 @@ start_display() { # $1 = "own" to always start a private Xvfb
     done
     echo "Xvfb did not start" >&2
     return 1
+}
+
+# Two monitors side by side for what needs them: a nested X server (Xephyr)
+# inside the current display whose two screens Xinerama joins. Wine's virtual
+# desktop always has one monitor, so this runs without it. Sets TWO_DISPLAY
+# and TWO_XEPHYR (its process).
+TWO_XEPHYR=""
+start_two_monitors() { # $1 $2 = the screens' sizes, WxH
+    local n
+    for n in $(seq 141 190); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+    done
+    Xephyr ":$n" +xinerama -screen "$1" -screen "$2" -nolisten tcp >/dev/null 2>&1 &
+    TWO_XEPHYR=$!
+    TWO_DISPLAY=":$n"
+    for _ in $(seq 100); do
+        xdpyinfo -display "$TWO_DISPLAY" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "Xephyr did not start" >&2
+    return 1
+}
+
+stop_two_monitors() {
+    if [ -n "$TWO_XEPHYR" ]; then kill "$TWO_XEPHYR" 2>/dev/null; wait "$TWO_XEPHYR" 2>/dev/null; fi
+    TWO_XEPHYR=""
+}
+
+# A copy of the template for it: no virtual desktop, and Wine asks Xinerama
+# for the monitors (its XRandR query sees the nested server as one screen).
+# The registry file is edited before any Wine process reads it.
+two_monitor_prefix() { # $1 = prefix directory
+    fresh_prefix "$1"
+    sed -i '/^\[Software\\\\Wine\\\\Explorer\]/,/^$/{/^"Desktop"=/d}' "$1/user.reg"
+    printf '\n[Software\\\\Wine\\\\X11 Driver]\n"UseXRandR"="N"\n' >>"$1/user.reg"
 }
 
 start_wine() { # needs WINEPREFIX and DISPLAY

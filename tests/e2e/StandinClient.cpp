@@ -26,6 +26,18 @@ bool RelayoutHere(HWND hTaskbar, int x, int y, int cx, int cy) {
     return Request(kRelayoutHereMessage, hTaskbar, x, y, cx, cy);
 }
 
+HWND FindSecondaryTaskbar() {
+    return FindWindowW(L"Shell_SecondaryTrayWnd", nullptr);
+}
+
+bool SetSecondary(HWND hTaskbar, bool present) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hTaskbar, RegisterWindowMessageW(kSecondaryMessage), present ? 1 : 0, 0, SMTO_NORMAL,
+                             20000, &result))
+        return false;
+    return result == 1;
+}
+
 static int IntProp(HWND hWnd, const wchar_t* name) {
     return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hWnd, name)));
 }

@@ -10,6 +10,9 @@
 //       hook sees wParam nonzero).
 //   wParam carries x (low 32 bits) and y (high 32 bits), lParam cx and cy; both
 //   zero means "across the whole client area", as on WM_SIZE.
+//   "Velmar.Standin.Secondary"     wParam 0 closes the secondary taskbar, 1 makes
+//       it again; either way the stand-in then posts WM_DISPLAYCHANGE to every
+//       top-level window, as when a monitor goes or comes. Returns 1 when done.
 // The last WM_WINDOWPOSCHANGED the rebar's window procedure received is kept
 // in properties of the taskbar window (names below), readable from any process.
 #pragma once
@@ -20,6 +23,7 @@ namespace standin {
 
 const wchar_t kRelayoutMessage[] = L"Velmar.Standin.Relayout";
 const wchar_t kRelayoutHereMessage[] = L"Velmar.Standin.RelayoutHere";
+const wchar_t kSecondaryMessage[] = L"Velmar.Standin.Secondary";
 const wchar_t kPropCount[] = L"Velmar.Standin.Rebar.Count";
 const wchar_t kPropX[] = L"Velmar.Standin.Rebar.X";
 const wchar_t kPropY[] = L"Velmar.Standin.Rebar.Y";
@@ -50,6 +54,11 @@ inline int PairHigh(UINT_PTR packed) {
 // The taskbar the product finds: the first "Shell_TrayWnd" with an empty title.
 HWND FindTaskbar();
 HWND FindRebar(HWND hTaskbar);
+// The first top-level "Shell_SecondaryTrayWnd", or none.
+HWND FindSecondaryTaskbar();
+// Closes (false) or makes again (true) the stand-in's secondary taskbar; waits
+// as Relayout does and returns true when the stand-in did it.
+bool SetSecondary(HWND hTaskbar, bool present);
 
 // Both wait for the stand-in (at most 20 s, so that a hung stand-in fails a
 // test instead of hanging it) and return true when it did the re-layout.

@@ -43,6 +43,8 @@ std::wstring StandinOptions::ToCommandLine() const {
         line += L" --no-appbar";
     if (!readyEvent.empty())
         line += L" --ready-event=" + readyEvent;
+    if (nSecondaryEdge >= 0 && EdgeName(static_cast<UINT>(nSecondaryEdge)))
+        line += std::wstring(L" --secondary=") + EdgeName(static_cast<UINT>(nSecondaryEdge));
     return line;
 }
 
@@ -82,14 +84,17 @@ bool StandinOptions::Parse(const wchar_t* commandLine) {
         std::wstring name = arg.substr(0, eq);
         std::wstring value = eq == std::wstring::npos ? L"" : arg.substr(eq + 1);
         long number = 0;
-        if (name == L"--edge") {
+        if (name == L"--edge" || name == L"--secondary") {
             UINT edge = 4;
             for (UINT e = 0; e < 4; ++e)
                 if (value == kEdgeNames[e])
                     edge = e;
             if (edge == 4)
                 return false;
-            uEdge = edge;
+            if (name == L"--edge")
+                uEdge = edge;
+            else
+                nSecondaryEdge = static_cast<int>(edge);
         } else if (name == L"--size" && ParseNumber(value, &number) && number > 0) {
             nSize = static_cast<int>(number);
         } else if (name == L"--state" && ParseNumber(value, &number) && number >= 0) {

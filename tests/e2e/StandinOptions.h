@@ -5,6 +5,9 @@
 //   --state=N                       what ABM_GETSTATE answers (default ABS_ALWAYSONTOP, 2)
 //   --no-appbar                     leave the app-bar queries to Wine's explorer
 //   --ready-event=NAME              a named event set once the windows exist
+//   --secondary=bottom|top|left|right  also a secondary taskbar ("Shell_SecondaryTrayWnd")
+//                                   at that edge of the second monitor (of the primary
+//                                   one when there is no second)
 #pragma once
 
 #include <windows.h>
@@ -18,6 +21,8 @@ struct StandinOptions {
     UINT uState = ABS_ALWAYSONTOP;
     bool bAnswerAppBar = true;
     std::wstring readyEvent;
+    int nSecondaryEdge = -1; // -1: no secondary taskbar
+    bool bSecondary = false; // this taskbar is the secondary one: no app bar, no broadcast
 
     // The thickness actually used: nSize, else 40 for a horizontal and 60 for a vertical taskbar.
     int Thickness() const;

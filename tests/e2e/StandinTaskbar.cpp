@@ -8,6 +8,7 @@
 namespace {
 
 const wchar_t kTaskbarClass[] = L"Shell_TrayWnd";
+const wchar_t kSecondaryClass[] = L"Shell_SecondaryTrayWnd";
 const wchar_t kAppBarClass[] = L"WineAppBar";
 const wchar_t kBandClass[] = L"Velmar.Standin.Band";
 const wchar_t kObjectProp[] = L"Velmar.Standin.Object";
@@ -122,6 +123,8 @@ void RegisterClasses(HINSTANCE hInstance, WNDPROC taskbarProc, WNDPROC appBarPro
     wc.lpszClassName = kTaskbarClass;
     wc.hbrBackground = CreateSolidBrush(kTaskbarColor); // lives as long as the class
     RegisterClassExW(&wc);
+    wc.lpszClassName = kSecondaryClass;
+    RegisterClassExW(&wc);
 
     wc.hbrBackground = nullptr;
     wc.lpfnWndProc = appBarProc;
@@ -161,6 +164,25 @@ WINDOWPOS PositionFor(HWND hRebar, const RECT& place) {
     return pos;
 }
 
+BOOL CALLBACK TakeSecondMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
+        *reinterpret_cast<RECT*>(data) = info.rcMonitor;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The monitor a taskbar stands on: the primary one, or for a secondary taskbar
+// the first other monitor (the primary one when there is no other).
+RECT TaskbarMonitor(bool secondary) {
+    RECT rc = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (secondary)
+        EnumDisplayMonitors(nullptr, nullptr, TakeSecondMonitor, reinterpret_cast<LPARAM>(&rc));
+    return rc;
+}
+
 } // namespace
 
 CStandinTaskbar::~CStandinTaskbar() {
@@ -175,22 +197,26 @@ bool CStandinTaskbar::Create(const StandinOptions& options) {
     RegisterClasses(hInstance, TaskbarProc, AppBarProc);
     m_msgRelayout = RegisterWindowMessageW(standin::kRelayoutMessage);
     m_msgRelayoutHere = RegisterWindowMessageW(standin::kRelayoutHereMessage);
+    m_msgSecondary = RegisterWindowMessageW(standin::kSecondaryMessage);
 
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
 
-    RECT rc = m_options.ScreenRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const RECT monitor = TaskbarMonitor(m_options.bSecondary);
+    RECT rc = m_options.ScreenRect(monitor.right - monitor.left, monitor.bottom - monitor.top);
+    OffsetRect(&rc, monitor.left, monitor.top);
     // Topmost, so that FindWindowW finds it before Wine's own hidden tray window.
     HWND hTaskbar =
-        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTaskbarClass, L"", WS_POPUP | WS_CLIPCHILDREN, rc.left,
-                        rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, hInstance, this);
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, m_options.bSecondary ? kSecondaryClass : kTaskbarClass, L"",
+                        WS_POPUP | WS_CLIPCHILDREN, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, nullptr,
+                        nullptr, hInstance, this);
     if (!hTaskbar)
         return false;
     if (!CreateRebar()) {
         Destroy();
         return false;
     }
-    if (m_options.bAnswerAppBar) {
+    if (m_options.bAnswerAppBar && !m_options.bSecondary) {
         m_hAppBar = CreateWindowExW(0, kAppBarClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, hInstance, this);
         if (!m_hAppBar) {
             Destroy();
@@ -200,12 +226,33 @@ bool CStandinTaskbar::Create(const StandinOptions& options) {
     LayOut();
     ShowWindow(m_hTaskbar, SW_SHOWNOACTIVATE);
     UpdateWindow(m_hTaskbar);
+    if (m_options.bSecondary)
+        return true;
+    if (m_options.nSecondaryEdge >= 0 && !SetSecondary(true)) {
+        Destroy();
+        return false;
+    }
     // As the shell does when it starts, so that running programs attach again.
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     return true;
 }
 
+bool CStandinTaskbar::SetSecondary(bool present) {
+    m_pSecondary.reset();
+    if (!present)
+        return true;
+    StandinOptions options;
+    options.uEdge = static_cast<UINT>(m_options.nSecondaryEdge);
+    options.bSecondary = true;
+    m_pSecondary.reset(new CStandinTaskbar);
+    if (m_pSecondary->Create(options))
+        return true;
+    m_pSecondary.reset();
+    return false;
+}
+
 void CStandinTaskbar::Destroy() {
+    m_pSecondary.reset();
     if (m_hTaskbar)
         DestroyWindow(m_hTaskbar); // its WM_DESTROY takes the app-bar window along
     if (m_hAppBar)
@@ -316,6 +363,14 @@ LRESULT CStandinTaskbar::OnTaskbarMessage(UINT msg, WPARAM wParam, LPARAM lParam
             RelayoutHere(place);
         return 1;
     }
+    if (msg == m_msgSecondary && !m_options.bSecondary) {
+        if (m_options.nSecondaryEdge < 0 || !SetSecondary(wParam != 0))
+            return 0;
+        // As when a monitor goes or comes: every top-level window hears of it.
+        PostMessageW(HWND_BROADCAST, WM_DISPLAYCHANGE, 32,
+                     MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+        return 1;
+    }
     switch (msg) {
     case WM_SIZE:
         LayOut();
@@ -324,6 +379,7 @@ LRESULT CStandinTaskbar::OnTaskbarMessage(UINT msg, WPARAM wParam, LPARAM lParam
         DestroyWindow(m_hTaskbar);
         return 0;
     case WM_DESTROY:
+        m_pSecondary.reset();
         if (m_hAppBar)
             DestroyWindow(m_hAppBar);
         if (m_bQuitOnDestroy)

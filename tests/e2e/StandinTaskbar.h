@@ -9,11 +9,17 @@
 // "TaskbarCreated"; that thread must run a message loop for other threads and
 // processes to reach the taskbar (StandinClient.h has the requests it answers).
 // Destroy(), the destructor or a WM_CLOSE to the taskbar window removes them all.
+//
+// With a secondary edge in the options it also owns a second stand-in, of class
+// "Shell_SecondaryTrayWnd", on the second monitor, which a registered message
+// closes and makes again (StandinClient.h).
 #pragma once
 
 #include "StandinOptions.h"
 
 #include <windows.h>
+
+#include <memory>
 
 class CStandinTaskbar {
 public:
@@ -30,6 +36,8 @@ public:
     HWND Taskbar() const { return m_hTaskbar; }
     HWND Rebar() const { return m_hRebar; }
     HWND AppBar() const { return m_hAppBar; }
+    // The secondary taskbar's window, or none.
+    HWND Secondary() const { return m_pSecondary ? m_pSecondary->Taskbar() : nullptr; }
     const StandinOptions& Options() const { return m_options; }
 
 private:
@@ -46,6 +54,7 @@ private:
     void RelayoutFromWorker(const RECT& place);
     void RelayoutHere(const RECT& place);
     void Record(const WINDOWPOS* pos);
+    bool SetSecondary(bool present);
 
     StandinOptions m_options;
     HWND m_hTaskbar = nullptr;
@@ -54,6 +63,8 @@ private:
     WNDPROC m_pRebarProc = nullptr;
     UINT m_msgRelayout = 0;
     UINT m_msgRelayoutHere = 0;
+    UINT m_msgSecondary = 0;
+    std::unique_ptr<CStandinTaskbar> m_pSecondary;
     int m_nSeen = 0;
     bool m_bQuitOnDestroy = false;
 };

@@ -11,6 +11,17 @@ find_program(VELMAR_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump)
 add_test(NAME start_velmar_exports_only_keyHookProc
     COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/start/check_exports.sh ${VELMAR_OBJDUMP} $<TARGET_FILE:Velmar> keyHookProc)
 
+# The second monitor's taskbar and the Windows key on that monitor, on two
+# monitors of a nested X server (the shared desktop has one).
+add_test(NAME start_two_monitors_e2e
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/start/two_monitors.sh $<TARGET_FILE:start_e2e_tests> "*OnASecondMonitor*")
+set_tests_properties(start_two_monitors_e2e PROPERTIES RESOURCE_LOCK velmar_taskbar TIMEOUT 240)
+
+# Pegwell keeps its two first exports and adds those of the further taskbars.
+add_test(NAME start_pegwell_exports
+    COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/start/check_exports.sh ${VELMAR_OBJDUMP} $<TARGET_FILE:pegwell>
+        InstallHook Uninstallhook AddHookTarget RemoveHookTarget)
+
 # start_preview.exe: the Start button drawn by its own code on a stand-in
 # taskbar in one process, saved as a bitmap (make run shows it beside the
 # cross-process screenshot, where Wine does not draw the button).

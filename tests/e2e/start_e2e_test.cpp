@@ -45,9 +45,10 @@ protected:
         standin.Stop();
     }
 
-    void StartTaskbar(CStandinProcess& shell, UINT edge) {
+    void StartTaskbar(CStandinProcess& shell, UINT edge, int secondaryEdge = -1) {
         StandinOptions options;
         options.uEdge = edge;
+        options.nSecondaryEdge = secondaryEdge;
         ASSERT_TRUE(shell.Start(options));
         ASSERT_EQ(shell.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
     }
@@ -269,4 +270,109 @@ TEST_F(StartButtonEndToEnd, ComesBackWhenTheShellMakesItsTaskbarAgain) {
     EXPECT_EQ(0u, velmar.Wait());
     EXPECT_EQ(0, standin::RebarPlacement(third.Taskbar()).left);
     third.Stop();
+}
+
+// A stand-in secondary taskbar, here on the one monitor at its top: the button
+// it gets, the band the hook keeps aside, the menu it opens, and a button that
+// goes and comes with its taskbar without harm to the program.
+TEST_F(StartButtonEndToEnd, ASecondaryTaskbarGetsItsOwnButtonThatGoesAndComesWithIt) {
+    StartTaskbar(standin, ABE_BOTTOM, ABE_TOP);
+    HWND secondary = standin::FindSecondaryTaskbar();
+    ASSERT_TRUE(secondary);
+    StartVelmar();
+    HWND primaryButton = Button(standin.Taskbar());
+    ASSERT_TRUE(primaryButton);
+    HWND button = Button(secondary);
+    ASSERT_TRUE(button) << "no button on the secondary taskbar";
+    EXPECT_EQ(velmar.Id(), OwnerProcess(button));
+    EXPECT_EQ(1, RectInParent(button).left);
+    EXPECT_EQ(size, standin::RebarPlacement(secondary).left);
+    // The shell lays that band out again: the hook keeps it aside too.
+    ASSERT_TRUE(standin::Relayout(secondary, 0, 0, 0, 0));
+    EXPECT_EQ(size, standin::RebarPlacement(secondary).left);
+
+    // Its press opens the one menu below that taskbar and presses that button only.
+    ASSERT_TRUE(XClick(Centre(button)));
+    ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the secondary button";
+    EXPECT_TRUE(WaitFor([&] { return Mode(button) == 2; })) << "the secondary button does not look pressed";
+    EXPECT_NE(2, Mode(primaryButton));
+    RECT menu, taskbar;
+    GetWindowRect(Menu(), &menu);
+    GetWindowRect(secondary, &taskbar);
+    EXPECT_EQ(taskbar.left, menu.left);
+    EXPECT_EQ(taskbar.bottom, menu.top) << "the menu hangs from the top taskbar";
+    ASSERT_TRUE(XClick(Centre(button)));
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "a second click did not close the menu";
+
+    // The taskbar goes (a monitor unplugged) and comes back, twice: each time
+    // the old button goes with it and a new one comes.
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(standin::SetSecondary(standin.Taskbar(), false));
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(button); }));
+        EXPECT_TRUE(velmar.Running());
+        ASSERT_TRUE(standin::SetSecondary(standin.Taskbar(), true));
+        secondary = standin::FindSecondaryTaskbar();
+        ASSERT_TRUE(secondary);
+        button = Button(secondary);
+        ASSERT_TRUE(button) << "no button on the secondary taskbar made again";
+        EXPECT_TRUE(WaitFor([&] { return standin::RebarPlacement(secondary).left == size; }));
+    }
+    ASSERT_TRUE(XClick(Centre(button)));
+    EXPECT_TRUE(WaitFor([&] { return MenuShown() && Mode(button) == 2; })) << "the new button does not open the menu";
+
+    // One clean program throughout: "Exit Velmar" ends it with 0 and both bands go back.
+    HWND popup = OpenContextMenu(primaryButton);
+    ASSERT_TRUE(popup);
+    ChooseExit(popup);
+    EXPECT_EQ(0u, velmar.Wait());
+    EXPECT_EQ(0, standin::RebarPlacement(standin.Taskbar()).left);
+    EXPECT_EQ(0, standin::RebarPlacement(secondary).left);
+}
+
+// Two monitors: the test's own display set-up (start/two_monitors.sh) gives Wine
+// a second monitor beside the first; with one monitor there is nothing to show.
+TEST_F(StartButtonEndToEnd, OnASecondMonitorItsTaskbarsButtonAndTheWindowsKeyOpenTheMenuThere) {
+    if (GetSystemMetrics(SM_CMONITORS) < 2)
+        GTEST_SKIP() << "one monitor: start/two_monitors.sh runs this with two";
+    StartTaskbar(standin, ABE_BOTTOM, ABE_BOTTOM);
+    HWND secondary = standin::FindSecondaryTaskbar();
+    ASSERT_TRUE(secondary);
+    MONITORINFO second{};
+    second.cbSize = sizeof(second);
+    GetMonitorInfoW(MonitorFromWindow(secondary, MONITOR_DEFAULTTONULL), &second);
+    ASSERT_FALSE(second.dwFlags & MONITORINFOF_PRIMARY) << "the secondary taskbar is not on the second monitor";
+    StartVelmar();
+    HWND primaryButton = Button(standin.Taskbar());
+    HWND button = Button(secondary);
+    ASSERT_TRUE(primaryButton && button);
+    RECT rc;
+    GetWindowRect(button, &rc);
+    EXPECT_EQ(second.rcMonitor.left + 1, rc.left) << "the button sits at the start of the second monitor's taskbar";
+
+    ASSERT_TRUE(XClick(Centre(button)));
+    ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "no menu after a click on the second monitor's button";
+    EXPECT_TRUE(WaitFor([&] { return Mode(button) == 2; }));
+    RECT menu, taskbar;
+    GetWindowRect(Menu(), &menu);
+    GetWindowRect(secondary, &taskbar);
+    EXPECT_EQ(second.rcMonitor.left, menu.left) << "the menu opens on the second monitor";
+    EXPECT_EQ(taskbar.top, menu.bottom) << "the menu stands on the second monitor's taskbar";
+    EXPECT_TRUE(Screenshot("two-taskbars.png"));
+    ASSERT_TRUE(XClick(Centre(button)));
+    ASSERT_TRUE(WaitFor([&] { return !MenuShown(); }));
+
+    // The Windows key opens it where the foreground window is.
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Velmar.Test.Foreground", WS_POPUP | WS_VISIBLE,
+                                  second.rcMonitor.left + 300, second.rcMonitor.top + 100, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }))
+        << "the window on the second monitor did not come to the front";
+    ASSERT_TRUE(XKeys("super"));
+    ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "the Windows key did not open the menu";
+    GetWindowRect(Menu(), &menu);
+    EXPECT_EQ(second.rcMonitor.left, menu.left) << "the Windows key opened the menu away from the foreground window";
+    DestroyWindow(window);
 }

@@ -11,6 +11,8 @@
 //   start_preview.exe --find      waits (20 s at most) for Velmar's button on
 //                                 the taskbar and prints its screen rectangle
 //                                 "x y width height", for a real click on it
+//   start_preview.exe --find-secondary  the same for the button on the first
+//                                 secondary taskbar ("Shell_SecondaryTrayWnd")
 // Exit codes: 0 saved (found), 1 bad arguments, 2 skin not loaded, 3 no
 // taskbar or button, 4 the file could not be written.
 #include "AppModule.h"
@@ -142,12 +144,13 @@ int Run(const wchar_t* output, UINT edge) {
     return WriteBmp(output, w, 3 * h + 2 * gap, image) ? 0 : 4;
 }
 
-int FindButton() {
+int FindButton(bool secondary) {
     HWND button = nullptr;
     RECT rc{};
     // Created is not yet placed: the button counts once it is shown with its size.
     if (!WaitFor([&] {
-            HWND taskbar = FindWindowW(L"Shell_TrayWnd", L"");
+            HWND taskbar = secondary ? FindWindowW(L"Shell_SecondaryTrayWnd", nullptr)
+                                     : FindWindowW(L"Shell_TrayWnd", L"");
             button = taskbar ? FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main") : nullptr;
             return button && IsWindowVisible(button) && GetWindowRect(button, &rc) && rc.right > rc.left;
         },
@@ -165,9 +168,10 @@ int FindButton() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argv && argc == 2 && !wcscmp(argv[1], L"--find")) {
+    if (argv && argc == 2 && (!wcscmp(argv[1], L"--find") || !wcscmp(argv[1], L"--find-secondary"))) {
+        const bool secondary = !wcscmp(argv[1], L"--find-secondary");
         LocalFree(argv);
-        return FindButton();
+        return FindButton(secondary);
     }
     if (!argv || argc < 2 || EdgeFromName(argc > 2 ? argv[2] : nullptr) == 0xFFFFFFFF)
         return 1;
