@@ -28,6 +28,8 @@ CStartWnd::~CStartWnd() {
     } else if (m_hWnd) {
         // The window went with its taskbar without a WM_DESTROY reaching us.
         ReleaseHook();
+        if (bSecondary && gStartButton && ::IsWindow(gStartButton))
+            ::SendMessageW(gStartButton, kMsgButtonGone, 0, reinterpret_cast<LPARAM>(m_hWnd));
         if (gStartButton == m_hWnd)
             gStartButton = nullptr;
         m_hWnd = nullptr;

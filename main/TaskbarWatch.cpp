@@ -26,8 +26,10 @@ HWND CTaskbarWatch::Create() {
 LRESULT CTaskbarWatch::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
     HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", L"");
     CStartWnd* current = m_button.get();
-    if (current && current->IsWindow() && taskbar && ::GetParent(current->m_hWnd) == taskbar)
-        return 0; // still on the taskbar the shell means
+    if (current && current->IsWindow() && taskbar && ::GetParent(current->m_hWnd) == taskbar) {
+        SyncSecondaryButtons(); // still on the taskbar the shell means; the others may be new
+        return 0;
+    }
 
     std::unique_ptr<CStartWnd> fresh(new (std::nothrow) CStartWnd);
     if (!fresh || !FindTaskbar(*fresh))

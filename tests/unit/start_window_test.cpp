@@ -262,6 +262,56 @@ TEST_F(StartButtonWindow, ComesBackOnANewTaskbarAfterTheOldOneIsDestroyed) {
     EXPECT_EQ(0, standin::RebarPlacement(second.Taskbar()).top);
 }
 
+// The watch owns a secondary taskbar's button: a press there opens the menu
+// from it, and when that taskbar goes with the menu open the menu closes, the
+// primary button forgets it and the watch drops the object; a new taskbar
+// gets a new button.
+TEST_F(StartButtonWindow, ASecondaryTaskbarsButtonGoesWithItsTaskbarEvenWithTheMenuOpenFromIt) {
+    StandinOptions options;
+    options.uEdge = ABE_BOTTOM;
+    options.nSecondaryEdge = ABE_TOP;
+    ASSERT_TRUE(taskbar.Create(options));
+    Pump();
+    button = std::make_unique<CStartWnd>();
+    ASSERT_TRUE(FindTaskbar(*button));
+    ASSERT_TRUE(CreateStartButton(*button, SW_SHOW));
+    CTaskbarWatch watch(button, SW_SHOW);
+    ASSERT_TRUE(watch.Create());
+    watch.SyncSecondaryButtons();
+    ASSERT_EQ(1u, watch.SecondaryButtonCount());
+    HWND secondary = FindWindowExW(taskbar.Secondary(), nullptr, nullptr, L"Start.Button.Main");
+    ASSERT_TRUE(secondary);
+    watch.SyncSecondaryButtons();
+    EXPECT_EQ(1u, watch.SecondaryButtonCount()) << "a served taskbar got a second button";
+
+    SendMessageW(secondary, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ASSERT_TRUE(button->pMenu && button->pMenu->IsMenuVisible());
+    EXPECT_EQ(secondary, button->hMenuOrigin);
+    EXPECT_EQ(2, static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(secondary, kModeProperty))));
+    EXPECT_EQ(0, button->nMode);
+    RECT menu, top;
+    GetWindowRect(button->pMenu->m_hWnd, &menu);
+    GetWindowRect(taskbar.Secondary(), &top);
+    EXPECT_EQ(top.bottom, menu.top) << "the menu hangs from the taskbar whose button was pressed";
+
+    ASSERT_TRUE(standin::SetSecondary(taskbar.Taskbar(), false));
+    EXPECT_FALSE(IsWindow(secondary));
+    EXPECT_FALSE(button->pMenu->IsMenuVisible()) << "the menu stayed open for a button that is gone";
+    EXPECT_EQ(button->m_hWnd, button->hMenuOrigin);
+    EXPECT_TRUE(WaitFor([&] { return watch.SecondaryButtonCount() == 0; })) << "the gone button's object was kept";
+
+    ASSERT_TRUE(standin::SetSecondary(taskbar.Taskbar(), true)); // tells of a display change
+    ASSERT_TRUE(WaitFor([&] { return watch.SecondaryButtonCount() == 1; }));
+    secondary = FindWindowExW(taskbar.Secondary(), nullptr, nullptr, L"Start.Button.Main");
+    ASSERT_TRUE(secondary);
+    EXPECT_EQ(kFrame, standin::RebarPlacement(taskbar.Secondary()).left);
+    // The primary button's own press opens the menu by its own taskbar again.
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ASSERT_TRUE(button->pMenu->IsMenuVisible());
+    EXPECT_EQ(button->m_hWnd, button->hMenuOrigin);
+    EXPECT_EQ(2, button->nMode);
+}
+
 namespace {
 void SendMouse(DWORD flags, POINT screen) {
     INPUT in{};
