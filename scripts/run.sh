@@ -173,6 +173,50 @@ if read -r qx qy qw qh < <(helper rect "Start Menu Options"); then
 fi
 kill "$QUILLSET_PID" 2>/dev/null
 
+# 10. Two monitors with a taskbar each and a Start button on each. Wine's
+# virtual desktop has one monitor, so this runs on two screens of a nested X
+# server, in a second prefix seeded like the first.
+two_taskbars() {
+    local prefix=$BUILD/wine-run-two
+    two_monitor_prefix "$prefix" || return 1
+    mkdir -p "$prefix/drive_c/ProgramData/Microsoft/User Account Pictures"
+    cp "$picture_dir/velmar-user.png" "$prefix/drive_c/ProgramData/Microsoft/User Account Pictures/"
+    start_two_monitors 1024x640 1024x640 || return 1
+    (
+        export WINEPREFIX=$prefix DISPLAY=$TWO_DISPLAY
+        trap 'wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1' EXIT
+        start_wine
+        helper seed 'C:\ProgramData\Microsoft\User Account Pictures\velmar-user.png' >/dev/null 2>&1
+        (cd "$BIN" && exec wine standin_taskbar.exe --edge=bottom --secondary=bottom) >/dev/null 2>&1 &
+        helper rect "" >/dev/null 2>&1
+        (cd "$BIN" && exec wine Velmar.exe) >/dev/null 2>&1 &
+        read -r px py _ _ < <(cd "$BIN" && wine start_preview.exe --find | tr -d '\r')
+        read -r sx sy sw sh2 < <(cd "$BIN" && wine start_preview.exe --find-secondary | tr -d '\r')
+        [ -n "${px:-}" ] && [ -n "${sx:-}" ] || { echo "no Start button on one of the two taskbars" >&2; return 1; }
+        log "Start buttons at ($px, $py) and ($sx, $sy)"
+        xdotool mousemove $((sx + sw / 2)) $((sy + sh2 / 2)) click 1
+        helper rect Velmar.Menu.Class >/dev/null || { echo "the menu did not open on the second monitor" >&2; return 1; }
+        xdotool mousemove $((sx + 700)) $((sy - 300))
+        settle 1.5
+        import -window root "$OUT/run-two-taskbars.png"
+        # Wine leaves both buttons out (children of another process): their own drawing goes in.
+        for b in "normal $px $py" "pressed $sx $sy"; do
+            set -- $b
+            [ -f "$OUT/.button-$1.png" ] && convert "$OUT/run-two-taskbars.png" "$OUT/.button-$1.png" \
+                -geometry "+$(($2 - 1))+$(($3 - 1))" -composite "$OUT/run-two-taskbars.png"
+        done
+        return 0
+    )
+    local rc=$?
+    stop_two_monitors
+    rm -rf "$prefix"
+    return $rc
+}
+log "two monitors, a taskbar and a Start button on each"
+if two_taskbars; then
+    note run-two-taskbars.png "two monitors, a taskbar on each with its own Start button; a real click on the right one opened the menu there"
+fi
+
 rm -f "$OUT"/.button-*.png
 # The picture at the top of README.md.
 [ -d "$ROOT/docs" ] && cp "$OUT/run-menu-open.png" "$ROOT/docs/menu.png"
@@ -189,6 +233,8 @@ shows the taskbar's background. The button is there and takes the real clicks
 the pictures start from; what the pictures show in its place is the same
 button code drawing itself in one process (start_preview.exe, where Wine does
 paint it), pasted in. On Windows the button is drawn on the real taskbar.
+The two-monitor picture comes from two screens of a nested X server joined
+side by side, outside Wine's virtual desktop, which has only one monitor.
 EOF
 
 if [ -n "$USER_DISPLAY" ]; then
