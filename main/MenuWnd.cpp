@@ -103,7 +103,11 @@ POINT CMenuWnd::PlaceMenu(const MenuAnchor& anchor, SIZE menu, int startHeight) 
     POINT pt = MenuPosition(local, menu, anchor.offset, anchor.edge, startHeight);
     pt.x += monitor.left;
     pt.y += monitor.top;
-    const RECT& work = anchor.work;
+    // A work area outside the monitor or empty says nothing (Wine gives one
+    // with a taskbar at a side); the monitor itself is then the bound.
+    RECT work{};
+    if (!::IntersectRect(&work, &anchor.work, &monitor))
+        work = monitor;
     const RECT& button = anchor.button;
     pt.x = FitSpan(pt.x, menu.cx, work.left, work.right, (button.left + button.right) / 2);
     pt.y = FitSpan(pt.y, menu.cy, work.top, work.bottom, (button.top + button.bottom) / 2);

@@ -106,7 +106,8 @@ public:
     static POINT MenuPosition(const RECT& monitor, SIZE menu, int offset, int edge, int startHeight);
     // MenuPosition counted from the anchor's monitor, then moved wholly into
     // its work area. A menu larger than the work area keeps its size and lies
-    // at the work area's side nearest the button, per axis.
+    // at the work area's side nearest the button, per axis. An empty work area
+    // (or one beside the monitor) counts as the whole monitor.
     static POINT PlaceMenu(const MenuAnchor& anchor, SIZE menu, int startHeight);
     // Leaves "Properties" alone in the menu's own context menu (133): drops
     // "Options" and the separators it leaves behind.

@@ -123,6 +123,18 @@ TEST(MenuPlacement, AMenuLargerThanTheMonitorKeepsItsSizeAtTheButtonsCorner) {
     EXPECT_EQ(40, pt.y);
 }
 
+TEST(MenuPlacement, AnEmptyWorkAreaCountsAsTheWholeMonitor) {
+    // What Wine answers with a topmost window at a side of its virtual desktop.
+    const RECT monitor = {0, 0, 1280, 800};
+    const POINT pt = CMenuWnd::PlaceMenu({monitor, {0, 800, 1280, 800}, {0, 1, 60, 54}, ABE_LEFT, 800}, {449, 486}, 54);
+    EXPECT_EQ(0, pt.x);
+    EXPECT_EQ(54, pt.y);
+    const POINT beside = CMenuWnd::PlaceMenu({monitor, {1280, 0, 2560, 800}, {1, 761, 54, 800}, ABE_BOTTOM, 40},
+                                             {449, 486}, 54);
+    EXPECT_EQ(0, beside.x);
+    EXPECT_EQ(800 - 486 - 40, beside.y);
+}
+
 TEST_F(MenuTest, ShowingTellsTheButtonFirstThenPlacesTheMenuByEveryEdge) {
     ASSERT_EQ(1, LoadSkin(kBackground + "STBTN.HEIGHT=61\r\n", "BUTTON.ENABLED=\r\n"));
     CreateMenu();
