@@ -32,6 +32,7 @@ CStartWnd::~CStartWnd() {
             ::SendMessageW(gStartButton, kMsgButtonGone, 0, reinterpret_cast<LPARAM>(m_hWnd));
         if (gStartButton == m_hWnd)
             gStartButton = nullptr;
+        hMenuOrigin = nullptr;
         m_hWnd = nullptr;
     }
     if (pMenu && pMenu->IsWindow())
@@ -114,6 +115,7 @@ LRESULT CStartWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     ReleaseTaskbar();
     m_bHooked = false;
     DestroyMenuWindow();
+    hMenuOrigin = nullptr; // what the menu object still names
     // The keyboard hook must not post to a window that is gone.
     if (gStartButton == m_hWnd)
         gStartButton = nullptr;

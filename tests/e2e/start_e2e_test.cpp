@@ -364,8 +364,8 @@ TEST_F(StartButtonEndToEnd, OnASecondMonitorItsTaskbarsButtonAndTheWindowsKeyOpe
 
     // The Windows key opens it where the foreground window is.
     HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Velmar.Test.Foreground", WS_POPUP | WS_VISIBLE,
-                                  second.rcMonitor.left + 300, second.rcMonitor.top + 100, 200, 100, nullptr,
-                                  nullptr, nullptr, nullptr);
+                                  second.rcMonitor.left + 300, second.rcMonitor.top + 100, 200, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
     ASSERT_TRUE(window);
     SetForegroundWindow(window);
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }))

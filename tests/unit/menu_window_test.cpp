@@ -129,8 +129,8 @@ TEST(MenuPlacement, AnEmptyWorkAreaCountsAsTheWholeMonitor) {
     const POINT pt = CMenuWnd::PlaceMenu({monitor, {0, 800, 1280, 800}, {0, 1, 60, 54}, ABE_LEFT, 800}, {449, 486}, 54);
     EXPECT_EQ(0, pt.x);
     EXPECT_EQ(54, pt.y);
-    const POINT beside = CMenuWnd::PlaceMenu({monitor, {1280, 0, 2560, 800}, {1, 761, 54, 800}, ABE_BOTTOM, 40},
-                                             {449, 486}, 54);
+    const POINT beside =
+        CMenuWnd::PlaceMenu({monitor, {1280, 0, 2560, 800}, {1, 761, 54, 800}, ABE_BOTTOM, 40}, {449, 486}, 54);
     EXPECT_EQ(0, beside.x);
     EXPECT_EQ(800 - 486 - 40, beside.y);
 }
