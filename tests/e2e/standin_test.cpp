@@ -166,6 +166,7 @@ TEST(StandinOptions, CommandLineRoundTrips) {
     options.uState = 3;
     options.bAnswerAppBar = false;
     options.readyEvent = L"Ready.1";
+    options.nSecondaryEdge = ABE_TOP;
     StandinOptions read;
     ASSERT_TRUE(read.Parse((L"standin_taskbar.exe " + options.ToCommandLine()).c_str()));
     EXPECT_EQ(options.uEdge, read.uEdge);
@@ -173,10 +174,13 @@ TEST(StandinOptions, CommandLineRoundTrips) {
     EXPECT_EQ(3u, read.uState);
     EXPECT_FALSE(read.bAnswerAppBar);
     EXPECT_EQ(L"Ready.1", read.readyEvent);
+    EXPECT_EQ(ABE_TOP, read.nSecondaryEdge);
+    EXPECT_EQ(-1, StandinOptions().nSecondaryEdge);
 
     EXPECT_FALSE(StandinOptions().Parse(L"x.exe --edge=middle"));
     EXPECT_FALSE(StandinOptions().Parse(L"x.exe --size=-4"));
     EXPECT_FALSE(StandinOptions().Parse(L"x.exe --colour=red"));
+    EXPECT_FALSE(StandinOptions().Parse(L"x.exe --secondary=middle"));
     EXPECT_EQ(60, AtEdge(ABE_LEFT).Thickness());
     EXPECT_EQ(40, AtEdge(ABE_TOP).Thickness());
 }
