@@ -185,6 +185,8 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
 }
 
 void CMenuWnd::RefreshMenu(bool showing) {
+    m_keys.Forget(); // each opening starts without a keyboard highlight
+    m_bKeyPicture = 0;
     for (auto& entry : m_buttons)
         entry.second->SetState(0);
     // The delayed repaint is for a menu being shown; for a hidden one it would
@@ -293,6 +295,8 @@ CMenuItemWnd* CMenuWnd::ButtonOfWindow(HWND window) const {
 }
 
 LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    if (lParam == -1)
+        return 0; // the context-menu key: OnKeyDown showed the highlighted part's menu
     fw::UniqueMenu menu(::LoadMenuW(fw::gModule.GetResourceInstance(), MAKEINTRESOURCEW(IDR_MENU_POPUP)));
     if (!menu)
         return 0;
