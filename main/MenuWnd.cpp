@@ -227,8 +227,13 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
         return 0;
     if (LOWORD(wParam) != WA_INACTIVE) {
         // Activating the hidden window (focus handed to it) does not show it.
-        if (::IsWindowVisible(m_hWnd))
+        if (::IsWindowVisible(m_hWnd)) {
             m_bVisible = 1;
+            // The keys come to the menu (the system's own activation would do this, but it is not called).
+            const HWND focus = ::GetFocus();
+            if (focus != m_hWnd && !::IsChild(m_hWnd, focus))
+                ::SetFocus(m_hWnd);
+        }
         return 0;
     }
     // A press on the start button activates the taskbar first: remember a hide

@@ -134,6 +134,7 @@ protected:
 TEST_F(MenuKeysTest, ArrowsTabHomeEndAndPagesMoveOneHighlightOverRowsToggleAndButtons) {
     ASSERT_NO_FATAL_FAILURE(CreateKeysMenu({L"One", L"Two", L"Three"}));
     EXPECT_EQ(Names{}, Lit()) << "the menu opens without a keyboard highlight";
+    EXPECT_EQ(menu->m_hWnd, ::GetFocus()) << "the shown menu has not the keys";
     Key(VK_DOWN);
     EXPECT_EQ(Names{L"One"}, Lit());
     Keys({VK_DOWN, VK_DOWN});
