@@ -6,7 +6,9 @@
 // Lifecycle: the window keeps one CAccessible (created at the first
 // WM_GETOBJECT) and calls Disconnect in WM_DESTROY; a client that still holds
 // the object then gets CO_E_OBJNOTCONNECTED. oleacc.dll is loaded only when a
-// client first asks; without it the window answers as before.
+// client first asks; without it the window answers as before. Any part of the
+// menu with a window of its own (the search line too) serves one the same way:
+// an IAccessibleSource for its name and role, a CAccessible for WM_GETOBJECT.
 #pragma once
 
 #include <windows.h>

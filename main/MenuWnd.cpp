@@ -300,7 +300,7 @@ CMenuItemWnd* CMenuWnd::ButtonOfWindow(HWND window) const {
 }
 
 LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-    if (lParam == -1)
+    if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1)
         return 0; // the context-menu key: OnKeyDown showed the highlighted part's menu
     fw::UniqueMenu menu(::LoadMenuW(fw::gModule.GetResourceInstance(), MAKEINTRESOURCEW(IDR_MENU_POPUP)));
     if (!menu)

@@ -291,7 +291,7 @@ void CTreeWnd::NotifyClick(const _treeNode* item) {
 }
 
 LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
-    if (lParam == -1)
+    if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1)
         return 0; // the context-menu key: the menu's key handling showed it at the row
     POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const _treeNode* hot = FindItem(-1);

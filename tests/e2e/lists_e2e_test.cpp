@@ -278,10 +278,11 @@ protected:
         ASSERT_TRUE(XKeys("Super_L"));
         ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "the Windows key did not open the menu";
         ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == Menu(); })) << "the menu has not the keys";
-        GUITHREADINFO thread{};
-        thread.cbSize = sizeof(thread);
-        ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(Menu(), nullptr), &thread));
-        EXPECT_EQ(Menu(), thread.hwndFocus) << "the shown menu has not the keyboard focus";
+        EXPECT_TRUE(WaitFor([&] {
+            GUITHREADINFO thread{};
+            thread.cbSize = sizeof(thread);
+            return GetGUIThreadInfo(GetWindowThreadProcessId(Menu(), nullptr), &thread) && thread.hwndFocus == Menu();
+        })) << "the shown menu has not the keyboard focus";
         RECT menu;
         GetWindowRect(Menu(), &menu);
         ASSERT_TRUE(XClick({menu.left + 272, menu.top + 200}));
