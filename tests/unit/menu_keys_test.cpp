@@ -13,7 +13,7 @@ namespace {
 
 std::string RightButtons(const std::string& recorderCmd) {
     return Button("pics", {"ID=3", "TEXT=Pictures", "POS.X=200", "POS.Y=20", "POS.WIDTH=90", "POS.HEIGHT=30"}) +
-           Button("docs", {"ID=2", "TEXT=Documents", "POS.X=200", "POS.Y=60", "POS.WIDTH=90", "POS.HEIGHT=30",
+           Button("progs", {"ID=8", "TEXT=Programs", "POS.X=200", "POS.Y=60", "POS.WIDTH=90", "POS.HEIGHT=30",
                            "ICON=shell32.dll,-16"}) +
            Button("run", {"ID=50", "TEXT=Run recorder", "POS.X=200", "POS.Y=100", "POS.WIDTH=90", "POS.HEIGHT=30",
                           recorderCmd}) +
@@ -91,7 +91,7 @@ protected:
                                   "\r\nMENU.APPLIST.X=10\r\nMENU.APPLIST.Y=12\r\nMENU.APPLIST.WIDTH=180\r\n"
                                   "MENU.APPLIST.HEIGHT=330\r\nMENU.FOCUS.0=focus.bmp\r\nMENU.FOCUS.1=focus.bmp\r\n"
                                   "MENU.FOCUS.2=focus.bmp\r\n",
-                              "BUTTON.ENABLED=all,pics,docs,run,shut\r\n" +
+                              "BUTTON.ENABLED=all,pics,progs,run,shut\r\n" +
                                   Button("all", {"ID=10", "TEXT=All", "POS.X=10", "POS.Y=360", "POS.WIDTH=180",
                                                  "POS.HEIGHT=30", "MENU.WIDTH=180", "MENU.AUTO=600"}) +
                                   RightButtons(cmd),
@@ -101,7 +101,7 @@ protected:
         ASSERT_TRUE(pinned && all);
         menu->ShowMenu(SW_SHOW, 0, ABE_TOP);
         ASSERT_TRUE(WaitFor([&] { return ::GetActiveWindow() == menu->m_hWnd; }));
-        for (int id : {3, 2, 50, 9, 10})
+        for (int id : {3, 8, 50, 9, 10})
             ASSERT_NE(nullptr, menu->FindButton(id)) << id;
     }
 
@@ -121,7 +121,7 @@ protected:
         for (CTreeWnd* list : {pinned, all})
             if (list->GetHotItem())
                 out.push_back(HotText(list));
-        for (int id : {10, 3, 2, 50, 9})
+        for (int id : {10, 3, 8, 50, 9})
             if (B(id)->GetState() == 1)
                 out.push_back(std::wstring(B(id)->GetCaption()) + (B(id)->GetKeyFocus() == 2 ? L">" : L""));
         return out;
@@ -156,7 +156,7 @@ TEST_F(MenuKeysTest, ArrowsTabHomeEndAndPagesMoveOneHighlightOverRowsToggleAndBu
     Key(VK_TAB);
     EXPECT_EQ(Names{L"Pictures"}, Lit()) << "Tab goes to the other column's first";
     Key(VK_DOWN);
-    EXPECT_EQ(Names{L"Documents"}, Lit());
+    EXPECT_EQ(Names{L"Programs"}, Lit());
     Key(VK_END);
     EXPECT_EQ(Names{L"Shut down"}, Lit());
     Key(VK_DOWN);
@@ -278,14 +278,14 @@ TEST_F(MenuKeysTest, AMouseMoveTakesTheHighlightOverAndKeysGoOnFromThere) {
     ASSERT_NO_FATAL_FAILURE(CreateKeysMenu({L"One", L"Two"}));
     Key(VK_RIGHT);
     ASSERT_EQ(Names{L"Pictures"}, Lit());
-    MoveMouse(B(2)->m_hWnd, 30, 15);
-    ASSERT_TRUE(WaitFor([&] { return B(2)->GetState() == 1; }));
-    EXPECT_EQ(Names{L"Documents"}, Lit()) << "two highlights";
+    MoveMouse(B(8)->m_hWnd, 30, 15);
+    ASSERT_TRUE(WaitFor([&] { return B(8)->GetState() == 1; }));
+    EXPECT_EQ(Names{L"Programs"}, Lit()) << "two highlights";
     Key(VK_DOWN);
     EXPECT_EQ(Names{L"Run recorder"}, Lit()) << "the keys did not go on from the mouse's button";
 
     // A mouse message without a move of the pointer (a window shown under it) takes nothing.
-    ::SendMessageW(B(2)->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(30, 15));
+    ::SendMessageW(B(8)->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(30, 15));
     EXPECT_EQ(Names{L"Run recorder"}, Lit());
 
     MoveMouse(pinned->m_hWnd, 60, 5 + 36 + 18);
@@ -295,12 +295,41 @@ TEST_F(MenuKeysTest, AMouseMoveTakesTheHighlightOverAndKeysGoOnFromThere) {
     EXPECT_EQ(Names{L"One"}, Lit());
 }
 
+TEST_F(MenuKeysTest, TheContextMenuKeyAndShiftF10OpenTheHighlightedPartsShellMenuAtIt) {
+    ASSERT_NO_FATAL_FAILURE(CreateKeysMenu({L"One", L"Two"}));
+    Keys({VK_DOWN, VK_DOWN});
+    RECT row = pinned->RowRect(pinned->GetHotItem());
+    ::MapWindowPoints(pinned->m_hWnd, nullptr, reinterpret_cast<POINT*>(&row), 2);
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] |= 0x80;
+    ::SetKeyboardState(keys);
+    PopupSeen onRow = WatchWhile([&] { ::SendMessageW(menu->m_hWnd, WM_SYSKEYDOWN, VK_F10, 1); });
+    keys[VK_SHIFT] &= 0x7F;
+    ::SetKeyboardState(keys);
+    ASSERT_TRUE(onRow.open) << "Shift+F10 opened nothing on the row";
+    EXPECT_FALSE(onRow.ids.empty());
+    EXPECT_TRUE(onRow.rc.top >= row.top && onRow.rc.top <= row.bottom + 2) << "the menu is not at the row";
+    EXPECT_EQ(Names{L"Two"}, Lit()) << "the row lost the highlight";
+
+    // The context-menu key on the Programs button shows the folder's menu.
+    Keys({VK_TAB, VK_DOWN});
+    ASSERT_EQ(Names{L"Programs"}, Lit());
+    PopupSeen onButton = WatchWhile([&] { Key(VK_APPS); });
+    ASSERT_TRUE(onButton.open) << "the context-menu key opened nothing on the folder button";
+    RECT button;
+    ::GetWindowRect(B(8)->m_hWnd, &button);
+    EXPECT_TRUE(onButton.rc.top >= button.top && onButton.rc.top <= button.bottom + 2);
+    EXPECT_EQ(1, B(8)->GetKeyFocus()) << "the highlight did not come back after the popup";
+    EXPECT_TRUE(menu->IsMenuVisible());
+}
+
 TEST_F(MenuKeysTest, ButtonsAndRowsGiveScreenReadersNamesRolesPlacesAndFocusEvents) {
     ASSERT_NO_FATAL_FAILURE(CreateKeysMenu({L"One", L"Two", L"Three"}));
-    fw::ComPtr<IAccessible> docs = AccessibleOf(B(2)->m_hWnd);
-    ASSERT_TRUE(docs) << "no IAccessible for a button";
-    EXPECT_EQ(L"Documents", AccName(docs.get(), CHILDID_SELF));
-    EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, AccLong(docs.get(), CHILDID_SELF, true));
+    fw::ComPtr<IAccessible> progs = AccessibleOf(B(8)->m_hWnd);
+    ASSERT_TRUE(progs) << "no IAccessible for a button";
+    EXPECT_EQ(L"Programs", AccName(progs.get(), CHILDID_SELF));
+    EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, AccLong(progs.get(), CHILDID_SELF, true));
     fw::ComPtr<IAccessible> shut = AccessibleOf(B(9)->m_hWnd);
     ASSERT_TRUE(shut);
     long children = 0;
@@ -338,7 +367,7 @@ TEST_F(MenuKeysTest, ButtonsAndRowsGiveScreenReadersNamesRolesPlacesAndFocusEven
     Keys({VK_TAB, VK_DOWN});
     const bool buttonEvent = WaitFor([&] {
         for (const FocusEvent& e : events)
-            if (e.window == B(2)->m_hWnd && e.object == OBJID_CLIENT && e.child == CHILDID_SELF)
+            if (e.window == B(8)->m_hWnd && e.object == OBJID_CLIENT && e.child == CHILDID_SELF)
                 return true;
         return false;
     });
@@ -346,7 +375,7 @@ TEST_F(MenuKeysTest, ButtonsAndRowsGiveScreenReadersNamesRolesPlacesAndFocusEven
     g_focusEvents = nullptr;
     EXPECT_TRUE(rowEvent) << "no focus event for the highlighted row";
     EXPECT_TRUE(buttonEvent) << "no focus event for the highlighted button";
-    EXPECT_TRUE(AccLong(docs.get(), CHILDID_SELF, false) & STATE_SYSTEM_FOCUSED);
+    EXPECT_TRUE(AccLong(progs.get(), CHILDID_SELF, false) & STATE_SYSTEM_FOCUSED);
 
     // A client that keeps the object after the window went gets an error, not a crash.
     menu.reset();
