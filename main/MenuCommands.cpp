@@ -90,6 +90,8 @@ LRESULT CMenuWnd::OnPowerMenu(UINT, WPARAM, LPARAM, BOOL&) {
         return 0; // torn down meanwhile: the buttons may be gone
     if (shutdown)
         shutdown->SetState(0);
+    if (m_keys.FromKeys())
+        m_keys.Reapply(nullptr, KeyLayout()); // opened from the keyboard: its highlight comes back
     PostMessage(WM_NULL);
     return 0;
 }

@@ -47,6 +47,7 @@ void CMenuItemWnd::RestartRepaintTimer(int start) {
 
 void CMenuItemWnd::SetState(int state) {
     m_bArmed = 1;
+    m_nKeyFocus = 0;
     m_nState = state;
     if (m_hWnd)
         Invalidate(TRUE);
@@ -97,6 +98,11 @@ LRESULT CMenuItemWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CMenuItemWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     Trace(L"CMenuItemWnd::OnDestroy\n");
+    if (m_pAccessible) {
+        m_pAccessible->Disconnect();
+        m_pAccessible->Release();
+        m_pAccessible = nullptr;
+    }
     // The window's timers die with it.
     m_nAutoOpenTimer = m_nHoverTimer = m_nRepaintTimer = 0;
     return 0;
@@ -260,6 +266,7 @@ LRESULT CMenuItemWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
         if (m_nState != 1) { // every move lands here: repaint only on a change of look
             m_nState = 1;
             Invalidate(TRUE);
+            ::SendMessageW(GetParent(), kMsgPointerHighlight, 0, reinterpret_cast<LPARAM>(m_hWnd));
         }
         m_bClicked = 0;
     }
@@ -298,19 +305,24 @@ LRESULT CMenuItemWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
     ::GetClientRect(m_hWnd, &client);
     if (!::PtInRect(&client, pt) || !m_pSkinButton)
         return 0;
+    Press(InAutoOpenZone(pt));
+    return 0;
+}
+
+void CMenuItemWnd::Press(bool zone) {
+    if (!m_pSkinButton || !IsActive())
+        return;
     HWND parent = GetParent();
-    if (InAutoOpenZone(pt)) {
+    m_bClicked = 1;
+    if (zone) {
         m_nState = 2;
         Invalidate(TRUE);
-        m_bClicked = 1;
         ::PostMessageW(parent, WM_COMMAND, m_nCommandId + 1, m_pSkinButton->nId);
         m_bArmed = 0;
     } else {
-        m_bClicked = 1;
         ::PostMessageW(parent, WM_COMMAND, m_nCommandId, 0);
         ::PostMessageW(parent, kMsgUserCommand, m_nCommandId, m_pSkinButton->nId);
     }
-    return 0;
 }
 
 LRESULT CMenuItemWnd::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&) {

@@ -18,6 +18,7 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include "Accessible.h"
 #include "PaintCache.h"
 #include "ShellPidl.h"
 #include "Window.h"
@@ -30,7 +31,7 @@ struct MenuItemNotify {
     _skinButton* pSkinButton;
 };
 
-class CMenuItemWnd : public fw::CWindowImpl<CMenuItemWnd>, public CShellPidl {
+class CMenuItemWnd : public fw::CWindowImpl<CMenuItemWnd>, public CShellPidl, private IAccessibleSource {
 public:
     enum { kTimerAutoOpen = 0x1000, kTimerHover = 0x1001, kTimerRepaint = 0x1002 };
     enum { kHoverDelay = 250, kRepaintDelay = 300 };
@@ -63,6 +64,20 @@ public:
     void SetState(int state);
     int GetState() const { return m_nState; }
 
+    // Keyboard. A button takes no part when inert (ACTIVATE=0).
+    int IsActive() const;
+    // The auto-open zone is a strip at the right (the power arrow) rather than the whole button.
+    bool HasArrow() const;
+    // Does what a click does: in the auto-open zone (zone true) or in the main area.
+    void Press(bool zone);
+    // Enter on the button: on its arrow when arrow, else on the button, whose
+    // zone may be the whole button (the list toggle).
+    void PressKey(bool arrow);
+    // The keyboard highlight: 0 none, 1 the button, 2 its arrow. Shows the
+    // hover look and tells screen readers.
+    void SetKeyFocus(int part);
+    int GetKeyFocus() const { return m_nKeyFocus; }
+
     // Drops the shell commands a folder button does not offer (17, 18, 25; 20 for
     // the profile folder; 28 for a known folder) and the separators left over.
     static void CustomizeFolderMenu(HMENU menu, int shellFolder, const GUID& knownFolder);
@@ -81,6 +96,11 @@ public:
     MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnLButtonDown)
     MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
+    // The menu keeps the keys; a button never should have the focus, but passes them on if it has.
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyToMenu)
+    MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyToMenu)
+    MESSAGE_HANDLER(WM_CHAR, OnKeyToMenu)
+    MESSAGE_HANDLER(WM_GETOBJECT, OnGetObject)
     END_MSG_MAP()
 
 protected:
@@ -97,8 +117,15 @@ private:
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyToMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnGetObject(UINT, WPARAM, LPARAM, BOOL&);
 
-    int IsActive() const;
+    // Screen readers: the button, and its arrow as child 1.
+    long AccChildCount() override;
+    bool AccDescribe(long child, AccessibleItem* item) override;
+    long AccFocusChild() override;
+    bool AccDoDefault(long child) override;
+
     // The strip at the right side that opens the submenu; false when there is none.
     bool InAutoOpenZone(POINT pt) const;
     void StopTimer(UINT_PTR& timer);
@@ -138,6 +165,8 @@ private:
     int m_bClicked = 0;
     int m_bCaptured = 0;
     HCURSOR m_hCursor = nullptr;
+    int m_nKeyFocus = 0;
+    CAccessible* m_pAccessible = nullptr; // made at the first question of a screen reader
     CPaintCache m_face; // the picture of m_faceLook
     Look m_faceLook{};
 };

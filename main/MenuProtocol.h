@@ -17,3 +17,7 @@ constexpr UINT kAllProgramsId = 1201;
 // list -> menu, WM_NOTIFY with this wParam and no record: give the focus to
 // the start button.
 constexpr WPARAM kTreeNotifyFocus = 269;
+// menu child -> menu, sent when the mouse moved a child's highlight (a list's
+// hot row, a button's hover look): wParam 0, lParam the child's window. The
+// keyboard highlight gives way to the mouse's.
+constexpr UINT kMsgPointerHighlight = WM_USER + 5;

@@ -227,6 +227,8 @@ void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
 }
 
 void CMenuWnd::RefreshMenu(bool showing) {
+    m_keys.Forget(); // each opening starts without a keyboard highlight
+    m_bKeyPicture = 0;
     for (auto& entry : m_buttons)
         entry.second->SetState(0);
     // The delayed repaint is for a menu being shown; for a hidden one it would
@@ -267,8 +269,13 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
         return 0;
     if (LOWORD(wParam) != WA_INACTIVE) {
         // Activating the hidden window (focus handed to it) does not show it.
-        if (::IsWindowVisible(m_hWnd))
+        if (::IsWindowVisible(m_hWnd)) {
             m_bVisible = 1;
+            // The keys come to the menu (the system's own activation would do this, but it is not called).
+            const HWND focus = ::GetFocus();
+            if (focus != m_hWnd && !::IsChild(m_hWnd, focus))
+                ::SetFocus(m_hWnd);
+        }
         return 0;
     }
     // A press on the start button activates the taskbar first: remember a hide
@@ -335,6 +342,8 @@ CMenuItemWnd* CMenuWnd::ButtonOfWindow(HWND window) const {
 }
 
 LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1)
+        return 0; // the context-menu key: OnKeyDown showed the highlighted part's menu
     fw::UniqueMenu menu(::LoadMenuW(fw::gModule.GetResourceInstance(), MAKEINTRESOURCEW(IDR_MENU_POPUP)));
     if (!menu)
         return 0;

@@ -15,10 +15,12 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <memory>
 
+#include "MenuKeyboard.h"
 #include "MenuProtocol.h"
 #include "PaintCache.h"
 #include "Window.h"
@@ -126,6 +128,9 @@ public:
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
     MESSAGE_HANDLER(kMsgUserCommand, OnUserCommand)
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyDown)
+    MESSAGE_HANDLER(kMsgPointerHighlight, OnPointerHighlight)
     COMMAND_ID_HANDLER(kCmdShutdown, OnShutdown)
     COMMAND_ID_HANDLER(kCmdPowerMenu, OnPowerMenu)
     COMMAND_ID_HANDLER(kCmdDocuments, OnOpenDocument)
@@ -156,6 +161,23 @@ private:
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnUserCommand(UINT, WPARAM, LPARAM, BOOL&);
+
+    // Keys (MenuWndKeys.cpp). Every key of the menu and its children comes
+    // through OnKeyDown: the search first, then the navigation.
+    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPointerHighlight(UINT, WPARAM, LPARAM, BOOL&);
+    // ---- search hook: true when a running search used the key ----
+    bool OnSearchKey(UINT vk);
+    // ---- end of search hook ----
+    MenuKeyLayout KeyLayout() const;
+    // Enter and Space: what a click on the highlighted part does.
+    void ActivateKeyStop(const MenuKeyStop& stop);
+    // The context-menu key and Shift+F10: the shell's menu of the highlighted part, at it.
+    void KeyContextMenu(const MenuKeyStop& stop);
+    // Esc: an open folder closes, then the all-programs view, then the menu.
+    void EscapeKey(const MenuKeyStop& stop);
+    // A highlighted folder button lends its icon to the account picture, as resting on it does.
+    void KeyHoverPicture(const MenuKeyStop& stop);
 
     // Commands (MenuCommands.cpp).
     LRESULT OnShutdown(UINT, WPARAM, LPARAM, BOOL&);
@@ -212,4 +234,7 @@ private:
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
     CPaintCache m_background; // the background with the skin's draw images
+    CMenuKeyboard m_keys;
+    POINT m_keyCursor = {LONG_MIN, LONG_MIN}; // the pointer at the last key: a move from there is the mouse's
+    int m_bKeyPicture = 0;                    // a key highlight put a folder icon on the account picture
 };

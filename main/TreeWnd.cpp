@@ -173,6 +173,11 @@ LRESULT CTreeWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CTreeWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    if (m_pAccessible) {
+        m_pAccessible->Disconnect();
+        m_pAccessible->Release();
+        m_pAccessible = nullptr;
+    }
     StopIconThread();
     FreeItems();
     m_link.reset();
@@ -208,6 +213,7 @@ LRESULT CTreeWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
     if (item != HotItem()) {
         SetHot(item);
         Invalidate(FALSE);
+        ::SendMessageW(m_hOwner, kMsgPointerHighlight, 0, reinterpret_cast<LPARAM>(m_hWnd));
     }
     RECT client;
     ::GetClientRect(m_hWnd, &client);
@@ -252,6 +258,13 @@ LRESULT CTreeWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
         return 0;
     m_pPressed = nullptr;
     SetHot(item);
+    ActivateItem(item);
+    return 0;
+}
+
+void CTreeWnd::ActivateItem(_treeNode* item) {
+    if (!item)
+        return;
     if (item->bExpanded) {
         item->bExpanded = FALSE;
         Invalidate(TRUE);
@@ -263,7 +276,6 @@ LRESULT CTreeWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
     } else {
         NotifyClick(item);
     }
-    return 0;
 }
 
 void CTreeWnd::NotifyClick(const _treeNode* item) {
@@ -279,6 +291,8 @@ void CTreeWnd::NotifyClick(const _treeNode* item) {
 }
 
 LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1)
+        return 0; // the context-menu key: the menu's key handling showed it at the row
     POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const _treeNode* hot = FindItem(-1);
     if (hot && (hot->dwFlags & kTreeFolder) && hot->nLocationKey) {

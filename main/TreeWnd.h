@@ -22,6 +22,7 @@
 // and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
 #pragma once
 
+#include "Accessible.h"
 #include "Handles.h"
 #include "MenuProtocol.h"
 #include "PaintCache.h"
@@ -84,7 +85,7 @@ struct _treeNotify {
 // the path has no such part.
 int64_t StartMenuKey(const wchar_t* path);
 
-class CTreeWnd : public fw::CWindowImpl<CTreeWnd>, public CShellPidl {
+class CTreeWnd : public fw::CWindowImpl<CTreeWnd>, public CShellPidl, private IAccessibleSource {
 public:
     CTreeWnd(HWND owner, UINT controlId);
     ~CTreeWnd() override;
@@ -105,6 +106,11 @@ public:
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
         MESSAGE_HANDLER(kMsgIconsArrived, OnIconsArrived)
+        // The menu keeps the keys: a list that took the focus (for the wheel) hands them on.
+        MESSAGE_HANDLER(WM_KEYDOWN, OnKeyToOwner)
+        MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyToOwner)
+        MESSAGE_HANDLER(WM_CHAR, OnKeyToOwner)
+        MESSAGE_HANDLER(WM_GETOBJECT, OnGetObject)
     END_MSG_MAP()
 
     void SetHotImage(int image) { nHotImage = image; }
@@ -162,6 +168,22 @@ public:
 
     void OnCustomizeMenu(HMENU menu) override;
 
+    // Keyboard. The rows a paint draws, in drawing order (rows scrolled out of
+    // sight included, rows past nMaxRows not).
+    std::vector<_treeNode*> Rows();
+    _treeNode* GetHotItem() const { return HotItem(); }
+    // The keyboard highlight: marks the row hot (null: none), scrolls it into
+    // sight and tells screen readers.
+    void HighlightRow(_treeNode* item);
+    // What a click on the row does: a folder opens or closes, an entry is reported.
+    void ActivateItem(_treeNode* item);
+    // The row's shell context menu, at the row.
+    void ShowRowMenu(_treeNode* item);
+    // The row's place in client coordinates with the present scrolling.
+    RECT RowRect(_treeNode* item);
+    // The all-programs tree (folders, outline roles) rather than a flat list.
+    int IsOutline() const { return m_bOutline; }
+
     // Text drawing: at a position with the row's size, and in a rectangle
     // (the rectangle's own size, wrapping allowed).
     virtual void DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
@@ -200,6 +222,14 @@ private:
     LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyToOwner(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnGetObject(UINT, WPARAM, LPARAM, BOOL&);
+
+    // Screen readers: child id n is Rows()[n - 1].
+    long AccChildCount() override;
+    bool AccDescribe(long child, AccessibleItem* item) override;
+    long AccFocusChild() override;
+    bool AccDoDefault(long child) override;
 
     _treeNode* AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent);
     // The node of the first drawn row under pt: ids may clash (a child's id
@@ -243,4 +273,6 @@ private:
     ListScrollBar m_lastBar{};
     int m_bBarSet = 0;
     std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing
+    int m_bOutline = 0;
+    CAccessible* m_pAccessible = nullptr; // made at the first question of a screen reader
 };

@@ -165,6 +165,7 @@ int CTreeWnd::CreateAllPrograms(const RECT& rc) {
     bSmallIcons = 1;
     nRowHeight = kAllProgramsRowHeight;
     nHotImage = 2;
+    m_bOutline = 1;
     return 1;
 }
 

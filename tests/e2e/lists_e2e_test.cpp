@@ -123,6 +123,20 @@ protected:
             return settled;
         });
     }
+    // The top-level row of a Start Menu folder in the all-programs tree: files
+    // first, then folders sorted by name, one row for a name in both Start Menus.
+    static int TreeRowOf(const std::wstring& name) {
+        std::vector<std::wstring> folders;
+        const std::vector<std::wstring> top = StartMenuTopLevel(&folders);
+        const int files = static_cast<int>(
+            std::count_if(top.begin(), top.end(), [](const std::wstring& entry) { return entry[0] == L'F'; }));
+        std::vector<std::wstring> distinct;
+        for (const std::wstring& f : folders)
+            distinct.push_back(Lower(f));
+        std::sort(distinct.begin(), distinct.end());
+        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+        return files + static_cast<int>(std::find(distinct.begin(), distinct.end(), Lower(name)) - distinct.begin());
+    }
     size_t RecordLines() const {
         const std::string text = ReadFileBytes(record);
         return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -194,21 +208,11 @@ TEST_F(ListsEndToEnd, AShortcutInAStartMenuFolderStartsFromTheAllProgramsTree) {
 
     // Velmar reads the Start Menu when the menu is first made; the rows are
     // worked out from the listing at that moment.
-    std::vector<std::wstring> folders;
-    const std::vector<std::wstring> top = StartMenuTopLevel(&folders);
+    const std::vector<std::wstring> top = StartMenuTopLevel(nullptr);
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(OpenMenu());
     ASSERT_EQ(top, StartMenuTopLevel(nullptr)) << "something else changed the Start Menu meanwhile";
-    // Files first; folders sorted by name, one row for a name in both Start Menus.
-    const int files = static_cast<int>(
-        std::count_if(top.begin(), top.end(), [](const std::wstring& entry) { return entry[0] == L'F'; }));
-    std::vector<std::wstring> distinct;
-    for (const std::wstring& f : folders)
-        distinct.push_back(Lower(f));
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    const int row = files + static_cast<int>(std::find(distinct.begin(), distinct.end(), Lower(name)) -
-                                             distinct.begin());
+    const int row = TreeRowOf(name);
     RECT menu;
     GetWindowRect(Menu(), &menu);
     ASSERT_LT(Row(row + 1, kTreeRowHeight).bottom,
@@ -250,4 +254,148 @@ TEST_F(ListsEndToEnd, AListRewrittenWhileVelmarRunsShowsAtTheNextOpening) {
     ASSERT_NO_FATAL_FAILURE(ClickRow(0, kPinnedRowHeight, 1));
     EXPECT_EQ("new-entry\n", ReadFileBytes(record)) << "the first row is not the new entry";
     EXPECT_TRUE(WaitFor([&] { return !MenuShown(); }));
+}
+
+namespace {
+
+// The menu and the keys alone: the Windows key opens it, real key presses
+// (xdotool through X, the keyboard path of Wine) do the rest.
+class KeysEndToEnd : public ListsEndToEnd {
+protected:
+    // A Start Menu folder with a shortcut to the recorder, sorted before the prefix's own folders.
+    void MakeFolder() {
+        folderName = L"0 Velmar Keys " + std::to_wstring(GetCurrentProcessId());
+        startMenuFolder = SpecialFolder(CSIDL_PROGRAMS) + L"\\" + folderName;
+        ASSERT_TRUE(CreateDirectoryW(startMenuFolder.c_str(), nullptr));
+        ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Recorder.lnk", recorder, L"from-the-tree"));
+    }
+    // The Windows key opens the menu, which then has the activation and the
+    // focus. Under Wine the X keyboard focus does not follow into the menu's
+    // popup until a real click lands in it (on Windows the keys go to the
+    // focus at once): a click on the bare background between the list and the
+    // buttons, which does nothing else.
+    void OpenWithWindowsKey() {
+        ASSERT_TRUE(XKeys("Super_L"));
+        ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << "the Windows key did not open the menu";
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == Menu(); })) << "the menu has not the keys";
+        EXPECT_TRUE(WaitFor([&] {
+            GUITHREADINFO thread{};
+            thread.cbSize = sizeof(thread);
+            return GetGUIThreadInfo(GetWindowThreadProcessId(Menu(), nullptr), &thread) && thread.hwndFocus == Menu();
+        })) << "the shown menu has not the keyboard focus";
+        RECT menu;
+        GetWindowRect(Menu(), &menu);
+        ASSERT_TRUE(XClick({menu.left + 272, menu.top + 200}));
+    }
+    // From a freshly opened menu: Up (the All Programs toggle), Enter, then Down onto the folder's row.
+    void KeysToTheFolder(int row) {
+        ASSERT_TRUE(XKeys("Up Return"));
+        ASSERT_TRUE(WaitFor([&] { return ListShown(kAllProgramsId); })) << "Enter on the toggle showed no tree";
+        std::string downs;
+        for (int i = 0; i <= row; ++i)
+            downs += " Down";
+        ASSERT_TRUE(XKeys(downs));
+    }
+    HWND PowerMenu() const {
+        HWND popup = nullptr;
+        while ((popup = FindWindowExW(nullptr, popup, L"#32768", nullptr)) != nullptr)
+            if (OwnerProcess(popup) == velmar.Id() && IsWindowVisible(popup))
+                return popup;
+        return nullptr;
+    }
+
+    std::wstring folderName;
+};
+
+} // namespace
+
+TEST_F(KeysEndToEnd, KeysAloneStartAPinnedProgramAShortcutInAFolderAndAButtonsCommand) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder());
+    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    // A button of the skin that runs the recorder, in the right-hand column above the shutdown button.
+    const std::wstring cmd = recorder + L"|from-a-button";
+    for (const auto& key : std::vector<std::pair<const wchar_t*, std::wstring>>{
+             {L"BUTTON.ENABLED", L"picture,user,documents,pictures,music,computer,controlpanel,devices,defaults,"
+                                 L"shutdown,allprograms,keyrun"},
+             {L"keyrun.ID", L"50"}, {L"keyrun.TEXT", L"Run"}, {L"keyrun.POS.X", L"282"}, {L"keyrun.POS.Y", L"400"},
+             {L"keyrun.POS.WIDTH", L"146"}, {L"keyrun.POS.HEIGHT", L"34"}, {L"keyrun.FOCUS", L"0"},
+             {L"keyrun.CMD", cmd}})
+        ASSERT_TRUE(WritePrivateProfileStringW(L"BUTTON", key.first, key.second.c_str(), config.c_str()));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const int row = TreeRowOf(folderName);
+
+    ASSERT_NO_FATAL_FAILURE(OpenWithWindowsKey());
+    const RECT first = Row(0, kPinnedRowHeight);
+    const std::vector<DWORD> plain = ScreenPixels(first);
+    ASSERT_TRUE(XKeys("Down"));
+    ASSERT_TRUE(WaitForDrawn(first, plain)) << "Down did not light the first row";
+    ASSERT_TRUE(XKeys("Return"));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines() >= 1; })) << "Enter did not start the pinned program";
+    EXPECT_EQ("\n", ReadFileBytes(record));
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
+
+    ASSERT_NO_FATAL_FAILURE(OpenWithWindowsKey());
+    RECT menu;
+    GetWindowRect(Menu(), &menu);
+    ASSERT_LT(Row(row + 1, kTreeRowHeight).bottom,
+              menu.top + Skin(L"DESIGN", L"MENU.APPLIST.Y") + Skin(L"DESIGN", L"MENU.APPLIST.HEIGHT"))
+        << "the folder's row is out of sight";
+    const RECT childRow = Row(row + 1, kTreeRowHeight);
+    ASSERT_NO_FATAL_FAILURE(KeysToTheFolder(row));
+    ASSERT_TRUE(WaitForDrawn(childRow, std::vector<DWORD>()));
+    const std::vector<DWORD> closed = ScreenPixels(childRow);
+    ASSERT_TRUE(XKeys("Right"));
+    ASSERT_TRUE(WaitForDrawn(childRow, closed)) << "Right did not open the folder";
+    Screenshot("keys-folder-open.png");
+    ASSERT_TRUE(XKeys("Down Return"));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines() >= 2; })) << "Enter did not start the shortcut in the folder";
+    EXPECT_EQ("\nfrom-the-tree\n", ReadFileBytes(record));
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); }));
+
+    // Right from nothing: the right-hand column; End its last button (shutdown), Up the one above.
+    ASSERT_NO_FATAL_FAILURE(OpenWithWindowsKey());
+    ASSERT_TRUE(XKeys("Right End Up Return"));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines() >= 3; })) << "Enter did not run the button's command";
+    EXPECT_EQ("\nfrom-the-tree\nfrom-a-button\n", ReadFileBytes(record));
+}
+
+TEST_F(KeysEndToEnd, EscClosesThePowerMenuThenAFolderThenTheAllProgramsViewThenTheMenu) {
+    ASSERT_NO_FATAL_FAILURE(MakeFolder());
+    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const int row = TreeRowOf(folderName);
+    ASSERT_NO_FATAL_FAILURE(OpenWithWindowsKey());
+
+    // The power arrow: Right into the column, End to the shutdown button, Right to its arrow.
+    ASSERT_TRUE(XKeys("Right End Right Return"));
+    ASSERT_TRUE(WaitFor([&] { return PowerMenu() != nullptr; })) << "Enter on the arrow opened no power menu";
+    ASSERT_TRUE(XKeys("Escape"));
+    ASSERT_TRUE(WaitFor([&] { return PowerMenu() == nullptr; })) << "Esc left the power menu open";
+    ASSERT_TRUE(MenuShown()) << "the first Esc closed more than the power menu";
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == Menu(); }));
+    ASSERT_TRUE(XKeys("Escape"));
+    ASSERT_TRUE(WaitFor([&] { return !MenuShown(); })) << "Esc did not close the menu";
+
+    ASSERT_NO_FATAL_FAILURE(OpenWithWindowsKey());
+    const RECT childRow = Row(row + 1, kTreeRowHeight);
+    ASSERT_NO_FATAL_FAILURE(KeysToTheFolder(row));
+    ASSERT_TRUE(WaitForDrawn(childRow, std::vector<DWORD>()));
+    const std::vector<DWORD> closed = ScreenPixels(childRow);
+    ASSERT_TRUE(XKeys("Right"));
+    ASSERT_TRUE(WaitForDrawn(childRow, closed)) << "Right did not open the folder";
+    const std::vector<DWORD> open = ScreenPixels(childRow);
+    ASSERT_TRUE(XKeys("Escape"));
+    ASSERT_TRUE(WaitForDrawn(childRow, open)) << "Esc did not close the folder";
+    EXPECT_TRUE(ListShown(kAllProgramsId)) << "the first Esc left the all-programs view";
+    ASSERT_TRUE(XKeys("Escape"));
+    ASSERT_TRUE(WaitFor([&] { return ListShown(kPinnedListId) && !ListShown(kAllProgramsId); }))
+        << "the second Esc did not bring the pinned list back";
+    EXPECT_TRUE(MenuShown());
+    ASSERT_TRUE(XKeys("Escape"));
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the third Esc did not close the menu";
+    EXPECT_TRUE(WaitFor([&] { return Mode() == 0; })) << "the Start button still looks pressed";
+
+    // The mouse as before: a click on the Start button opens the menu, a click on a row starts it.
+    ASSERT_NO_FATAL_FAILURE(ClickRow(0, kPinnedRowHeight, 1));
+    EXPECT_EQ("\n", ReadFileBytes(record));
 }

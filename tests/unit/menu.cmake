@@ -8,3 +8,6 @@ velmar_menu_test(menu_input_tests SERIAL SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/menu_item_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/menu_input_test.cpp
 )
+# The menu without a mouse: keys, the keyboard highlight and what screen readers get.
+velmar_menu_test(menu_keys_tests SERIAL SOURCES ${CMAKE_CURRENT_LIST_DIR}/menu_keys_test.cpp)
+target_link_libraries(menu_keys_tests PRIVATE oleacc)

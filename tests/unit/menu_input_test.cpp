@@ -8,50 +8,6 @@ namespace {
 
 const std::string kBackground = "MENU.BACKGROUND=bg.bmp\r\n"; // 300 x 400
 
-// What a popup menu of this process looked like while it was open; the
-// watcher closes it. Timers keep running inside the popup's modal loop.
-struct PopupSeen {
-    bool open = false;
-    std::vector<UINT> ids;
-    RECT rc{};
-    std::function<void()> whileOpen;
-};
-PopupSeen* g_seen = nullptr;
-
-void CALLBACK WatchPopup(HWND, UINT, UINT_PTR, DWORD) {
-    if (!g_seen || g_seen->open)
-        return;
-    HWND popup = nullptr;
-    while ((popup = ::FindWindowExW(nullptr, popup, L"#32768", nullptr)) != nullptr) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(popup, &pid);
-        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(popup))
-            break;
-    }
-    if (!popup)
-        return;
-    g_seen->open = true;
-    ::GetWindowRect(popup, &g_seen->rc);
-    HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
-    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i)
-        g_seen->ids.push_back(::GetMenuItemID(menu, i));
-    if (g_seen->whileOpen)
-        g_seen->whileOpen();
-    ::EndMenu();
-}
-
-// Runs action (which opens a popup modally) with the watcher active.
-PopupSeen WatchWhile(const std::function<void()>& action, const std::function<void()>& whileOpen = {}) {
-    PopupSeen seen;
-    seen.whileOpen = whileOpen;
-    g_seen = &seen;
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 100, WatchPopup);
-    action();
-    ::KillTimer(nullptr, timer);
-    g_seen = nullptr;
-    return seen;
-}
-
 std::string FolderButtons() {
     return Button("pic", {"ID=0", "POS.X=200", "POS.Y=10", "POS.WIDTH=64", "POS.HEIGHT=64",
                           "DRAWPIC.RECT=(8,8)-(48,48)", "ICON.X=16", "ICON.Y=16"}) +

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -241,4 +242,48 @@ inline std::string Button(const std::string& name, const std::vector<std::string
     for (const auto& k : keys)
         out += name + "." + k + "\r\n";
     return out;
+}
+
+// What a popup menu of this process looked like while it was open; the
+// watcher closes it. Timers keep running inside the popup's modal loop.
+struct PopupSeen {
+    bool open = false;
+    std::vector<UINT> ids;
+    RECT rc{};
+    std::function<void()> whileOpen;
+};
+inline PopupSeen* g_seen = nullptr;
+
+inline void CALLBACK WatchPopup(HWND, UINT, UINT_PTR, DWORD) {
+    if (!g_seen || g_seen->open)
+        return;
+    HWND popup = nullptr;
+    while ((popup = ::FindWindowExW(nullptr, popup, L"#32768", nullptr)) != nullptr) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(popup, &pid);
+        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(popup))
+            break;
+    }
+    if (!popup)
+        return;
+    g_seen->open = true;
+    ::GetWindowRect(popup, &g_seen->rc);
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i)
+        g_seen->ids.push_back(::GetMenuItemID(menu, i));
+    if (g_seen->whileOpen)
+        g_seen->whileOpen();
+    ::EndMenu();
+}
+
+// Runs action (which opens a popup modally) with the watcher active.
+inline PopupSeen WatchWhile(const std::function<void()>& action, const std::function<void()>& whileOpen = {}) {
+    PopupSeen seen;
+    seen.whileOpen = whileOpen;
+    g_seen = &seen;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 100, WatchPopup);
+    action();
+    ::KillTimer(nullptr, timer);
+    g_seen = nullptr;
+    return seen;
 }
