@@ -107,6 +107,7 @@ public:
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+    MESSAGE_HANDLER(WM_TIMER, OnTimer)
     MESSAGE_HANDLER(kMsgUserCommand, OnUserCommand)
     COMMAND_ID_HANDLER(kCmdShutdown, OnShutdown)
     COMMAND_ID_HANDLER(kCmdPowerMenu, OnPowerMenu)
@@ -138,6 +139,7 @@ private:
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnUserCommand(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
 
     // Commands (MenuCommands.cpp).
     LRESULT OnShutdown(UINT, WPARAM, LPARAM, BOOL&);
@@ -166,6 +168,10 @@ private:
     void LoadAllPrograms();
     void LoadPinnedList();
     void RefreshMenu(bool showing);
+    // While the menu is open, the first moment with no input, paint or posted
+    // message waiting brings the hidden all-programs tree up to date, so that
+    // the toggle only has to show it.
+    void ScheduleTreeUpdate(int showing);
     // The user picture button (ID key 0) shows icon and image; drawStateImage 0
     // repaints at once, startTimer repaints once 300 ms later.
     void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
