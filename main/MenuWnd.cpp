@@ -107,6 +107,7 @@ void CMenuWnd::PruneContextMenu(HMENU popup) {
 }
 
 LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    gSkin.LoadMenuParts(); // when the menu is opened before start-up got to it
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     int width = kDefaultWidth, height = kDefaultHeight;
