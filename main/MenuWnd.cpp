@@ -228,9 +228,12 @@ LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         return 0;
     ::KillTimer(m_hWnd, kTreeUpdateTimer);
     // A shown tree is never refilled under the pointer: the toggle did that.
-    if (m_pAllPrograms && m_pAllPrograms->IsWindow() && !(::GetWindowLongW(m_pAllPrograms->m_hWnd, GWL_STYLE) & WS_VISIBLE) &&
-        !m_pAllPrograms->IsAllProgramsCurrent())
-        m_pAllPrograms->FillAllPrograms();
+    CTreeWnd* tree = m_pAllPrograms;
+    if (!tree || !tree->IsWindow() || (::GetWindowLongW(tree->m_hWnd, GWL_STYLE) & WS_VISIBLE) ||
+        tree->IsAllProgramsCurrent())
+        return 0;
+    tree->FillAllPrograms();
+    tree->ReadFirstPageTexts();
     return 0;
 }
 

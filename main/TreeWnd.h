@@ -151,6 +151,8 @@ public:
     // 1 when filled and no Start Menu folder's top level has changed since
     // (an entry added, removed or renamed, a folder made or gone).
     int IsAllProgramsCurrent() const;
+    // Reads the texts of the rows the first paint shows, as that paint would.
+    void ReadFirstPageTexts();
     // Reads a pending item's text and icon from its path at once. (The first
     // paint of a row reads its text at once and has the icon looked up on the
     // icon thread.)

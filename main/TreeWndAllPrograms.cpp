@@ -237,6 +237,12 @@ int CTreeWnd::IsAllProgramsCurrent() const {
     return 1;
 }
 
+void CTreeWnd::ReadFirstPageTexts() {
+    int rows = nPageRows > 0 ? nPageRows + 1 : 0; // a part of the row below the page shows too
+    for (_treeNode* item = m_root.pChild; item && rows > 0; item = item->pNext, --rows)
+        ResolveText(item);
+}
+
 int CTreeWnd::ExpandFolder(_treeNode* folder, IShellLinkW* link) {
     if (!folder)
         return 0;
