@@ -120,16 +120,14 @@ LRESULT CMenuWnd::OnClickAllApp(UINT, WPARAM, LPARAM, BOOL&) {
     wchar_t caption[128];
     if (gSkin.GetString(number, caption, 128))
         toggle->SetCaption(caption);
-    // Both lists have the same rectangle: the one shown first covers the one
-    // hidden after it, so the menu behind them has nothing to repaint.
     if (m_nAllAppMode) {
+        ShowList(m_pPinnedList, SW_HIDE);
         if (!m_pAllPrograms)
             LoadAllPrograms();
         ShowList(m_pAllPrograms, SW_SHOW);
-        ShowList(m_pPinnedList, SW_HIDE);
     } else {
-        ShowList(m_pPinnedList, SW_SHOW);
         ShowList(m_pAllPrograms, SW_HIDE);
+        ShowList(m_pPinnedList, SW_SHOW);
     }
     ::InvalidateRect(toggle->m_hWnd, nullptr, FALSE);
     return 0;
