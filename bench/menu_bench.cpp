@@ -309,7 +309,7 @@ void MeasureToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
         std::printf("menu bench: no all-programs tree\n");
         return;
     }
-    ReportRow("all-programs toggle (read at an idle moment), median of 7", Median(ours), Median(floor));
+    ReportRow("all-programs toggle (read when idle), median of 7", Median(ours), Median(floor));
     std::printf("  floor: the Start Menu folders' top level listed, a bare popup painted\n");
     std::printf("  read at the toggle itself instead: %.2f ms (median), %.2fx\n", Median(cold),
                 Median(floor) > 0 ? Median(cold) / Median(floor) : 0);
