@@ -248,25 +248,51 @@ void BareIconLookUps(const std::vector<std::wstring>& paths, UINT size) {
     }
 }
 
-// Press on All Programs to the painted tree (rows with their text), the tree
-// read afresh each time as at the first toggle after start-up; against
-// listing the Start Menu folders' top level and a bare paint.
+// Waits for the menu's idle reading of the Start Menu, as the pointer's way
+// from the Start button to All Programs gives it; false after 5 s.
+bool WaitForIdleReading(CTreeWnd* tree) {
+    double deadline = NowMs() + 5000;
+    while (!tree->IsAllProgramsCurrent()) {
+        if (NowMs() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        Pump();
+    }
+    return true;
+}
+
+// Press on All Programs to the painted tree (rows with their text) at the
+// first toggle after the menu opened: the tree forgotten before each opening,
+// read again at the opened menu's first idle moment. Against listing the
+// Start Menu folders' top level and a bare paint. The same press with the
+// tree read at the toggle itself (no idle moment before it) is shown beside.
 void MeasureToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
-    std::vector<double> ours, floor, icons;
+    std::vector<double> ours, cold, floor, icons;
+    int notRead = 0;
     CTreeWnd* tree = AllProgramsOf(menu);
-    for (int i = 0; i < 7 && tree; ++i) {
-        CloseMenu(button);
-        tree->RemoveAll(); // read again at the toggle
-        Press(button.m_hWnd);
-        *unsettled += !SettleShown(menu);
+    auto toggle = [&](std::vector<double>* painted) {
         double start = NowMs();
         SendMessageW(menu, WM_COMMAND, kCmdToggleAllApps, 0);
         PaintNow(menu);
-        ours.push_back(NowMs() - start);
+        painted->push_back(NowMs() - start);
         *unsettled += !SettleShown(menu);
-        icons.push_back(NowMs() - start);
+        return NowMs() - start;
+    };
+    for (int i = 0; i < 7 && tree; ++i) {
+        CloseMenu(button);
+        tree->RemoveAll();
+        Press(button.m_hWnd);
+        *unsettled += !SettleShown(menu);
+        notRead += !WaitForIdleReading(tree);
+        icons.push_back(toggle(&ours));
 
-        start = NowMs();
+        CloseMenu(button);
+        Press(button.m_hWnd);
+        *unsettled += !SettleShown(menu);
+        tree->RemoveAll(); // read at the toggle
+        toggle(&cold);
+
+        double start = NowMs();
         std::vector<std::wstring> files, folders;
         static const int kSources[][2] = {
             {CSIDL_PROGRAMS, 1}, {CSIDL_COMMON_STARTMENU, 0}, {CSIDL_COMMON_PROGRAMS, 1}};
@@ -283,9 +309,13 @@ void MeasureToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
         std::printf("menu bench: no all-programs tree\n");
         return;
     }
-    ReportRow("all-programs toggle (tree read afresh), median of 7", Median(ours), Median(floor));
+    ReportRow("all-programs toggle (read when idle), median of 7", Median(ours), Median(floor));
     std::printf("  floor: the Start Menu folders' top level listed, a bare popup painted\n");
+    std::printf("  read at the toggle itself instead: %.2f ms (median), %.2fx\n", Median(cold),
+                Median(floor) > 0 ? Median(cold) / Median(floor) : 0);
     std::printf("  the rows' icons, from the icon thread, all painted after %.2f ms (median)\n", Median(icons));
+    if (notRead)
+        std::printf("  %d openings were not followed by an idle reading within 5 s\n", notRead);
 }
 
 // Press on a folder of 10 shortcuts to its painted rows (with their text),

@@ -69,7 +69,7 @@ Gdiplus::Image* CSkin::GetFocusImage(int index) const {
     return i < focusImages.size() ? focusImages[i] : nullptr;
 }
 
-int CSkin::Load(const wchar_t* moduleDirectory) {
+int CSkin::Load(const wchar_t* moduleDirectory, int menuLater) {
     if (!FileExists(m_szConfigPath)) {
         Trace(L"File not found. %s\n", m_szConfigPath);
         return 0;
@@ -112,19 +112,17 @@ int CSkin::Load(const wchar_t* moduleDirectory) {
     if (appList[0])
         ResolveAppList(appList);
 
-    wchar_t path[260];
-    if (ReadPathValue(kDesign, L"MENU.FOCUS.1", path, 260, 1))
-        pFocus1 = LoadImageFile(path);
-    if (ReadPathValue(kDesign, L"MENU.FOCUS.2", path, 260, 1))
-        pFocus2 = LoadImageFile(path);
-
+    m_bMenuParts = 0;
     bOptionsSmallIcon = ReadInt(kDesign, L"OPTIONS.SMALLICON", 0);
     nOptionsX = ReadInt(kDesign, L"OPTIONS.APPLIST.X", 11);
     nOptionsY = ReadInt(kDesign, L"OPTIONS.APPLIST.Y", 40);
     nOptionsWidth = ReadInt(kDesign, L"OPTIONS.APPLIST.WIDTH", 270);
     nOptionsHeight = ReadInt(kDesign, L"OPTIONS.APPLIST.HEIGHT", 367);
 
-    return LoadDesign();
+    LoadDesign();
+    if (!menuLater)
+        LoadMenuParts();
+    return 1;
 }
 
 // A drive path and a path with any backslash are taken as written; a bare file
@@ -148,22 +146,11 @@ void CSkin::ResolveAppList(const wchar_t* value) {
 
 int CSkin::LoadDesign() {
     wchar_t path[260];
-    if (ReadPathValue(kDesign, L"MENU.BACKGROUND", path, 260, 1))
-        pMenuBackground = LoadImageFile(path);
     if (ReadPathValue(kDesign, L"STBTN.BACKGROUND", path, 260, 1))
         hStartButton = LoadBitmapFile(path);
     nStartOffset = ReadInt(kDesign, L"STBTN.OFFSET", -7);
     nStartHeight = ReadInt(kDesign, L"STBTN.HEIGHT", 54);
     nStartWidth = ReadInt(kDesign, L"STBTN.WIDTH", 54);
-
-    for (int n = 0;; ++n) {
-        wchar_t key[256];
-        StrFormat(key, 256, L"%s.%d", L"MENU.FOCUS", n);
-        if (!ReadPathValue(kDesign, key, path, 260, 1))
-            break;
-        // An unreadable file keeps its place so that later numbers stay right.
-        focusImages.push_back(LoadImageFile(path));
-    }
 
     nAppListX = ReadInt(kDesign, L"MENU.APPLIST.X", 11);
     nAppListY = ReadInt(kDesign, L"MENU.APPLIST.Y", 11);
@@ -175,10 +162,32 @@ int CSkin::LoadDesign() {
     if (!ReadPathValue(kDesign, L"MENU.APPLIST.SETUP", szSetup, 260, 0))
         Trace(L"No setup program.\n");
 
+    return 1;
+}
+
+void CSkin::LoadMenuParts() {
+    if (m_bMenuParts)
+        return;
+    m_bMenuParts = 1;
+    // Files are decoded in this order at every load: file images are numbered as they come.
+    wchar_t path[260];
+    if (ReadPathValue(kDesign, L"MENU.FOCUS.1", path, 260, 1))
+        pFocus1 = LoadImageFile(path);
+    if (ReadPathValue(kDesign, L"MENU.FOCUS.2", path, 260, 1))
+        pFocus2 = LoadImageFile(path);
+    if (ReadPathValue(kDesign, L"MENU.BACKGROUND", path, 260, 1))
+        pMenuBackground = LoadImageFile(path);
+    for (int n = 0;; ++n) {
+        wchar_t key[256];
+        StrFormat(key, 256, L"%s.%d", L"MENU.FOCUS", n);
+        if (!ReadPathValue(kDesign, key, path, 260, 1))
+            break;
+        // An unreadable file keeps its place so that later numbers stay right.
+        focusImages.push_back(LoadImageFile(path));
+    }
     LoadButtons();
     LoadDefaultFont();
     LoadDrawImages();
-    return 1;
 }
 
 // Drops what belongs to one load. The image caches, the default font, the menu

@@ -78,7 +78,12 @@ public:
     void SetConfigPath(const wchar_t* path);
     const wchar_t* GetConfigPath() const { return m_szConfigPath; }
     // Full load; moduleDirectory ends in a backslash. 1 on success, 0 on failure.
-    int Load(const wchar_t* moduleDirectory);
+    // menuLater != 0 leaves the menu's images, buttons, font and draw images
+    // (all that the Start button does not show) to LoadMenuParts.
+    int Load(const wchar_t* moduleDirectory, int menuLater = 0);
+    // Loads what Load left for later; once per Load.
+    void LoadMenuParts();
+    int HasMenuParts() const { return m_bMenuParts; }
 
     int ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) const;
     int ReadString(const wchar_t* section, const wchar_t* key, const wchar_t* defaultValue, wchar_t* out,
@@ -127,6 +132,7 @@ private:
     wchar_t m_szAccountName[256] = {};
     wchar_t m_szAccountSid[256] = {};
     int m_nDecodes = 0;
+    int m_bMenuParts = 0;
 };
 
 // The one skin object of the program.

@@ -18,6 +18,11 @@ namespace {
 
 const int kDefaultWidth = 449;
 const int kDefaultHeight = 486;
+const UINT_PTR kTreeUpdateTimer = 1;
+// A timer message comes only once nothing else waits; the delay keeps the
+// reading clear of the opening's own work and well ahead of a pointer's way
+// to the toggle.
+const UINT kTreeUpdateDelay = 100; // ms
 
 // The button table: one row per ID key. Commands follow their rows here, in
 // the folder handlers and in the hover notifications.
@@ -133,6 +138,7 @@ void CMenuWnd::PruneContextMenu(HMENU popup) {
 }
 
 LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    gSkin.LoadMenuParts(); // when the menu is opened before start-up got to it
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     int width = kDefaultWidth, height = kDefaultHeight;
@@ -218,7 +224,9 @@ void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
             ::SendMessageW(m_hStartButton, kMsgSetMode, 2, 0);
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         m_bVisible = 1;
+        ScheduleTreeUpdate(1);
     } else {
+        ScheduleTreeUpdate(0);
         if (m_hStartButton)
             ::SendMessageW(m_hStartButton, kMsgSetMode, 0, 0);
         m_bVisible = 0;
@@ -244,6 +252,33 @@ void CMenuWnd::RefreshMenu(bool showing) {
         CollapseList(m_pAllPrograms);
     if (m_nAllAppMode == 1)
         SendMessage(WM_COMMAND, kCmdToggleAllApps, 0);
+}
+
+void CMenuWnd::ScheduleTreeUpdate(int showing) {
+    // No timer while the menu is closed: a closed menu never wakes the process.
+    if (showing)
+        ::SetTimer(m_hWnd, kTreeUpdateTimer, kTreeUpdateDelay, nullptr);
+    else
+        ::KillTimer(m_hWnd, kTreeUpdateTimer);
+}
+
+LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (wParam != kTreeUpdateTimer) {
+        handled = FALSE;
+        return 0;
+    }
+    // Input that came meanwhile goes first; the timer tries again.
+    if (HIWORD(::GetQueueStatus(QS_INPUT)))
+        return 0;
+    ::KillTimer(m_hWnd, kTreeUpdateTimer);
+    // A shown tree is never refilled under the pointer: the toggle did that.
+    CTreeWnd* tree = m_pAllPrograms;
+    if (!tree || !tree->IsWindow() || (::GetWindowLongW(tree->m_hWnd, GWL_STYLE) & WS_VISIBLE) ||
+        tree->IsAllProgramsCurrent())
+        return 0;
+    tree->FillAllPrograms();
+    tree->ReadFirstPageTexts();
+    return 0;
 }
 
 void CMenuWnd::SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer) {
@@ -292,6 +327,7 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
     // Whatever took the activation (a started program, a click elsewhere) closes the menu.
     ShowWindow(SW_HIDE);
     m_bVisible = 0;
+    ScheduleTreeUpdate(0);
     if (m_hStartButton)
         ::PostMessageW(m_hStartButton, kMsgSetMode, 0, 0);
     return 0;

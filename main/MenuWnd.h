@@ -127,6 +127,7 @@ public:
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
+    MESSAGE_HANDLER(WM_TIMER, OnTimer)
     MESSAGE_HANDLER(kMsgUserCommand, OnUserCommand)
     MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
     MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyDown)
@@ -161,6 +162,7 @@ private:
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnUserCommand(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
 
     // Keys (MenuWndKeys.cpp). Every key of the menu and its children comes
     // through OnKeyDown: the search first, then the navigation.
@@ -206,6 +208,10 @@ private:
     void LoadAllPrograms();
     void LoadPinnedList();
     void RefreshMenu(bool showing);
+    // While the menu is open, the first moment with no input, paint or posted
+    // message waiting brings the hidden all-programs tree up to date, so that
+    // the toggle only has to show it.
+    void ScheduleTreeUpdate(int showing);
     // The user picture button (ID key 0) shows icon and image; drawStateImage 0
     // repaints at once, startTimer repaints once 300 ms later.
     void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);

@@ -96,7 +96,8 @@ void CMenuWnd::LoadAllPrograms() {
 void CMenuWnd::ShowList(CTreeWnd* list, int show) {
     if (!list || !list->IsWindow())
         return;
-    if (show && list == m_pAllPrograms && !list->IsFilled())
+    // Read at this show unless read at an idle moment since the Start Menu last changed.
+    if (show && list == m_pAllPrograms && !list->IsAllProgramsCurrent())
         list->FillAllPrograms();
     list->ShowWindow(show);
 }

@@ -39,6 +39,14 @@ bool IsWindowsTooOld(DWORD getVersionResult) {
     return version <= 0x0601;
 }
 
+void LoadMenuParts() {
+    gSkin.LoadMenuParts();
+    for (int number : {100, 101, 102}) {
+        if (!gSkin.GetImage(number))
+            Trace(L"LoadImage failed. ID = %d\n", number);
+    }
+}
+
 int VelmarMain(HINSTANCE instance, int showCommand) {
     ProgramScope program(kMutexName, instance);
     if (!program.IsFirstInstance())
@@ -48,17 +56,14 @@ int VelmarMain(HINSTANCE instance, int showCommand) {
         return kExitNoSkinFile;
 
     gSkin.SetConfigPath(files.szSkinPath);
-    if (!gSkin.Load(files.szModuleDir)) {
+    // The menu's parts are loaded once the button is shown (LoadMenuPartsWhenIdle).
+    if (!gSkin.Load(files.szModuleDir, 1)) {
         ::MessageBoxW(nullptr, L"Failed to read the configuration file. ", L"Error", MB_ICONERROR);
         return kExitSkinUnreadable;
     }
     if (IsWindowsTooOld(::GetVersion())) {
         ShowTooOldMessage();
         return kExitWindowsTooOld;
-    }
-    for (int number : {100, 101, 102}) {
-        if (!gSkin.GetImage(number))
-            Trace(L"LoadImage failed. ID = %d\n", number);
     }
     const int result = RunUserInterface(showCommand);
     StopKeyboardHook();

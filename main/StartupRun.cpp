@@ -11,6 +11,19 @@
 #include <memory>
 #include <new>
 
+namespace {
+
+// A timer message comes only once no input, paint or posted message waits:
+// the button is painted first. Input that came meanwhile goes first too.
+void CALLBACK LoadMenuPartsWhenIdle(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (HIWORD(::GetQueueStatus(QS_INPUT)))
+        return;
+    ::KillTimer(nullptr, timer);
+    LoadMenuParts();
+}
+
+} // namespace
+
 int RunUserInterface(int showCommand) {
     fw::CMessageLoop loop;
     fw::gModule.AddMessageLoop(&loop);
@@ -34,6 +47,8 @@ int RunUserInterface(int showCommand) {
     if (!StartKeyboardHook())
         Trace(L"Keyboard hook failed.\n");
 
+    // The menu loads them itself should it be opened first.
+    ::SetTimer(nullptr, 0, 0, LoadMenuPartsWhenIdle);
     int result = loop.Run();
 
     fw::gModule.RemoveMessageLoop();

@@ -118,6 +118,7 @@ void CTreeWnd::FreeItems() {
     m_pPressed = nullptr;
     m_pHot = nullptr;
     m_bFilled = 0;
+    CloseWatches();
     ++m_nGeneration;
     DropIconRequests();
     bCapture = 0;

@@ -154,6 +154,11 @@ public:
     // names and paths are read here; text and icon come at the first paint.
     void FillAllPrograms();
     int IsFilled() const { return m_bFilled; }
+    // 1 when filled and no Start Menu folder's top level has changed since
+    // (an entry added, removed or renamed, a folder made or gone).
+    int IsAllProgramsCurrent() const;
+    // Reads the texts of the rows the first paint shows, as that paint would.
+    void ReadFirstPageTexts();
     // Reads a pending item's text and icon from its path at once. (The first
     // paint of a row reads its text at once and has the icon looked up on the
     // icon thread.)
@@ -256,6 +261,14 @@ private:
     void StopIconThread();
     void DropIconRequests();
     IShellLinkW* Link();
+    // The Start Menu folders a fill lists, watched from just before it lists them.
+    struct FolderWatch {
+        std::wstring path;
+        HANDLE change;         // change notification, null where none could be set
+        FILETIME written;      // last write time, zero while the folder is missing
+    };
+    void WatchFolder(const wchar_t* path);
+    void CloseWatches();
 
     HWND m_hOwner;
     UINT m_nControlId;
@@ -275,4 +288,5 @@ private:
     std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing
     int m_bOutline = 0;
     CAccessible* m_pAccessible = nullptr; // made at the first question of a screen reader
+    std::vector<FolderWatch> m_watches;
 };

@@ -182,14 +182,66 @@ void CTreeWnd::FillAllPrograms() {
     } kSources[] = {{CSIDL_PROGRAMS, 1}, {CSIDL_COMMON_STARTMENU, 0}, {CSIDL_COMMON_PROGRAMS, 1}};
     for (const auto& source : kSources) {
         wchar_t path[kPathCapacity];
-        if (::SHGetSpecialFolderPathW(nullptr, path, source.csidl, FALSE))
-            ListDirectory(&files, source.withFolders ? &folders : nullptr, path);
+        if (!::SHGetSpecialFolderPathW(nullptr, path, source.csidl, FALSE))
+            continue;
+        WatchFolder(path); // before the listing: a change while it runs counts too
+        ListDirectory(&files, source.withFolders ? &folders : nullptr, path);
     }
     AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
     if (IsWindow()) {
         UpdateScrollBar(); // while hidden: showing the tree then finds the bar set
         Invalidate(TRUE);
     }
+}
+
+namespace {
+
+FILETIME LastWritten(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path, GetFileExInfoStandard, &data))
+        return FILETIME{};
+    return data.ftLastWriteTime;
+}
+
+} // namespace
+
+void CTreeWnd::WatchFolder(const wchar_t* path) {
+    FolderWatch watch{path, nullptr, LastWritten(path)};
+    // Folders deeper down are read when they are opened: their top level is enough.
+    HANDLE change = ::FindFirstChangeNotificationW(path, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME |
+                                                                    FILE_NOTIFY_CHANGE_DIR_NAME);
+    if (change != INVALID_HANDLE_VALUE)
+        watch.change = change;
+    m_watches.push_back(watch);
+}
+
+void CTreeWnd::CloseWatches() {
+    for (FolderWatch& watch : m_watches)
+        if (watch.change)
+            ::FindCloseChangeNotification(watch.change);
+    m_watches.clear();
+}
+
+int CTreeWnd::IsAllProgramsCurrent() const {
+    if (!m_bFilled)
+        return 0;
+    // The notification covers changes within the timestamp's resolution; the
+    // time covers a folder replaced or made anew, which the notification of
+    // the former one does not see.
+    for (const FolderWatch& watch : m_watches) {
+        if (watch.change && ::WaitForSingleObject(watch.change, 0) != WAIT_TIMEOUT)
+            return 0;
+        const FILETIME written = LastWritten(watch.path.c_str());
+        if (::CompareFileTime(&watch.written, &written) != 0)
+            return 0;
+    }
+    return 1;
+}
+
+void CTreeWnd::ReadFirstPageTexts() {
+    int rows = nPageRows > 0 ? nPageRows + 1 : 0; // a part of the row below the page shows too
+    for (_treeNode* item = m_root.pChild; item && rows > 0; item = item->pNext, --rows)
+        ResolveText(item);
 }
 
 int CTreeWnd::ExpandFolder(_treeNode* folder, IShellLinkW* link) {

@@ -4,6 +4,7 @@
 #include "lists_test_support.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -214,6 +215,29 @@ TEST_F(ListsTest, TheToggleShowsTheTreeInsteadOfThePinnedListAndEveryShowReturns
     EXPECT_EQ((std::vector<std::wstring>{L"Two"}), Names(pinned));
     EXPECT_EQ(0, menu->IsAllProgramsMode());
     EXPECT_TRUE(Visible(pinned));
+}
+
+// The open menu reads the hidden tree at its first idle moment; a Start Menu
+// that changed after that reading is read again by the toggle, so that the
+// tree never shows a program that was removed or misses one just installed.
+TEST_F(ListsTest, TheTreeReadAtAnIdleMomentIsReadAgainWhenTheStartMenuChangedSince) {
+    ASSERT_EQ(1, LoadListsSkin());
+    auto removed = std::make_unique<StartMenuFolder>(L"VelmarLists Removed");
+    CreateMenuWithLists();
+    ASSERT_TRUE(all);
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    ASSERT_TRUE(WaitFor([&] { return all->IsFilled() != 0; })) << "the open menu never read the tree";
+    EXPECT_FALSE(Visible(all));
+    ASSERT_NE(nullptr, FindByPath(all, removed->path()));
+
+    const std::wstring gonePath = removed->path();
+    removed.reset();
+    StartMenuFolder added(L"VelmarLists Added");
+    ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0);
+    EXPECT_TRUE(Visible(all));
+    EXPECT_EQ(nullptr, FindByPath(all, gonePath)) << "a removed folder is still shown";
+    EXPECT_NE(nullptr, FindByPath(all, added.path())) << "a new folder is missing";
+    menu->ShowMenu(SW_HIDE, 0, 0);
 }
 
 // Every reload hands its icons to the list, which destroys them with the items:

@@ -273,3 +273,43 @@ TEST_F(SkinConfig, ClearDropsOneLoadAndKeepsTheCaches) {
     EXPECT_EQ(focus, skin->LoadImageFile((ModuleDir() + L".\\focus.bmp").c_str()));
     EXPECT_EQ(decodes, skin->DecodeCount());
 }
+
+// Start-up loads only what the Start button shows; the menu's parts come later
+// and must be the same as a full load's, file images numbered in the same order.
+TEST_F(SkinConfig, AStartUpLoadLeavesTheMenuPartsForLaterAndThenMatchesAFullLoad) {
+    int width = 2;
+    for (const wchar_t* name : {L"f1.bmp", L"f2.bmp", L"bg.bmp", L"f0.bmp", L"normal.bmp", L"focus.bmp"})
+        WriteBmp(dir, name, width++, 2);
+    dir.WriteFile(L"start.bmp", BmpBytes(54, 162, 1, 2, 3));
+    ASSERT_EQ(1, LoadConfig("[DESIGN]\r\nSKIN.PATH=.\r\nMENU.FOCUS.1=f1.bmp\r\nMENU.FOCUS.2=f2.bmp\r\n"
+                            "MENU.BACKGROUND=bg.bmp\r\nSTBTN.BACKGROUND=start.bmp\r\nSTBTN.HEIGHT=40\r\n"
+                            "MENU.FOCUS.0=f0.bmp\r\nDRAWIMAGE.0=IMAGE.1,(0,0)\r\n[BUTTON]\r\nBUTTON.ENABLED=a\r\n"
+                            "a.IMAGE.NORMAL=normal.bmp\r\na.IMAGE.FOCUS=focus.bmp\r\n"));
+    CSkin later;
+    later.SetConfigPath(ConfigPath().c_str());
+    ASSERT_EQ(1, later.Load(ModuleDir().c_str(), 1));
+    EXPECT_EQ(0, later.HasMenuParts());
+    EXPECT_EQ(0, later.DecodeCount()) << "an image was decoded before the button needed it";
+    EXPECT_NE(nullptr, later.hStartButton);
+    EXPECT_EQ(40, later.nStartHeight);
+    EXPECT_EQ(nullptr, later.pMenuBackground);
+    EXPECT_TRUE(later.buttons.empty());
+
+    later.LoadMenuParts();
+    later.LoadMenuParts(); // once
+    EXPECT_EQ(1, later.HasMenuParts());
+    EXPECT_EQ(skin->DecodeCount(), later.DecodeCount());
+    ASSERT_EQ(skin->NextImageNumber(), later.NextImageNumber());
+    for (int number = 5000; number < skin->NextImageNumber(); ++number) {
+        ASSERT_TRUE(skin->GetImage(number) && later.GetImage(number)) << number;
+        EXPECT_EQ(skin->GetImage(number)->GetWidth(), later.GetImage(number)->GetWidth()) << number;
+    }
+    ASSERT_EQ(1u, later.buttons.size());
+    ASSERT_NE(nullptr, later.buttons[0]->pImageFocus);
+    EXPECT_EQ(skin->buttons[0]->pImageFocus->GetWidth(), later.buttons[0]->pImageFocus->GetWidth());
+    ASSERT_NE(nullptr, later.pMenuBackground);
+    EXPECT_EQ(skin->pMenuBackground->GetWidth(), later.pMenuBackground->GetWidth());
+    EXPECT_EQ(skin->focusImages.size(), later.focusImages.size());
+    EXPECT_EQ(skin->DrawImages().size(), later.DrawImages().size());
+    EXPECT_NE(nullptr, later.pDefaultFont);
+}
