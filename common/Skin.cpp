@@ -177,6 +177,7 @@ int CSkin::LoadDesign() {
 
     LoadButtons();
     LoadDefaultFont();
+    LoadSearchLine();
     LoadDrawImages();
     return 1;
 }

@@ -18,8 +18,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 
 #include "MenuProtocol.h"
+#include "MenuSearch.h"
 #include "PaintCache.h"
 #include "Window.h"
 #include "resource.h"
@@ -99,6 +101,15 @@ public:
     CMenuItemWnd* FindButton(int idKey) const;
     int IsAllProgramsMode() const { return m_nAllAppMode; }
 
+    // Keys while typed text searches (MenuSearch.cpp): Backspace edits, Enter
+    // starts the highlighted or first result, Esc clears the search and brings
+    // the list back, Up/Down move the highlight. False, and nothing done, when
+    // no search runs or the key is not one of these.
+    bool OnSearchKey(UINT vk);
+    const std::wstring& GetSearchText() const { return m_strSearch; }
+    // Null until the menu window exists.
+    const CSearchIndexer* GetSearchIndexer() const { return m_pSearchIndex.get(); }
+
     BEGIN_MSG_MAP(CMenuWnd)
     MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
@@ -108,6 +119,9 @@ public:
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
     MESSAGE_HANDLER(kMsgUserCommand, OnUserCommand)
+    MESSAGE_HANDLER(WM_CHAR, OnChar)
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    MESSAGE_HANDLER(kMsgSearchIndexed, OnSearchIndexed)
     COMMAND_ID_HANDLER(kCmdShutdown, OnShutdown)
     COMMAND_ID_HANDLER(kCmdPowerMenu, OnPowerMenu)
     COMMAND_ID_HANDLER(kCmdDocuments, OnOpenDocument)
@@ -130,6 +144,8 @@ public:
     END_MSG_MAP()
 
 private:
+    static constexpr UINT kMsgSearchIndexed = WM_APP + 0x55; // posted by the search indexer's thread
+
     LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
@@ -138,6 +154,9 @@ private:
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnUserCommand(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnChar(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSearchIndexed(UINT, WPARAM, LPARAM, BOOL&);
 
     // Commands (MenuCommands.cpp).
     LRESULT OnShutdown(UINT, WPARAM, LPARAM, BOOL&);
@@ -166,6 +185,12 @@ private:
     void LoadAllPrograms();
     void LoadPinnedList();
     void RefreshMenu(bool showing);
+    // Search (MenuSearch.cpp).
+    int LoadSearchResults(); // the results list, made on first use; 0 when it cannot be
+    void UpdateSearch();
+    void ClearSearch();
+    void MoveSearchHighlight(int step);
+    void StartSearchResult();
     // The user picture button (ID key 0) shows icon and image; drawStateImage 0
     // repaints at once, startTimer repaints once 300 ms later.
     void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
@@ -191,6 +216,11 @@ private:
     std::multimap<int, std::unique_ptr<CMenuItemWnd, fw::WindowDeleter>> m_buttons;
     CTreeWnd* m_pPinnedList = nullptr;
     CTreeWnd* m_pAllPrograms = nullptr;
+    CTreeWnd* m_pSearchResults = nullptr;
+    std::unique_ptr<CSearchLineWnd, fw::WindowDeleter> m_pSearchLine;
+    std::unique_ptr<CSearchIndexer> m_pSearchIndex;
+    std::wstring m_strSearch;
+    int m_bSearchShown = 0; // the results and the search line stand in for the lists
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
     CPaintCache m_background; // the background with the skin's draw images

@@ -105,6 +105,9 @@ public:
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
         MESSAGE_HANDLER(kMsgIconsArrived, OnIconsArrived)
+        // The list takes the focus for the wheel; typing still belongs to the menu.
+        MESSAGE_HANDLER(WM_CHAR, OnForwardKey)
+        MESSAGE_HANDLER(WM_KEYDOWN, OnForwardKey)
     END_MSG_MAP()
 
     void SetHotImage(int image) { nHotImage = image; }
@@ -200,6 +203,9 @@ private:
     LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnForwardKey(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+        return ::SendMessageW(m_hOwner, msg, wParam, lParam);
+    }
 
     _treeNode* AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent);
     // The node of the first drawn row under pt: ids may clash (a child's id
