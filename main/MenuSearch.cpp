@@ -23,8 +23,11 @@ const size_t kMaxSearchLength = 64;
 
 void CSearchLineWnd::SetText(const std::wstring& text) {
     m_strText = text;
-    if (IsWindow())
-        Invalidate(FALSE);
+    if (!IsWindow())
+        return;
+    // Also the window's own text: what a screen reader or another process reads.
+    ::SetWindowTextW(m_hWnd, m_strText.c_str());
+    Invalidate(FALSE);
 }
 
 LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
@@ -119,19 +122,6 @@ void CMenuWnd::UpdateSearch() {
             allPrograms->ShowWindow(SW_HIDE);
         m_bSearchShown = 1;
     }
-    if (!m_pSearchLine) {
-        m_pSearchLine.reset(new (std::nothrow) CSearchLineWnd);
-        const RECT rc = {gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchX + gSkin.nSearchWidth,
-                         gSkin.nSearchY + gSkin.nSearchHeight};
-        if (m_pSearchLine && !m_pSearchLine->Create(m_hWnd, rc, nullptr, WS_CHILD, 0, kSearchLineId))
-            m_pSearchLine.reset();
-    }
-    if (m_pSearchLine) {
-        m_pSearchLine->SetText(m_strSearch);
-        ::SetWindowPos(m_pSearchLine->m_hWnd, HWND_TOP, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    }
-
     // The pinned rows as they are now, then the latest Start Menu index.
     std::vector<SearchEntry> pinned;
     if (m_pPinnedList)
@@ -160,6 +150,20 @@ void CMenuWnd::UpdateSearch() {
     m_pSearchResults->nHotId = first ? first->nId : -1;
     m_pSearchResults->ShowWindow(SW_SHOW);
     m_pSearchResults->Invalidate(TRUE);
+
+    // The line last: once it shows the text, the results are those of that text.
+    if (!m_pSearchLine) {
+        m_pSearchLine.reset(new (std::nothrow) CSearchLineWnd);
+        const RECT rc = {gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchX + gSkin.nSearchWidth,
+                         gSkin.nSearchY + gSkin.nSearchHeight};
+        if (m_pSearchLine && !m_pSearchLine->Create(m_hWnd, rc, nullptr, WS_CHILD, 0, kSearchLineId))
+            m_pSearchLine.reset();
+    }
+    if (m_pSearchLine) {
+        m_pSearchLine->SetText(m_strSearch);
+        ::SetWindowPos(m_pSearchLine->m_hWnd, HWND_TOP, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
 }
 
 void CMenuWnd::ClearSearch() {
@@ -167,8 +171,10 @@ void CMenuWnd::ClearSearch() {
     if (!m_bSearchShown)
         return;
     m_bSearchShown = 0;
-    if (m_pSearchLine)
+    if (m_pSearchLine) {
         m_pSearchLine->ShowWindow(SW_HIDE);
+        m_pSearchLine->SetText(std::wstring());
+    }
     if (m_pSearchResults && m_pSearchResults->IsWindow()) {
         m_pSearchResults->ShowWindow(SW_HIDE);
         m_pSearchResults->RemoveAll();
