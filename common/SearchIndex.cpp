@@ -82,17 +82,28 @@ std::vector<const SearchEntry*> FindMatches(const std::vector<SearchEntry>& pinn
             if (rank >= 0)
                 hits.push_back({&entry, rank});
         }
-    std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
+    // Equal names (the same shortcut in several folders) go by path, so the order never depends on the scan.
+    auto better = [](const Hit& a, const Hit& b) {
         if (a.rank != b.rank)
             return a.rank < b.rank;
         if (a.entry->nSource != b.entry->nSource)
             return a.entry->nSource < b.entry->nSource;
-        return a.entry->strFolded < b.entry->strFolded;
-    });
+        const int names = a.entry->strFolded.compare(b.entry->strFolded);
+        if (names)
+            return names < 0;
+        return _wcsicmp(a.entry->strPath.c_str(), b.entry->strPath.c_str()) < 0;
+    };
+    // Only the head is put in order: a short query matches thousands of names at every keystroke.
+    // Paths listed twice can use up the head; the rest is ordered only then.
     std::vector<const SearchEntry*> best;
-    for (const Hit& hit : hits) {
-        if (best.size() >= maxResults)
-            break;
+    size_t ordered = std::min(hits.size(), maxResults * 2 + 8);
+    std::partial_sort(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(ordered), hits.end(), better);
+    for (size_t i = 0; i < hits.size() && best.size() < maxResults; ++i) {
+        if (i == ordered) {
+            std::sort(hits.begin() + static_cast<std::ptrdiff_t>(i), hits.end(), better);
+            ordered = hits.size();
+        }
+        const Hit& hit = hits[i];
         const bool listed = std::any_of(best.begin(), best.end(), [&](const SearchEntry* e) {
             return !hit.entry->strPath.empty() && _wcsicmp(e->strPath.c_str(), hit.entry->strPath.c_str()) == 0;
         });

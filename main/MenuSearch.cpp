@@ -18,6 +18,8 @@ namespace {
 
 // Longer text finds nothing a shorter one would not.
 const size_t kMaxSearchLength = 64;
+// Icons kept across the keystrokes of one search.
+const size_t kMaxSearchIcons = 256;
 
 } // namespace
 
@@ -30,31 +32,68 @@ void CSearchLineWnd::SetText(const std::wstring& text) {
     Invalidate(FALSE);
 }
 
+CSearchLineWnd::~CSearchLineWnd() {
+    if (IsWindow())
+        DestroyWindow();
+    if (m_hFont)
+        ::DeleteObject(m_hFont);
+}
+
 LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    Gdiplus::Graphics graphics(paint.dc());
-    DrawBackgroundUnder(graphics, m_hWnd, GetParent());
-    // The row keeps the look of the All Programs button it stands in for, hovered.
-    for (const auto& button : gSkin.buttons)
-        if (button->nId == 10) {
-            Gdiplus::Image* image = button->pImageFocus ? button->pImageFocus : gSkin.GetFocusImage(button->nFocus);
-            if (image)
-                graphics.DrawImage(image, 0, 0, static_cast<INT>(image->GetWidth()),
-                                   static_cast<INT>(image->GetHeight()));
-            break;
+    // Composed off screen from the row's cached backdrop and the text, then
+    // copied in one piece: each keystroke repaints the line.
+    HDC memory = ::CreateCompatibleDC(paint.dc());
+    HBITMAP bitmap = memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr;
+    HDC dc = bitmap ? memory : paint.dc();
+    HGDIOBJ old = bitmap ? ::SelectObject(memory, bitmap) : nullptr;
+    RECT placed = client; // the backdrop's key: the line's place in the menu
+    ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&placed), 2);
+    auto backdrop = [&](HDC target) {
+        Gdiplus::Graphics graphics(target);
+        DrawBackgroundUnder(graphics, m_hWnd, GetParent());
+        // The row keeps the look of the All Programs button it stands in for, hovered.
+        for (const auto& button : gSkin.buttons)
+            if (button->nId == 10) {
+                Gdiplus::Image* image =
+                    button->pImageFocus ? button->pImageFocus : gSkin.GetFocusImage(button->nFocus);
+                if (image)
+                    graphics.DrawImage(image, 0, 0, static_cast<INT>(image->GetWidth()),
+                                       static_cast<INT>(image->GetHeight()));
+                break;
+            }
+    };
+    if (!m_backdrop.Paint(dc, gSkin.pMenuBackground, placed, backdrop))
+        backdrop(dc);
+    if (!m_hFont && gSkin.pDefaultFont) {
+        // The skin's font once as a GDI font: drawing the text is most of a keystroke's repaint.
+        LOGFONTW logFont{};
+        Gdiplus::Graphics graphics(dc);
+        if (gSkin.pDefaultFont->GetLogFontW(&graphics, &logFont) == Gdiplus::Ok) {
+            logFont.lfQuality = ANTIALIASED_QUALITY;
+            m_hFont = ::CreateFontIndirectW(&logFont);
         }
-    if (!gSkin.pDefaultFont)
-        return 0;
-    Gdiplus::SolidBrush brush{Gdiplus::Color(gSkin.nSearchTextColor)};
-    Gdiplus::RectF layout(8.0f, 0.0f, static_cast<Gdiplus::REAL>(client.right - 16),
-                          static_cast<Gdiplus::REAL>(client.bottom));
-    Gdiplus::StringFormat format(Gdiplus::StringFormatFlagsNoWrap);
-    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-    format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
-    const std::wstring shown = m_strText + L"|"; // the caret: typing goes on here
-    graphics.DrawString(shown.c_str(), -1, gSkin.pDefaultFont, layout, &format, &brush);
+    }
+    if (m_hFont) {
+        const Gdiplus::Color color(gSkin.nSearchTextColor);
+        HGDIOBJ oldFont = ::SelectObject(dc, m_hFont);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, RGB(color.GetR(), color.GetG(), color.GetB()));
+        RECT text = {client.left + 8, client.top, client.right - 8, client.bottom};
+        const std::wstring shown = m_strText + L"|"; // the caret: typing goes on here
+        ::DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &text,
+                    DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+        ::SelectObject(dc, oldFont);
+    }
+    if (bitmap) {
+        ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::DeleteObject(bitmap);
+    }
+    if (memory)
+        ::DeleteDC(memory);
     return 0;
 }
 
@@ -135,14 +174,42 @@ void CMenuWnd::UpdateSearch() {
     const std::vector<const SearchEntry*> found =
         FindMatches(pinned, programs ? *programs : kNone, m_strSearch.c_str(), fit > 0 ? static_cast<size_t>(fit) : 0);
 
+    // The same rows again (more text, the same best matches): the list and its highlight stay as they are.
+    bool same = true;
+    const _treeNode* row = m_pSearchResults->GetRoot()->pChild;
+    for (const SearchEntry* entry : found) {
+        if (!row || entry->strName != row->szText || _wcsicmp(entry->strPath.c_str(), row->szPath) != 0) {
+            same = false;
+            break;
+        }
+        row = row->pNext;
+    }
+    if (same && !row && (::GetWindowLongW(m_pSearchResults->m_hWnd, GWL_STYLE) & WS_VISIBLE)) {
+        ShowSearchLine();
+        return;
+    }
+
+    // The icons the rows got so far are kept for the next keystrokes, which
+    // mostly list the same programs again: no look-up, no second paint.
+    for (const _treeNode* item = m_pSearchResults->GetRoot()->pChild; item; item = item->pNext) {
+        if (!item->hIcon || m_searchIcons.size() >= kMaxSearchIcons)
+            continue;
+        std::wstring key = FoldForSearch(item->szPath);
+        if (!m_searchIcons.count(key))
+            if (HICON copy = ::CopyIcon(item->hIcon))
+                m_searchIcons.emplace(std::move(key), fw::UniqueIcon(copy));
+    }
     m_pSearchResults->RemoveAll();
     m_pSearchResults->nTopRow = 0;
     for (const SearchEntry* entry : found) {
-        const int id = m_pSearchResults->AddItem(entry->strName.c_str(), nullptr, kTreeDrawText | kTreeDrawIcon,
+        auto known = m_searchIcons.find(FoldForSearch(entry->strPath.c_str()));
+        HICON icon = known == m_searchIcons.end() ? nullptr : known->second.get(); // stays the menu's
+        const int id = m_pSearchResults->AddItem(entry->strName.c_str(), icon, kTreeDrawText | kTreeDrawIcon,
                                                  kAllProgramsRowHeight);
         if (_treeNode* item = m_pSearchResults->FindItem(id)) {
             fw::StrCopy(item->szPath, entry->strPath.c_str());
-            item->nPending = kTreePendingIcon; // looked up by the list's icon thread when drawn
+            if (!icon)
+                item->nPending = kTreePendingIcon; // looked up by the list's icon thread when drawn
         }
     }
     // Enter starts the highlighted row: the best match until the user picks another.
@@ -151,7 +218,11 @@ void CMenuWnd::UpdateSearch() {
     m_pSearchResults->ShowWindow(SW_SHOW);
     m_pSearchResults->Invalidate(TRUE);
 
-    // The line last: once it shows the text, the results are those of that text.
+    ShowSearchLine();
+}
+
+void CMenuWnd::ShowSearchLine() {
+    // Shown last: once it shows the text, the results are those of that text.
     if (!m_pSearchLine) {
         m_pSearchLine.reset(new (std::nothrow) CSearchLineWnd);
         const RECT rc = {gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchX + gSkin.nSearchWidth,
@@ -161,8 +232,9 @@ void CMenuWnd::UpdateSearch() {
     }
     if (m_pSearchLine) {
         m_pSearchLine->SetText(m_strSearch);
-        ::SetWindowPos(m_pSearchLine->m_hWnd, HWND_TOP, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        if (!::IsWindowVisible(m_pSearchLine->m_hWnd))
+            ::SetWindowPos(m_pSearchLine->m_hWnd, HWND_TOP, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
 }
 
@@ -179,6 +251,7 @@ void CMenuWnd::ClearSearch() {
         m_pSearchResults->ShowWindow(SW_HIDE);
         m_pSearchResults->RemoveAll();
     }
+    m_searchIcons.clear(); // after the rows that borrowed them
     if (CMenuItemWnd* allPrograms = FindButton(10))
         allPrograms->ShowWindow(SW_SHOW);
     ShowList(m_nAllAppMode ? m_pAllPrograms : m_pPinnedList, 1);

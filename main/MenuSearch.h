@@ -9,6 +9,7 @@
 // thread and joins it, so that nothing is posted once the window is gone.
 #pragma once
 
+#include "PaintCache.h"
 #include "SearchIndex.h"
 #include "Window.h"
 
@@ -56,6 +57,8 @@ private:
 // painted over the menu background with the typed text and a caret.
 class CSearchLineWnd : public fw::CWindowImpl<CSearchLineWnd> {
 public:
+    CSearchLineWnd() = default;
+    ~CSearchLineWnd() override;
     void SetText(const std::wstring& text);
     const std::wstring& GetText() const { return m_strText; }
 
@@ -69,4 +72,6 @@ private:
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
 
     std::wstring m_strText;
+    CPaintCache m_backdrop; // the background and the row's image under the text
+    HFONT m_hFont = nullptr; // owned: the skin's default font for GDI
 };

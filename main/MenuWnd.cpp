@@ -354,6 +354,7 @@ LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     DestroyList(m_pPinnedList);
     DestroyList(m_pAllPrograms);
     DestroyList(m_pSearchResults);
+    m_searchIcons.clear();
     // Each button goes once none of its messages runs (one may be in its context menu).
     m_buttons.clear();
     if (m_hReleased)

@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "Handles.h"
 #include "MenuProtocol.h"
 #include "MenuSearch.h"
 #include "PaintCache.h"
@@ -188,6 +189,7 @@ private:
     // Search (MenuSearch.cpp).
     int LoadSearchResults(); // the results list, made on first use; 0 when it cannot be
     void UpdateSearch();
+    void ShowSearchLine();
     void ClearSearch();
     void MoveSearchHighlight(int step);
     void StartSearchResult();
@@ -220,6 +222,7 @@ private:
     std::unique_ptr<CSearchLineWnd, fw::WindowDeleter> m_pSearchLine;
     std::unique_ptr<CSearchIndexer> m_pSearchIndex;
     std::wstring m_strSearch;
+    std::map<std::wstring, fw::UniqueIcon> m_searchIcons; // folded path -> icon, lent to the result rows
     int m_bSearchShown = 0; // the results and the search line stand in for the lists
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;

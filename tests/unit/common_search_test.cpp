@@ -64,6 +64,12 @@ TEST(SearchMatches, BestFirstPinnedBeforeEqualProgramsAtMostMaxAndEachPathOnce) 
     EXPECT_EQ((std::vector<std::wstring>{L"Text Editor", L"Audio Editor"}),
               Names(FindMatches(pinned, {Program(L"Audio Editor"), Program(L"Text Editor")}, L"e", 2)))
         << "a pinned entry before an equally good Start Menu one, cut at the maximum";
+    // One program under many names fills more than the head that is put in order first.
+    std::vector<SearchEntry> copies;
+    for (int i = 0; i < 40; ++i)
+        copies.push_back(Program((L"Editor " + std::to_wstring(i)).c_str(), L"C:\\apps\\same.exe"));
+    copies.push_back(Program(L"Last Editor"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Editor 0", L"Last Editor"}), Names(FindMatches({}, copies, L"edit", 3)));
     EXPECT_TRUE(FindMatches(pinned, programs, L"", 10).empty());
     EXPECT_TRUE(FindMatches(pinned, programs, L"zzz", 10).empty());
     EXPECT_TRUE(FindMatches(pinned, programs, L"e", 0).empty());
