@@ -274,6 +274,10 @@ TEST_F(ListsEndToEnd, TypedTextFindsAShortcutDeepInAFolderAndEnterStartsIt) {
     ASSERT_TRUE(CreateDirectoryW((startMenuFolder + L"\\Tools").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
     ASSERT_TRUE(MakeShortcut(deep + L"\\Qwzx Recorder.lnk", recorder, L"from-the-search"));
+    // Worse matches around it: later names, a later word, a later folder.
+    ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Qwzx Viewer.lnk", recorder, L"viewer"));
+    ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Tools\\Qwzx Settings.lnk", recorder, L"settings"));
+    ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Tools\\Help for Qwzx.lnk", recorder, L"help"));
     DeleteFileW(listFile.c_str()); // no pinned rows: the first row's place shows the background
 
     ASSERT_NO_FATAL_FAILURE(Start());
