@@ -122,6 +122,9 @@ bool CMenuWnd::OnSearchKey(UINT vk) {
     switch (vk) {
     case VK_BACK:
         m_strSearch.pop_back();
+        // A character beyond the basic plane came as two halves and goes as one.
+        if (!m_strSearch.empty() && m_strSearch.back() >= 0xD800 && m_strSearch.back() <= 0xDBFF)
+            m_strSearch.pop_back();
         if (m_strSearch.empty())
             ClearSearch();
         else

@@ -109,8 +109,10 @@ TEST_F(SearchTest, TypingListsPinnedThenDeepStartMenuMatchesAndEscBringsTheListB
     Key(VK_UP);
     EXPECT_EQ(TopLevel(results)[0], results->FindItem(-1));
 
-    Type(L"k");
+    Type(L"k\U0001F600"); // a letter and a character of two halves
     EXPECT_TRUE(Names(results).empty());
+    Key(VK_BACK);
+    EXPECT_EQ(L"qWzxk", menu->GetSearchText());
     Key(VK_BACK);
     EXPECT_EQ(L"qWzx", menu->GetSearchText());
     EXPECT_EQ(2u, Names(results).size());
