@@ -187,6 +187,7 @@ void CSkin::LoadMenuParts() {
     }
     LoadButtons();
     LoadDefaultFont();
+    LoadSearchLine();
     LoadDrawImages();
 }
 

@@ -62,6 +62,10 @@ struct _skinCfg {
     Gdiplus::Image* pFocus2 = nullptr;          // "MENU.FOCUS.2" (options list, small icons)
     int nAppListX = 11, nAppListY = 11, nAppListWidth = 264, nAppListHeight = 394; // "MENU.APPLIST.*"
     int nAppListTextX = 0, nAppListTextY = 0;   // "MENU.APPLIST.TEXT.X/Y"
+    // "MENU.SEARCH.*": the line that shows typed search text. Without the keys
+    // it takes the All Programs button's place (ID key 10), else the default skin's row.
+    int nSearchX = 10, nSearchY = 443, nSearchWidth = 256, nSearchHeight = 30;
+    Gdiplus::ARGB nSearchTextColor = 0xFFF4F7FB; // "MENU.SEARCH.TEXT.COLOR", default "DEFAULT.FONT.COLOR"
     wchar_t szSetup[260] = {};                  // "MENU.APPLIST.SETUP", joined to the module directory
     std::vector<std::unique_ptr<_skinButton>> buttons; // "BUTTON.ENABLED" order
     int nOptionsX = 11, nOptionsY = 40, nOptionsWidth = 270, nOptionsHeight = 367; // "OPTIONS.APPLIST.*"
@@ -118,6 +122,7 @@ private:
     int LoadDesign();
     int LoadButtons();
     int LoadDefaultFont();
+    int LoadSearchLine(); // after the buttons and the default font, whose values it defaults to
     int LoadDrawImages();
     void ResolveAppList(const wchar_t* value);
     Gdiplus::Image* LoadAccountPicture();

@@ -175,6 +175,28 @@ int CSkin::LoadDefaultFont() {
     return pDefaultFont != nullptr;
 }
 
+int CSkin::LoadSearchLine() {
+    nSearchX = 10, nSearchY = 443, nSearchWidth = 256, nSearchHeight = 30;
+    for (const auto& button : buttons)
+        if (button->nId == 10) {
+            nSearchX = button->nPosX, nSearchY = button->nPosY;
+            nSearchWidth = button->nPosWidth, nSearchHeight = button->nPosHeight;
+            break;
+        }
+    nSearchX = ReadInt(kDesign, L"MENU.SEARCH.X", nSearchX);
+    nSearchY = ReadInt(kDesign, L"MENU.SEARCH.Y", nSearchY);
+    nSearchWidth = ReadInt(kDesign, L"MENU.SEARCH.WIDTH", nSearchWidth);
+    nSearchHeight = ReadInt(kDesign, L"MENU.SEARCH.HEIGHT", nSearchHeight);
+    wchar_t color[32];
+    if (ReadString(kDesign, L"MENU.SEARCH.TEXT.COLOR", L"", color, 32) && color[0]) {
+        std::unique_ptr<Gdiplus::Color> parsed(NewColor(color));
+        nSearchTextColor = parsed->GetValue();
+    } else {
+        nSearchTextColor = pDefaultColor ? pDefaultColor->GetValue() : 0xFFFFFFFF;
+    }
+    return 1;
+}
+
 int CSkin::LoadDrawImages() {
     for (int n = 0;; ++n) {
         wchar_t key[256];

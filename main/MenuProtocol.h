@@ -14,6 +14,9 @@ constexpr UINT kMsgUserCommand = WM_USER + 4;
 // The lists' control ids, also the wParam of their WM_NOTIFY click records.
 constexpr UINT kPinnedListId = 1200;
 constexpr UINT kAllProgramsId = 1201;
+// The search results in the lists' place while typed text searches, and the line showing that text.
+constexpr UINT kSearchResultsId = 1202;
+constexpr UINT kSearchLineId = 1203;
 // list -> menu, WM_NOTIFY with this wParam and no record: give the focus to
 // the start button.
 constexpr WPARAM kTreeNotifyFocus = 269;

@@ -62,8 +62,10 @@ CMenuWnd::~CMenuWnd() {
     // Destroying the window here still runs OnDestroy, which frees the children in order.
     if (IsWindow())
         DestroyWindow();
+    m_pSearchIndex.reset();
     DestroyList(m_pPinnedList);
     DestroyList(m_pAllPrograms);
+    DestroyList(m_pSearchResults);
     if (m_hReleased)
         ::CloseHandle(m_hReleased);
 }
@@ -150,6 +152,11 @@ LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     CreateButtons();
     LoadAllPrograms();
     LoadPinnedList();
+    // The index of Start Menu names is read on its own thread, not while the menu first opens.
+    if (!m_pSearchIndex)
+        m_pSearchIndex.reset(new (std::nothrow) CSearchIndexer(m_hWnd, kMsgSearchIndexed));
+    if (m_pSearchIndex)
+        m_pSearchIndex->Start();
     m_nAllAppMode = 0;
     m_bVisible = 0;
     m_bAlive = 1;
@@ -237,6 +244,7 @@ void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
 void CMenuWnd::RefreshMenu(bool showing) {
     m_keys.Forget(); // each opening starts without a keyboard highlight
     m_bKeyPicture = 0;
+    ClearSearch();
     for (auto& entry : m_buttons)
         entry.second->SetState(0);
     // The delayed repaint is for a menu being shown; for a hidden one it would
@@ -349,7 +357,8 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
         return 0;
     }
     const HWND from = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
-    if (from && (from == ListWindow(m_pPinnedList) || from == ListWindow(m_pAllPrograms))) {
+    if (from && (from == ListWindow(m_pPinnedList) || from == ListWindow(m_pAllPrograms) ||
+                 from == ListWindow(m_pSearchResults))) {
         // Copied first: hiding the menu may reload the list that owns the record.
         wchar_t path[kPathCapacity];
         fw::StrCopy(path, reinterpret_cast<const _treeNotify*>(lParam)->szPath);
@@ -423,8 +432,16 @@ LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     m_bAlive = 0;
+    // Joined while the window still exists: the thread posts to it.
+    if (m_pSearchIndex)
+        m_pSearchIndex->Stop();
+    m_strSearch.clear();
+    m_bSearchShown = 0;
+    m_pSearchLine.reset();
     DestroyList(m_pPinnedList);
     DestroyList(m_pAllPrograms);
+    DestroyList(m_pSearchResults);
+    m_searchIcons.clear();
     // Each button goes once none of its messages runs (one may be in its context menu).
     m_buttons.clear();
     if (m_hReleased)

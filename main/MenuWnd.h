@@ -19,9 +19,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 
+#include "Handles.h"
 #include "MenuKeyboard.h"
 #include "MenuProtocol.h"
+#include "MenuSearch.h"
 #include "PaintCache.h"
 #include "Window.h"
 #include "resource.h"
@@ -119,6 +122,15 @@ public:
     CMenuItemWnd* FindButton(int idKey) const;
     int IsAllProgramsMode() const { return m_nAllAppMode; }
 
+    // Keys while typed text searches (MenuSearch.cpp): Backspace edits, Enter
+    // starts the highlighted or first result, Esc clears the search and brings
+    // the list back, Up/Down move the highlight. False, and nothing done, when
+    // no search runs or the key is not one of these.
+    bool OnSearchKey(UINT vk);
+    const std::wstring& GetSearchText() const { return m_strSearch; }
+    // Null until the menu window exists.
+    const CSearchIndexer* GetSearchIndexer() const { return m_pSearchIndex.get(); }
+
     BEGIN_MSG_MAP(CMenuWnd)
     MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
@@ -132,6 +144,8 @@ public:
     MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
     MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyDown)
     MESSAGE_HANDLER(kMsgPointerHighlight, OnPointerHighlight)
+    MESSAGE_HANDLER(WM_CHAR, OnChar)
+    MESSAGE_HANDLER(kMsgSearchIndexed, OnSearchIndexed)
     COMMAND_ID_HANDLER(kCmdShutdown, OnShutdown)
     COMMAND_ID_HANDLER(kCmdPowerMenu, OnPowerMenu)
     COMMAND_ID_HANDLER(kCmdDocuments, OnOpenDocument)
@@ -154,6 +168,8 @@ public:
     END_MSG_MAP()
 
 private:
+    static constexpr UINT kMsgSearchIndexed = WM_APP + 0x55; // posted by the search indexer's thread
+
     LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
@@ -168,9 +184,9 @@ private:
     // through OnKeyDown: the search first, then the navigation.
     LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPointerHighlight(UINT, WPARAM, LPARAM, BOOL&);
-    // ---- search hook: true when a running search used the key ----
+    // A running search takes its keys (Up, Down, Enter, Esc, Backspace, Space)
+    // before the navigation: true when it used the key.
     bool OnSearchKey(UINT vk);
-    // ---- end of search hook ----
     MenuKeyLayout KeyLayout() const;
     // Enter and Space: what a click on the highlighted part does.
     void ActivateKeyStop(const MenuKeyStop& stop);
@@ -180,6 +196,8 @@ private:
     void EscapeKey(const MenuKeyStop& stop);
     // A highlighted folder button lends its icon to the account picture, as resting on it does.
     void KeyHoverPicture(const MenuKeyStop& stop);
+    LRESULT OnChar(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSearchIndexed(UINT, WPARAM, LPARAM, BOOL&);
 
     // Commands (MenuCommands.cpp).
     LRESULT OnShutdown(UINT, WPARAM, LPARAM, BOOL&);
@@ -212,6 +230,13 @@ private:
     // message waiting brings the hidden all-programs tree up to date, so that
     // the toggle only has to show it.
     void ScheduleTreeUpdate(int showing);
+    // Search (MenuSearch.cpp).
+    int LoadSearchResults(); // the results list, made on first use; 0 when it cannot be
+    void UpdateSearch();
+    void ShowSearchLine();
+    void ClearSearch();
+    void MoveSearchHighlight(int step);
+    void StartSearchResult();
     // The user picture button (ID key 0) shows icon and image; drawStateImage 0
     // repaints at once, startTimer repaints once 300 ms later.
     void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
@@ -237,6 +262,12 @@ private:
     std::multimap<int, std::unique_ptr<CMenuItemWnd, fw::WindowDeleter>> m_buttons;
     CTreeWnd* m_pPinnedList = nullptr;
     CTreeWnd* m_pAllPrograms = nullptr;
+    CTreeWnd* m_pSearchResults = nullptr;
+    std::unique_ptr<CSearchLineWnd, fw::WindowDeleter> m_pSearchLine;
+    std::unique_ptr<CSearchIndexer> m_pSearchIndex;
+    std::wstring m_strSearch;
+    std::map<std::wstring, fw::UniqueIcon> m_searchIcons; // folded path -> icon, lent to the result rows
+    int m_bSearchShown = 0; // the results and the search line stand in for the lists
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
     CPaintCache m_background; // the background with the skin's draw images

@@ -8,19 +8,15 @@
 
 #include <vector>
 
-// ---- search hook ----
-// A running search takes its keys (Up, Down, Enter, Esc, Backspace in the
-// results) before the navigation; without a search nothing is taken.
-bool CMenuWnd::OnSearchKey(UINT) { return false; }
-// ---- end of search hook ----
-
 MenuKeyLayout CMenuWnd::KeyLayout() const {
     std::vector<CMenuItemWnd*> buttons;
     for (const auto& entry : m_buttons)
         buttons.push_back(entry.second.get());
     const RECT listRect = {gSkin.nAppListX, gSkin.nAppListY, gSkin.nAppListX + gSkin.nAppListWidth,
                            gSkin.nAppListY + gSkin.nAppListHeight};
-    return CMenuKeyboard::Arrange(m_nAllAppMode ? m_pAllPrograms : m_pPinnedList, listRect, buttons);
+    // A search's results stand in for the lists: the keys never move through a hidden one.
+    CTreeWnd* list = m_bSearchShown ? m_pSearchResults : m_nAllAppMode ? m_pAllPrograms : m_pPinnedList;
+    return CMenuKeyboard::Arrange(list, listRect, buttons);
 }
 
 LRESULT CMenuWnd::OnKeyDown(UINT msg, WPARAM wParam, LPARAM, BOOL& handled) {

@@ -7,6 +7,7 @@
 #include "Trace.h"
 #include "TreeWnd.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -91,6 +92,30 @@ void CMenuWnd::LoadAllPrograms() {
         delete m_pAllPrograms;
         m_pAllPrograms = nullptr;
     }
+}
+
+int CMenuWnd::LoadSearchResults() {
+    if (!m_pSearchResults)
+        m_pSearchResults = new (std::nothrow) CTreeWnd(m_hWnd, kSearchResultsId);
+    if (!m_pSearchResults)
+        return 0;
+    if (!m_pSearchResults->IsCreated()) {
+        // No scroll bar: the list holds only the results that fit.
+        if (!m_pSearchResults->Create(m_hWnd, ListRect(), nullptr, WS_CHILD, kPinnedExStyle, kSearchResultsId)) {
+            Trace(L"Failed to create the search results\n");
+            delete m_pSearchResults;
+            m_pSearchResults = nullptr;
+            return 0;
+        }
+        m_pSearchResults->SetRowHeight(kAllProgramsRowHeight);
+        m_pSearchResults->SetSmallIcons(1);
+        m_pSearchResults->SetHotImage(2);
+        RECT client;
+        ::GetClientRect(m_pSearchResults->m_hWnd, &client);
+        const RECT area = ListDrawArea(client);
+        m_pSearchResults->SetMaxRows(std::max(1, static_cast<int>((area.bottom - area.top) / kAllProgramsRowHeight)));
+    }
+    return 1;
 }
 
 void CMenuWnd::ShowList(CTreeWnd* list, int show) {

@@ -399,3 +399,77 @@ TEST_F(KeysEndToEnd, EscClosesThePowerMenuThenAFolderThenTheAllProgramsViewThenT
     ASSERT_NO_FATAL_FAILURE(ClickRow(0, kPinnedRowHeight, 1));
     EXPECT_EQ("\n", ReadFileBytes(record));
 }
+
+namespace {
+
+// The search line's text as the menu shows it ("" when it is not shown).
+std::wstring SearchLineText(HWND menu) {
+    HWND line = GetDlgItem(menu, kSearchLineId);
+    if (!line || !(GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE))
+        return L"";
+    wchar_t text[128] = {};
+    GetWindowTextW(line, text, 128);
+    return text;
+}
+
+} // namespace
+
+TEST_F(ListsEndToEnd, TypedTextFindsAShortcutDeepInAFolderAndEnterStartsIt) {
+    const std::wstring name = L"0 Velmar Search " + std::to_wstring(GetCurrentProcessId());
+    startMenuFolder = SpecialFolder(CSIDL_PROGRAMS) + L"\\" + name;
+    const std::wstring deep = startMenuFolder + L"\\Tools\\Deeper";
+    ASSERT_TRUE(CreateDirectoryW(startMenuFolder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((startMenuFolder + L"\\Tools").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    ASSERT_TRUE(MakeShortcut(deep + L"\\Qwzx Recorder.lnk", recorder, L"from-the-search"));
+    // Worse matches around it: later names, a later word, a later folder.
+    ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Qwzx Viewer.lnk", recorder, L"viewer"));
+    ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Tools\\Qwzx Settings.lnk", recorder, L"settings"));
+    ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Tools\\Help for Qwzx.lnk", recorder, L"help"));
+    DeleteFileW(listFile.c_str()); // no pinned rows: the first row's place shows the background
+
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
+    // "k" makes the text match nothing; Backspace then brings the match.
+    ASSERT_TRUE(XKeys("q w z x k"));
+    ASSERT_TRUE(WaitFor([&] { return SearchLineText(Menu()) == L"qwzxk"; }))
+        << "the typed text is not in the search line";
+    EXPECT_TRUE(ListShown(kSearchResultsId));
+    EXPECT_FALSE(ListShown(kPinnedListId));
+    const RECT firstRow = Row(0, kTreeRowHeight);
+    const std::vector<DWORD> nothingFound = ScreenPixels(firstRow);
+    ASSERT_TRUE(XKeys("BackSpace"));
+    ASSERT_TRUE(WaitFor([&] { return SearchLineText(Menu()) == L"qwzx"; })) << "Backspace did not edit the text";
+    // The Start Menu is read on its own thread: the row comes once it has been.
+    ASSERT_TRUE(WaitForDrawn(firstRow, nothingFound)) << "the shortcut was not listed";
+    Screenshot("search-results.png");
+    ASSERT_TRUE(XKeys("Return"));
+    ASSERT_TRUE(WaitFor([&] { return RecordLines() >= 1; })) << "Enter did not start the shortcut";
+    EXPECT_EQ("from-the-search\n", ReadFileBytes(record));
+    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
+}
+
+TEST_F(ListsEndToEnd, EscClearsTheSearchAndBringsBackTheListThatWasShown) {
+    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(OpenMenu());
+    ASSERT_TRUE(XKeys("r e c"));
+    ASSERT_TRUE(WaitFor([&] { return SearchLineText(Menu()) == L"rec"; })) << "no search line";
+    EXPECT_FALSE(ListShown(kPinnedListId));
+    ASSERT_TRUE(XKeys("Escape"));
+    ASSERT_TRUE(WaitFor([&] { return SearchLineText(Menu()).empty() && ListShown(kPinnedListId); }))
+        << "Esc did not bring the pinned list back";
+    EXPECT_FALSE(ListShown(kSearchResultsId));
+    EXPECT_TRUE(MenuShown());
+
+    ASSERT_TRUE(XClick(SkinButtonCentre(L"allprograms")));
+    ASSERT_TRUE(WaitFor([&] { return ListShown(kAllProgramsId); })) << "no all-programs tree";
+    ASSERT_TRUE(XKeys("r"));
+    ASSERT_TRUE(WaitFor([&] { return SearchLineText(Menu()) == L"r"; })) << "no search line";
+    EXPECT_FALSE(ListShown(kAllProgramsId));
+    ASSERT_TRUE(XKeys("Escape"));
+    ASSERT_TRUE(WaitFor([&] { return SearchLineText(Menu()).empty() && ListShown(kAllProgramsId); }))
+        << "Esc did not bring the all-programs tree back";
+    EXPECT_FALSE(ListShown(kPinnedListId));
+    EXPECT_TRUE(MenuShown());
+}

@@ -1,6 +1,7 @@
 velmar_add_test(common_tests
     ${CMAKE_CURRENT_LIST_DIR}/common_paths_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/common_system_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/common_search_test.cpp
 )
 target_link_libraries(common_tests PRIVATE common)
 add_dependencies(common_tests launch_recorder version_probe)
