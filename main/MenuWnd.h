@@ -184,9 +184,6 @@ private:
     // through OnKeyDown: the search first, then the navigation.
     LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPointerHighlight(UINT, WPARAM, LPARAM, BOOL&);
-    // A running search takes its keys (Up, Down, Enter, Esc, Backspace, Space)
-    // before the navigation: true when it used the key.
-    bool OnSearchKey(UINT vk);
     MenuKeyLayout KeyLayout() const;
     // Enter and Space: what a click on the highlighted part does.
     void ActivateKeyStop(const MenuKeyStop& stop);
