@@ -36,6 +36,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,7 @@ private:
     _treeNode* m_pPressed = nullptr;
     _treeNode* m_pHot = nullptr;
     _treeNode m_root{};
+    std::vector<std::unique_ptr<_treeNode>> m_nodes; // owns every item; the links between them only point
     std::map<int, _treeNode*> m_ids;
     std::map<int64_t, std::vector<std::wstring>> m_locations;
     std::vector<HICON> m_ownedIcons;
