@@ -57,8 +57,6 @@ CMenuWnd::~CMenuWnd() {
     // Destroying the window here still runs OnDestroy, which frees the children in order.
     if (IsWindow())
         DestroyWindow();
-    DestroyList(m_pPinnedList);
-    DestroyList(m_pAllPrograms);
     if (m_hReleased)
         ::CloseHandle(m_hReleased);
 }
@@ -336,8 +334,8 @@ LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     m_bAlive = 0;
-    DestroyList(m_pPinnedList);
-    DestroyList(m_pAllPrograms);
+    m_pPinnedList.reset();
+    m_pAllPrograms.reset();
     // Each button goes once none of its messages runs (one may be in its context menu).
     m_buttons.clear();
     if (m_hReleased)

@@ -175,10 +175,10 @@ private:
     CMenuItemWnd* ButtonOfWindow(HWND window) const;
 
     // The lists are optional everywhere: these do nothing for a missing one.
-    void ShowList(CTreeWnd* list, int show);
-    void CollapseList(CTreeWnd* list);
-    void DestroyList(CTreeWnd*& list);
-    static HWND ListWindow(const CTreeWnd* list);
+    using ListPtr = std::unique_ptr<CTreeWnd, fw::WindowDeleter>;
+    void ShowList(const ListPtr& list, int show);
+    static void CollapseList(const ListPtr& list);
+    static HWND ListWindow(const ListPtr& list);
 
     HANDLE m_hReleased = nullptr;
 
@@ -189,8 +189,9 @@ private:
     // Skin ID key -> button; a key that two skin buttons share keeps both (the
     // first answers look-ups), so no button is lost or leaked.
     std::multimap<int, std::unique_ptr<CMenuItemWnd, fw::WindowDeleter>> m_buttons;
-    CTreeWnd* m_pPinnedList = nullptr;
-    CTreeWnd* m_pAllPrograms = nullptr;
+    // A list may be inside its modal context menu when it goes: the deleter waits for that.
+    ListPtr m_pPinnedList;
+    ListPtr m_pAllPrograms;
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
     CPaintCache m_background; // the background with the skin's draw images
