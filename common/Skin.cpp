@@ -23,6 +23,7 @@ CSkin::CSkin() = default;
 CSkin::~CSkin() {
     Trace(L"CSkin::~CSkin()\n");
     Clear();
+    static_cast<void>(pDefaultFont.release()); // see above
 }
 
 void CSkin::SetConfigPath(const wchar_t* path) {
@@ -151,7 +152,7 @@ int CSkin::LoadDesign() {
     if (ReadPathValue(kDesign, L"MENU.BACKGROUND", path, 260, 1))
         pMenuBackground = LoadImageFile(path);
     if (ReadPathValue(kDesign, L"STBTN.BACKGROUND", path, 260, 1))
-        hStartButton = LoadBitmapFile(path);
+        hStartButton.reset(LoadBitmapFile(path));
     nStartOffset = ReadInt(kDesign, L"STBTN.OFFSET", -7);
     nStartHeight = ReadInt(kDesign, L"STBTN.HEIGHT", 54);
     nStartWidth = ReadInt(kDesign, L"STBTN.WIDTH", 54);
@@ -185,14 +186,7 @@ int CSkin::LoadDesign() {
 // background, both focus images and the start button bitmap stay.
 void CSkin::Clear() {
     Trace(L"CSkin::Clear()\n");
-    delete pDefaultColor;
-    pDefaultColor = nullptr;
-    for (auto& button : buttons) {
-        if (button->hIcon)
-            ::DestroyIcon(button->hIcon);
-        delete button->pTextColor;
-        button.reset();
-    }
+    pDefaultColor.reset();
     buttons.clear();
     m_drawImages.clear();
     focusImages.clear();

@@ -277,7 +277,7 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     // The hovered folder's icon stands in for the account picture until the mouse leaves.
     const _skinButton* skin = reinterpret_cast<const MenuItemNotify*>(lParam)->pSkinButton;
     if (role->nHover == kHoverIcon && skin && skin->hIcon)
-        SetUserPicture(skin->hIcon, nullptr, 0, 0);
+        SetUserPicture(skin->hIcon.get(), nullptr, 0, 0);
     else
         SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
     return 0;

@@ -146,7 +146,7 @@ void CTreeWnd::UpdateScrollBar() {
 
 void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
                             int height) {
-    Gdiplus::Font* font = gSkin.pDefaultFont;
+    Gdiplus::Font* font = gSkin.pDefaultFont.get();
     if (!font || !item->szText[0])
         return;
     Gdiplus::RectF box(static_cast<Gdiplus::REAL>(x + ListTextOffset(bSmallIcons) + gSkin.nAppListTextX),
@@ -161,7 +161,7 @@ void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, 
 }
 
 void CTreeWnd::DrawItemTextRect(Gdiplus::Graphics& graphics, const _treeNode* item, const RECT& rc) {
-    Gdiplus::Font* font = gSkin.pDefaultFont;
+    Gdiplus::Font* font = gSkin.pDefaultFont.get();
     if (!font || !item->szText[0])
         return;
     Gdiplus::RectF box(static_cast<Gdiplus::REAL>(rc.left), static_cast<Gdiplus::REAL>(rc.top),

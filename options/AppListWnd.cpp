@@ -171,7 +171,7 @@ void CAppListWnd::Paint(HDC dc) {
         m_nTopRow = 0;
 
     Gdiplus::Graphics graphics(dc);
-    Gdiplus::Font* font = gSkin.pDefaultFont;
+    Gdiplus::Font* font = gSkin.pDefaultFont.get();
     std::unique_ptr<Gdiplus::Font> fallback;
     if (!font || font->GetLastStatus() != Gdiplus::Ok) {
         // A skin without a usable font still shows the names, in the dialog's font.
