@@ -57,8 +57,6 @@ CMenuWnd::~CMenuWnd() {
     // Destroying the window here still runs OnDestroy, which frees the children in order.
     if (IsWindow())
         DestroyWindow();
-    if (m_hReleased)
-        ::CloseHandle(m_hReleased);
 }
 
 HWND CMenuWnd::CreateMenuWindow() {
@@ -116,9 +114,9 @@ LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     m_bAlive = 1;
     // A window made again after a destroy reuses the event of the first.
     if (m_hReleased)
-        ::ResetEvent(m_hReleased);
+        ::ResetEvent(m_hReleased.get());
     else
-        m_hReleased = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_hReleased.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     return 0;
 }
 
@@ -339,6 +337,6 @@ LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     // Each button goes once none of its messages runs (one may be in its context menu).
     m_buttons.clear();
     if (m_hReleased)
-        ::SetEvent(m_hReleased);
+        ::SetEvent(m_hReleased.get());
     return 0;
 }

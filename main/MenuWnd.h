@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 
+#include "Handles.h"
 #include "MenuProtocol.h"
 #include "PaintCache.h"
 #include "Window.h"
@@ -74,7 +75,7 @@ public:
     void ShowMenu(int show, int offset, int edge);
     int IsMenuVisible() const { return m_bVisible; }
     int IsAlive() const { return m_bAlive; }
-    HANDLE ReleasedEvent() const { return m_hReleased; }
+    HANDLE ReleasedEvent() const { return m_hReleased.get(); }
     // 1 once when the menu was just hidden because a press on the start button
     // took the activation: that press must not open the menu again.
     int TakeClosedByButtonPress();
@@ -180,7 +181,7 @@ private:
     static void CollapseList(const ListPtr& list);
     static HWND ListWindow(const ListPtr& list);
 
-    HANDLE m_hReleased = nullptr;
+    fw::UniqueKernelHandle m_hReleased;
 
     DWORD m_dwClosedByButtonPress = 0; // tick of that hide, 0 when none
     int m_bVisible = 0;

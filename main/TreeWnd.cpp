@@ -99,7 +99,7 @@ _treeNode* CTreeWnd::FindItem(int id) const {
 
 void CTreeWnd::AdoptIcon(HICON icon) {
     if (icon)
-        m_ownedIcons.push_back(icon);
+        m_ownedIcons.emplace_back(icon);
 }
 
 void CTreeWnd::FreeItems() {
@@ -114,8 +114,6 @@ void CTreeWnd::FreeItems() {
     ++m_nGeneration;
     DropIconRequests();
     bCapture = 0;
-    for (HICON icon : m_ownedIcons)
-        ::DestroyIcon(icon);
     m_ownedIcons.clear();
 }
 

@@ -236,7 +236,7 @@ private:
     std::vector<std::unique_ptr<_treeNode>> m_nodes; // owns every item; the links between them only point
     std::map<int, _treeNode*> m_ids;
     std::map<int64_t, std::vector<std::wstring>> m_locations;
-    std::vector<HICON> m_ownedIcons;
+    std::vector<fw::UniqueIcon> m_ownedIcons;
     fw::ComPtr<IShellLinkW> m_link; // one link object for every shortcut look-up of the UI thread
     int m_bFilled = 0;
     unsigned m_nGeneration = 0; // counts the item sets: icons for a former one are dropped
