@@ -151,11 +151,6 @@ public:
         reset();
         m_p = p;
     }
-    I* detach() {
-        I* p = m_p;
-        m_p = nullptr;
-        return p;
-    }
 
 private:
     I* m_p = nullptr;
@@ -201,7 +196,6 @@ public:
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
-    HRESULT result() const { return m_hr; }
 
 private:
     HRESULT m_hr;
