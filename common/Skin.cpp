@@ -23,6 +23,7 @@ CSkin::CSkin() = default;
 CSkin::~CSkin() {
     Trace(L"CSkin::~CSkin()\n");
     Clear();
+    static_cast<void>(pDefaultFont.release()); // see above
 }
 
 void CSkin::SetConfigPath(const wchar_t* path) {
@@ -147,7 +148,7 @@ void CSkin::ResolveAppList(const wchar_t* value) {
 int CSkin::LoadDesign() {
     wchar_t path[260];
     if (ReadPathValue(kDesign, L"STBTN.BACKGROUND", path, 260, 1))
-        hStartButton = LoadBitmapFile(path);
+        hStartButton.reset(LoadBitmapFile(path));
     nStartOffset = ReadInt(kDesign, L"STBTN.OFFSET", -7);
     nStartHeight = ReadInt(kDesign, L"STBTN.HEIGHT", 54);
     nStartWidth = ReadInt(kDesign, L"STBTN.WIDTH", 54);
@@ -195,14 +196,7 @@ void CSkin::LoadMenuParts() {
 // background, both focus images and the start button bitmap stay.
 void CSkin::Clear() {
     Trace(L"CSkin::Clear()\n");
-    delete pDefaultColor;
-    pDefaultColor = nullptr;
-    for (auto& button : buttons) {
-        if (button->hIcon)
-            ::DestroyIcon(button->hIcon);
-        delete button->pTextColor;
-        button.reset();
-    }
+    pDefaultColor.reset();
     buttons.clear();
     m_drawImages.clear();
     focusImages.clear();

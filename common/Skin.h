@@ -6,9 +6,11 @@
 // Start-up calls SetConfigPath, then Load once; afterwards the skin is only read.
 // Images are GDI+ images owned by the two caches for the life of the process
 // (they are never deleted one by one: GDI+ is already shut down when the skin
-// is destroyed). Button records, draw-image records, colours and icons are
-// owned by the skin and released by Clear.
+// is destroyed; the default font stays for the same reason). Button records,
+// draw-image records, colours and icons are released by Clear.
 #pragma once
+
+#include "Handles.h"
 
 #include <windows.h>
 #include <gdiplus.h>
@@ -30,10 +32,10 @@ struct _skinButton {
     int nFocus = 0;                   // "%s.FOCUS": focus image number, -1 = normal image
     wchar_t szText[128] = {};         // "%s.TEXT"
     int nTextX = 0, nTextY = 0;       // "%s.TEXT.X", "%s.TEXT.Y"
-    Gdiplus::Color* pTextColor = nullptr; // owned; null: the default colour
+    std::unique_ptr<Gdiplus::Color> pTextColor; // null: the default colour
     // "%s.DRAWPIC.RECT" as x, y, width, height; width or height <= 0: natural size
     int nPicX = 0, nPicY = 0, nPicWidth = -1, nPicHeight = -1;
-    HICON hIcon = nullptr;            // owned; "%s.ICON"
+    fw::UniqueIcon hIcon;             // "%s.ICON"
     int nIconX = 0, nIconY = 0;       // "%s.ICON.X", "%s.ICON.Y"
     int nPosX = 0, nPosY = 0, nPosWidth = 0, nPosHeight = 0; // "%s.POS.*", menu client pixels
     int nId = 0;                      // "%s.ID": the ID key
@@ -50,14 +52,14 @@ struct _skinDrawImage {
 struct _skinCfg {
     wchar_t szSkinDir[260] = {};    // module directory + "SKIN.PATH" (empty without it)
     wchar_t szAppList[260] = {};    // resolved "SKIN.APPLIST"
-    HBITMAP hStartButton = nullptr; // "STBTN.BACKGROUND": three frames stacked vertically
+    fw::UniqueBitmap hStartButton;  // "STBTN.BACKGROUND": three frames stacked vertically
     int nStartOffset = -7;          // "STBTN.OFFSET"
     int nStartHeight = 54;          // "STBTN.HEIGHT"
     int nStartWidth = 54;           // "STBTN.WIDTH"
     Gdiplus::Image* pMenuBackground = nullptr;  // "MENU.BACKGROUND"
     std::vector<Gdiplus::Image*> focusImages;   // "MENU.FOCUS.0", ".1", ... (null entries allowed)
-    Gdiplus::Font* pDefaultFont = nullptr;      // owned
-    Gdiplus::Color* pDefaultColor = nullptr;    // owned
+    std::unique_ptr<Gdiplus::Font> pDefaultFont;
+    std::unique_ptr<Gdiplus::Color> pDefaultColor;
     Gdiplus::Image* pFocus1 = nullptr;          // "MENU.FOCUS.1" (options list, large icons)
     Gdiplus::Image* pFocus2 = nullptr;          // "MENU.FOCUS.2" (options list, small icons)
     int nAppListX = 11, nAppListY = 11, nAppListWidth = 264, nAppListHeight = 394; // "MENU.APPLIST.*"

@@ -6,6 +6,7 @@
 #include "Trace.h"
 
 #include <cwchar>
+#include <memory>
 
 using fw::StrFormat;
 
@@ -15,34 +16,33 @@ constexpr const wchar_t* kDesign = L"DESIGN";
 constexpr const wchar_t* kButton = L"BUTTON";
 
 // "%d,%d,%d,%d" = alpha, red, green, blue; each component keeps its low 8 bits.
-Gdiplus::Color* NewColor(const wchar_t* value) {
+std::unique_ptr<Gdiplus::Color> NewColor(const wchar_t* value) {
     int a = 0, r = 0, g = 0, b = 0;
     swscanf_s(value, L"%d,%d,%d,%d", &a, &r, &g, &b);
     const Gdiplus::ARGB argb = (static_cast<Gdiplus::ARGB>(a & 0xFF) << 24) |
                                (static_cast<Gdiplus::ARGB>(r & 0xFF) << 16) |
                                (static_cast<Gdiplus::ARGB>(g & 0xFF) << 8) | static_cast<Gdiplus::ARGB>(b & 0xFF);
-    return new Gdiplus::Color(argb);
+    return std::make_unique<Gdiplus::Color>(argb);
 }
 
 // A skin may name a family this machine lacks; GDI+ then refuses to make the
 // font, and text would silently not be drawn. Fall back to the generic sans
 // serif family and, where even that is missing, to any installed family.
-Gdiplus::Font* NewFont(const wchar_t* name, Gdiplus::REAL size) {
+std::unique_ptr<Gdiplus::Font> NewFont(const wchar_t* name, Gdiplus::REAL size) {
     const INT style = Gdiplus::FontStyleRegular;
     const Gdiplus::Unit unit = Gdiplus::UnitPoint;
     {
         Gdiplus::FontFamily family(name, nullptr);
         if (family.GetLastStatus() == Gdiplus::Ok)
-            return new Gdiplus::Font(&family, size, style, unit);
+            return std::make_unique<Gdiplus::Font>(&family, size, style, unit);
     }
     Trace(L"Font family not found. %s\n", name);
     // The wrapper hands back null when the generic family is missing as well.
     const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif();
     if (generic && generic->GetLastStatus() == Gdiplus::Ok) {
-        auto* font = new Gdiplus::Font(generic, size, style, unit);
+        auto font = std::make_unique<Gdiplus::Font>(generic, size, style, unit);
         if (font->GetLastStatus() == Gdiplus::Ok)
             return font;
-        delete font;
     }
     Gdiplus::InstalledFontCollection installed;
     if (installed.GetFamilyCount() > 0) {
@@ -50,14 +50,13 @@ Gdiplus::Font* NewFont(const wchar_t* name, Gdiplus::REAL size) {
         INT found = 0;
         if (installed.GetFamilies(1, &first, &found) == Gdiplus::Ok && found == 1 &&
             first.GetLastStatus() == Gdiplus::Ok) {
-            auto* font = new Gdiplus::Font(&first, size, style, unit);
+            auto font = std::make_unique<Gdiplus::Font>(&first, size, style, unit);
             if (font->GetLastStatus() == Gdiplus::Ok)
                 return font;
-            delete font;
         }
     }
     // No family at all: a font object still exists, GDI+ refuses to draw with it.
-    return new Gdiplus::Font(static_cast<const Gdiplus::FontFamily*>(nullptr), size, style, unit);
+    return std::make_unique<Gdiplus::Font>(static_cast<const Gdiplus::FontFamily*>(nullptr), size, style, unit);
 }
 
 } // namespace
@@ -97,7 +96,7 @@ int CSkin::LoadButtons() {
         wchar_t icon[260];
         StrFormat(key, 256, L"%s.ICON", name);
         if (ReadString(kButton, key, L"", icon, 260) && icon[0])
-            button->hIcon = LoadIconSpec(icon);
+            button->hIcon.reset(LoadIconSpec(icon));
 
         struct {
             const wchar_t* pattern;
@@ -168,9 +167,7 @@ int CSkin::LoadDefaultFont() {
     ReadString(kDesign, L"DEFAULT.FONT.COLOR", L"255,255,255,255", color, 32);
 
     // Loaded once per load; a second load replaces the font it made before.
-    delete pDefaultFont;
     pDefaultFont = NewFont(name, static_cast<Gdiplus::REAL>(size));
-    delete pDefaultColor;
     pDefaultColor = NewColor(color);
     return pDefaultFont != nullptr;
 }

@@ -116,10 +116,9 @@ int CWMIQuery::QueryWmi(const wchar_t* userName, _accountInfo* info) {
 int CWMIQuery::GetTokenAccountInfo(const wchar_t* userName, _accountInfo* info) {
     if (!info)
         return 0;
-    HANDLE raw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw))
+    fw::UniqueKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
         return 0;
-    fw::UniqueKernelHandle token(raw);
     DWORD needed = 0;
     ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &needed);
     if (needed == 0)

@@ -18,7 +18,6 @@ public:
     }
     GdiplusScope(const GdiplusScope&) = delete;
     GdiplusScope& operator=(const GdiplusScope&) = delete;
-    bool ok() const { return m_status == Gdiplus::Ok; }
 
 private:
     ULONG_PTR m_token = 0;

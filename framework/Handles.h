@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
 
@@ -91,6 +92,11 @@ struct ModuleTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { FreeLibrary(h); }
 };
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ImageList_Destroy(h); }
+};
 struct DCTraits {
     using Type = HDC;
     static Type Invalid() { return nullptr; }
@@ -106,6 +112,7 @@ using UniqueFind = UniqueHandle<FindTraits>;
 using UniquePidl = UniqueHandle<PidlTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniqueMemDC = UniqueHandle<DCTraits>;
 
 // A minimal COM pointer: AddRef on copy-in is the caller's business; put()
@@ -143,11 +150,6 @@ public:
     void attach(I* p) {
         reset();
         m_p = p;
-    }
-    I* detach() {
-        I* p = m_p;
-        m_p = nullptr;
-        return p;
     }
 
 private:
@@ -194,7 +196,6 @@ public:
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
-    HRESULT result() const { return m_hr; }
 
 private:
     HRESULT m_hr;

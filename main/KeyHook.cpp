@@ -1,5 +1,7 @@
 #include "KeyHook.h"
 
+#include "Handles.h"
+
 #include "Startup.h"
 
 namespace {
@@ -116,7 +118,7 @@ namespace {
 
 const DWORD kHookThreadWait = 5000; // ms, for the thread's start and end
 
-HANDLE gHookThread = nullptr;
+fw::UniqueKernelHandle gHookThread;
 DWORD gHookThreadId = 0;
 
 DWORD WINAPI HookThread(void* param) {
@@ -141,17 +143,16 @@ DWORD WINAPI HookThread(void* param) {
 bool StartKeyboardHook() {
     if (gHookThread)
         return gKeyboardHook != nullptr;
-    HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    fw::UniqueKernelHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ready)
         return false;
-    gHookThread = ::CreateThread(nullptr, 0, HookThread, ready, 0, &gHookThreadId);
+    gHookThread.reset(::CreateThread(nullptr, 0, HookThread, ready.get(), 0, &gHookThreadId));
     if (gHookThread) {
         // Keys must be answered at once even when the machine is busy.
-        ::SetThreadPriority(gHookThread, THREAD_PRIORITY_HIGHEST);
-        HANDLE both[2] = {ready, gHookThread};
+        ::SetThreadPriority(gHookThread.get(), THREAD_PRIORITY_HIGHEST);
+        HANDLE both[2] = {ready.get(), gHookThread.get()};
         ::WaitForMultipleObjects(2, both, FALSE, kHookThreadWait);
     }
-    ::CloseHandle(ready);
     if (gHookThread && !gKeyboardHook)
         StopKeyboardHook();
     return gKeyboardHook != nullptr;
@@ -161,12 +162,11 @@ void StopKeyboardHook() {
     if (!gHookThread)
         return;
     ::PostThreadMessageW(gHookThreadId, WM_QUIT, 0, 0);
-    if (::WaitForSingleObject(gHookThread, kHookThreadWait) != WAIT_OBJECT_0 && gKeyboardHook) {
+    if (::WaitForSingleObject(gHookThread.get(), kHookThreadWait) != WAIT_OBJECT_0 && gKeyboardHook) {
         // The thread did not end: at least the hook goes.
         ::UnhookWindowsHookEx(gKeyboardHook);
         gKeyboardHook = nullptr;
     }
-    ::CloseHandle(gHookThread);
-    gHookThread = nullptr;
+    gHookThread.reset();
     gHookThreadId = 0;
 }

@@ -190,7 +190,8 @@ void CMenuItemWnd::PaintFace(HDC dc, const RECT& client) {
         ::DrawIconEx(dc, m_nIconX, m_nIconY, m_hIcon, 0, 0, 0, nullptr, DI_NORMAL | DI_COMPAT);
     if (m_szCaption[0] && gSkin.pDefaultFont) {
         Gdiplus::Graphics graphics(dc);
-        const Gdiplus::Color* color = m_pSkinButton->pTextColor ? m_pSkinButton->pTextColor : gSkin.pDefaultColor;
+        const Gdiplus::Color* color =
+            m_pSkinButton->pTextColor ? m_pSkinButton->pTextColor.get() : gSkin.pDefaultColor.get();
         Gdiplus::SolidBrush brush(color ? *color : Gdiplus::Color(255, 255, 255, 255));
         // The box ends at the button's right edge: moved by TEXT.X at full width it
         // reached past the edge, so a caption that should wrap was cut off there.
@@ -201,7 +202,7 @@ void CMenuItemWnd::PaintFace(HDC dc, const RECT& client) {
         Gdiplus::StringFormat format(0);
         format.SetAlignment(Gdiplus::StringAlignmentNear);
         format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-        graphics.DrawString(m_szCaption, -1, gSkin.pDefaultFont, layout, &format, &brush);
+        graphics.DrawString(m_szCaption, -1, gSkin.pDefaultFont.get(), layout, &format, &brush);
     }
 }
 

@@ -63,11 +63,6 @@ CMenuWnd::~CMenuWnd() {
     if (IsWindow())
         DestroyWindow();
     m_pSearchIndex.reset();
-    DestroyList(m_pPinnedList);
-    DestroyList(m_pAllPrograms);
-    DestroyList(m_pSearchResults);
-    if (m_hReleased)
-        ::CloseHandle(m_hReleased);
 }
 
 HWND CMenuWnd::CreateMenuWindow() {
@@ -162,9 +157,9 @@ LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     m_bAlive = 1;
     // A window made again after a destroy reuses the event of the first.
     if (m_hReleased)
-        ::ResetEvent(m_hReleased);
+        ::ResetEvent(m_hReleased.get());
     else
-        m_hReleased = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_hReleased.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     return 0;
 }
 
@@ -280,7 +275,7 @@ LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         return 0;
     ::KillTimer(m_hWnd, kTreeUpdateTimer);
     // A shown tree is never refilled under the pointer: the toggle did that.
-    CTreeWnd* tree = m_pAllPrograms;
+    CTreeWnd* tree = m_pAllPrograms.get();
     if (!tree || !tree->IsWindow() || (::GetWindowLongW(tree->m_hWnd, GWL_STYLE) & WS_VISIBLE) ||
         tree->IsAllProgramsCurrent())
         return 0;
@@ -373,7 +368,7 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     // The hovered folder's icon stands in for the account picture until the mouse leaves.
     const _skinButton* skin = reinterpret_cast<const MenuItemNotify*>(lParam)->pSkinButton;
     if (role->nHover == kHoverIcon && skin && skin->hIcon)
-        SetUserPicture(skin->hIcon, nullptr, 0, 0);
+        SetUserPicture(skin->hIcon.get(), nullptr, 0, 0);
     else
         SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);
     return 0;
@@ -438,13 +433,13 @@ LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     m_strSearch.clear();
     m_bSearchShown = 0;
     m_pSearchLine.reset();
-    DestroyList(m_pPinnedList);
-    DestroyList(m_pAllPrograms);
-    DestroyList(m_pSearchResults);
+    m_pPinnedList.reset();
+    m_pAllPrograms.reset();
+    m_pSearchResults.reset();
     m_searchIcons.clear();
     // Each button goes once none of its messages runs (one may be in its context menu).
     m_buttons.clear();
     if (m_hReleased)
-        ::SetEvent(m_hReleased);
+        ::SetEvent(m_hReleased.get());
     return 0;
 }

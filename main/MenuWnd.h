@@ -92,7 +92,7 @@ public:
     void ShowMenu(int show, const MenuAnchor& anchor);
     int IsMenuVisible() const { return m_bVisible; }
     int IsAlive() const { return m_bAlive; }
-    HANDLE ReleasedEvent() const { return m_hReleased; }
+    HANDLE ReleasedEvent() const { return m_hReleased.get(); }
     // 1 once when the menu was just hidden because a press on the start button
     // took the activation: that press must not open the menu again.
     int TakeClosedByButtonPress();
@@ -243,12 +243,12 @@ private:
     CMenuItemWnd* ButtonOfWindow(HWND window) const;
 
     // The lists are optional everywhere: these do nothing for a missing one.
-    void ShowList(CTreeWnd* list, int show);
-    void CollapseList(CTreeWnd* list);
-    void DestroyList(CTreeWnd*& list);
-    static HWND ListWindow(const CTreeWnd* list);
+    using ListPtr = std::unique_ptr<CTreeWnd, fw::WindowDeleter>;
+    void ShowList(const ListPtr& list, int show);
+    static void CollapseList(const ListPtr& list);
+    static HWND ListWindow(const ListPtr& list);
 
-    HANDLE m_hReleased = nullptr;
+    fw::UniqueKernelHandle m_hReleased;
 
     DWORD m_dwClosedByButtonPress = 0; // tick of that hide, 0 when none
     int m_bVisible = 0;
@@ -257,9 +257,10 @@ private:
     // Skin ID key -> button; a key that two skin buttons share keeps both (the
     // first answers look-ups), so no button is lost or leaked.
     std::multimap<int, std::unique_ptr<CMenuItemWnd, fw::WindowDeleter>> m_buttons;
-    CTreeWnd* m_pPinnedList = nullptr;
-    CTreeWnd* m_pAllPrograms = nullptr;
-    CTreeWnd* m_pSearchResults = nullptr;
+    // A list may be inside its modal context menu when it goes: the deleter waits for that.
+    ListPtr m_pPinnedList;
+    ListPtr m_pAllPrograms;
+    ListPtr m_pSearchResults;
     std::unique_ptr<CSearchLineWnd, fw::WindowDeleter> m_pSearchLine;
     std::unique_ptr<CSearchIndexer> m_pSearchIndex;
     std::wstring m_strSearch;

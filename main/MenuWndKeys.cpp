@@ -15,8 +15,8 @@ MenuKeyLayout CMenuWnd::KeyLayout() const {
     const RECT listRect = {gSkin.nAppListX, gSkin.nAppListY, gSkin.nAppListX + gSkin.nAppListWidth,
                            gSkin.nAppListY + gSkin.nAppListHeight};
     // A search's results stand in for the lists: the keys never move through a hidden one.
-    CTreeWnd* list = m_bSearchShown ? m_pSearchResults : m_nAllAppMode ? m_pAllPrograms : m_pPinnedList;
-    return CMenuKeyboard::Arrange(list, listRect, buttons);
+    const ListPtr& list = m_bSearchShown ? m_pSearchResults : m_nAllAppMode ? m_pAllPrograms : m_pPinnedList;
+    return CMenuKeyboard::Arrange(list.get(), listRect, buttons);
 }
 
 LRESULT CMenuWnd::OnKeyDown(UINT msg, WPARAM wParam, LPARAM, BOOL& handled) {
@@ -102,7 +102,7 @@ void CMenuWnd::KeyHoverPicture(const MenuKeyStop& stop) {
     const MenuButtonRole* role = stop.button ? RoleOfCommand(stop.button->GetCommandId()) : nullptr;
     const _skinButton* skin = stop.button ? stop.button->GetSkinButton() : nullptr;
     if (role && role->nHover == kHoverIcon && skin && skin->hIcon) {
-        SetUserPicture(skin->hIcon, nullptr, 0, 0);
+        SetUserPicture(skin->hIcon.get(), nullptr, 0, 0);
         m_bKeyPicture = 1;
     } else if (m_bKeyPicture) {
         SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1);

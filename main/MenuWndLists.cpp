@@ -28,14 +28,13 @@ RECT ListRect() {
 
 void CMenuWnd::LoadPinnedList() {
     if (!m_pPinnedList)
-        m_pPinnedList = new (std::nothrow) CTreeWnd(m_hWnd, kPinnedListId);
+        m_pPinnedList.reset(new (std::nothrow) CTreeWnd(m_hWnd, kPinnedListId));
     if (!m_pPinnedList)
         return;
     if (!m_pPinnedList->IsCreated()) {
         if (!m_pPinnedList->Create(m_hWnd, ListRect(), nullptr, kPinnedStyle, kPinnedExStyle, kPinnedListId)) {
             Trace(L"Failed to create the pinned list\n");
-            delete m_pPinnedList;
-            m_pPinnedList = nullptr;
+            m_pPinnedList.reset();
             return;
         }
         m_pPinnedList->SetRowHeight(kPinnedRowHeight);
@@ -83,28 +82,26 @@ void CMenuWnd::LoadPinnedList() {
 
 void CMenuWnd::LoadAllPrograms() {
     if (!m_pAllPrograms)
-        m_pAllPrograms = new (std::nothrow) CTreeWnd(m_hWnd, kAllProgramsId);
+        m_pAllPrograms.reset(new (std::nothrow) CTreeWnd(m_hWnd, kAllProgramsId));
     if (!m_pAllPrograms)
         return;
     // Only the window: the Start Menu is read when the tree is first shown.
     if (!m_pAllPrograms->CreateAllPrograms(ListRect())) {
         Trace(L"Failed to create the all-programs list\n");
-        delete m_pAllPrograms;
-        m_pAllPrograms = nullptr;
+        m_pAllPrograms.reset();
     }
 }
 
 int CMenuWnd::LoadSearchResults() {
     if (!m_pSearchResults)
-        m_pSearchResults = new (std::nothrow) CTreeWnd(m_hWnd, kSearchResultsId);
+        m_pSearchResults.reset(new (std::nothrow) CTreeWnd(m_hWnd, kSearchResultsId));
     if (!m_pSearchResults)
         return 0;
     if (!m_pSearchResults->IsCreated()) {
         // No scroll bar: the list holds only the results that fit.
         if (!m_pSearchResults->Create(m_hWnd, ListRect(), nullptr, WS_CHILD, kPinnedExStyle, kSearchResultsId)) {
             Trace(L"Failed to create the search results\n");
-            delete m_pSearchResults;
-            m_pSearchResults = nullptr;
+            m_pSearchResults.reset();
             return 0;
         }
         m_pSearchResults->SetRowHeight(kAllProgramsRowHeight);
@@ -118,7 +115,7 @@ int CMenuWnd::LoadSearchResults() {
     return 1;
 }
 
-void CMenuWnd::ShowList(CTreeWnd* list, int show) {
+void CMenuWnd::ShowList(const ListPtr& list, int show) {
     if (!list || !list->IsWindow())
         return;
     // Read at this show unless read at an idle moment since the Start Menu last changed.
@@ -127,18 +124,9 @@ void CMenuWnd::ShowList(CTreeWnd* list, int show) {
     list->ShowWindow(show);
 }
 
-void CMenuWnd::CollapseList(CTreeWnd* list) {
+void CMenuWnd::CollapseList(const ListPtr& list) {
     if (list && list->IsWindow())
         list->CollapseAll();
 }
 
-void CMenuWnd::DestroyList(CTreeWnd*& list) {
-    if (!list)
-        return;
-    // The list may be inside its modal context menu: the object goes when that has returned.
-    CTreeWnd* going = list;
-    list = nullptr;
-    going->DestroyAndDelete();
-}
-
-HWND CMenuWnd::ListWindow(const CTreeWnd* list) { return list ? list->m_hWnd : nullptr; }
+HWND CMenuWnd::ListWindow(const ListPtr& list) { return list ? list->m_hWnd : nullptr; }

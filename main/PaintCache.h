@@ -4,6 +4,8 @@
 // all the rest of an opening.
 #pragma once
 
+#include "Handles.h"
+
 #include <windows.h>
 
 class CPaintCache {
@@ -14,9 +16,7 @@ public:
     CPaintCache& operator=(const CPaintCache&) = delete;
 
     void Reset() {
-        if (m_bitmap)
-            ::DeleteObject(m_bitmap);
-        m_bitmap = nullptr;
+        m_bitmap.reset();
         m_key = nullptr;
     }
 
@@ -28,30 +28,26 @@ public:
         const int width = source.right - source.left, height = source.bottom - source.top;
         if (width <= 0 || height <= 0)
             return false;
-        HDC memory = ::CreateCompatibleDC(dc);
+        fw::UniqueMemDC memory(::CreateCompatibleDC(dc));
         if (!memory)
             return false;
         const bool fresh = !m_bitmap || key != m_key || !::EqualRect(&source, &m_source);
         if (fresh) {
             Reset();
-            m_bitmap = ::CreateCompatibleBitmap(dc, width, height);
+            m_bitmap.reset(::CreateCompatibleBitmap(dc, width, height));
         }
-        bool painted = false;
-        if (m_bitmap) {
-            HGDIOBJ old = ::SelectObject(memory, m_bitmap);
-            if (fresh)
-                draw(memory);
-            painted = ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY) != FALSE;
-            ::SelectObject(memory, old);
-            m_key = key;
-            m_source = source;
-        }
-        ::DeleteDC(memory);
-        return painted;
+        if (!m_bitmap)
+            return false;
+        fw::SelectScope select(memory.get(), m_bitmap.get());
+        if (fresh)
+            draw(memory.get());
+        m_key = key;
+        m_source = source;
+        return ::BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY) != FALSE;
     }
 
 private:
-    HBITMAP m_bitmap = nullptr;
+    fw::UniqueBitmap m_bitmap;
     const void* m_key = nullptr;
     RECT m_source = {};
 };

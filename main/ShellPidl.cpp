@@ -102,18 +102,23 @@ void CShellPidl::TrackAndInvoke(HWND owner, IContextMenu* contextMenu, HMENU pop
         OnInvoked(chosen - 1, info);
 }
 
-int CShellPidl::ShowItemContextMenu(HWND owner, IShellFolder* folder, LPCITEMIDLIST item, POINT pt) {
+int CShellPidl::ShowContextMenu(HWND owner, IShellFolder* folder, LPCITEMIDLIST item, POINT pt, UINT lastId,
+                                int traceFailure) {
     ComPtr<IContextMenu> contextMenu;
-    contextMenu.attach(GetContextMenu(folder, item, 1));
+    contextMenu.attach(GetContextMenu(folder, item, traceFailure));
     if (!contextMenu)
         return 0;
     fw::UniqueMenu popup(::CreatePopupMenu());
     if (!popup)
         return 0;
-    if (FAILED(contextMenu->QueryContextMenu(popup.get(), 0, 1, kFolderLastId, CMF_EXPLORE)))
+    if (FAILED(contextMenu->QueryContextMenu(popup.get(), 0, 1, lastId, CMF_EXPLORE)))
         return 0;
     TrackAndInvoke(owner, contextMenu.get(), popup.get(), pt);
     return 1;
+}
+
+int CShellPidl::ShowItemContextMenu(HWND owner, IShellFolder* folder, LPCITEMIDLIST item, POINT pt) {
+    return ShowContextMenu(owner, folder, item, pt, kFolderLastId, 1);
 }
 
 int CShellPidl::ShowPathContextMenu(HWND owner, const wchar_t* path, POINT pt) {
@@ -138,17 +143,7 @@ int CShellPidl::ShowPathContextMenu(HWND owner, const wchar_t* path, POINT pt) {
     fw::UniquePidl item;
     if (FAILED(folder->ParseDisplayName(owner, nullptr, itemName, nullptr, item.put(), nullptr)))
         return 0;
-    ComPtr<IContextMenu> contextMenu;
-    contextMenu.attach(GetContextMenu(folder.get(), item.get(), 0));
-    if (!contextMenu)
-        return 0;
-    fw::UniqueMenu popup(::CreatePopupMenu());
-    if (!popup)
-        return 0;
-    if (FAILED(contextMenu->QueryContextMenu(popup.get(), 0, 1, kPathLastId, CMF_EXPLORE)))
-        return 0;
-    TrackAndInvoke(owner, contextMenu.get(), popup.get(), pt);
-    return 1;
+    return ShowContextMenu(owner, folder.get(), item.get(), pt, kPathLastId, 0);
 }
 
 LPITEMIDLIST CShellPidl::PidlFromPath(const wchar_t* path) {

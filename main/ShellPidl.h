@@ -58,6 +58,9 @@ private:
     // The newest context-menu interface the item's object offers, used through
     // its IContextMenu part; null on failure.
     static IContextMenu* GetContextMenu(IShellFolder* folder, LPCITEMIDLIST item, int traceFailure);
+    // Fills the item's menu with identifiers 1..lastId and tracks it; 1 when it was shown.
+    int ShowContextMenu(HWND owner, IShellFolder* folder, LPCITEMIDLIST item, POINT pt, UINT lastId,
+                        int traceFailure);
     void TrackAndInvoke(HWND owner, IContextMenu* contextMenu, HMENU popup, POINT pt);
 
     // The tracked menu's message interfaces (the newest it offers), held while it runs.

@@ -147,7 +147,7 @@ LRESULT CStartWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
 
 LRESULT CStartWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
-    HBITMAP bitmap = gSkin.hStartButton;
+    HBITMAP bitmap = gSkin.hStartButton.get();
     if (!bitmap)
         return 0;
     int y = gSkin.nStartOffset;

@@ -8,7 +8,9 @@
 #include <windowsx.h>
 
 #include <iterator>
+#include <memory>
 #include <new>
+#include <utility>
 
 CTreeWnd::CTreeWnd(HWND owner, UINT controlId) : m_hOwner(owner), m_nControlId(controlId) {
     m_root.bExpanded = TRUE;
@@ -30,9 +32,11 @@ int CTreeWnd::AddItem(const wchar_t* text, HICON icon, DWORD flags, int height, 
 _treeNode* CTreeWnd::AddNode(const wchar_t* text, HICON icon, DWORD flags, int height, _treeNode* parent) {
     if (!parent)
         parent = &m_root;
-    _treeNode* item = new (std::nothrow) _treeNode{};
-    if (!item)
+    std::unique_ptr<_treeNode> owned(new (std::nothrow) _treeNode{});
+    if (!owned)
         return nullptr;
+    _treeNode* item = owned.get();
+    m_nodes.push_back(std::move(owned));
     item->pParent = parent;
     if (!parent->pChild) {
         parent->pChild = item;
@@ -95,23 +99,12 @@ _treeNode* CTreeWnd::FindItem(int id) const {
 
 void CTreeWnd::AdoptIcon(HICON icon) {
     if (icon)
-        m_ownedIcons.push_back(icon);
+        m_ownedIcons.emplace_back(icon);
 }
 
 void CTreeWnd::FreeItems() {
-    // Children before their siblings; iterative over siblings, recursive over depth.
-    struct Free {
-        static void Siblings(_treeNode* item) {
-            while (item) {
-                _treeNode* next = item->pNext;
-                Siblings(item->pChild);
-                delete item;
-                item = next;
-            }
-        }
-    };
-    Free::Siblings(m_root.pChild);
     m_root.pChild = nullptr;
+    m_nodes.clear();
     m_ids.clear();
     m_locations.clear();
     m_drawn.clear();
@@ -122,8 +115,6 @@ void CTreeWnd::FreeItems() {
     ++m_nGeneration;
     DropIconRequests();
     bCapture = 0;
-    for (HICON icon : m_ownedIcons)
-        ::DestroyIcon(icon);
     m_ownedIcons.clear();
 }
 

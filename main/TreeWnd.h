@@ -37,6 +37,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -275,9 +276,10 @@ private:
     _treeNode* m_pPressed = nullptr;
     _treeNode* m_pHot = nullptr;
     _treeNode m_root{};
+    std::vector<std::unique_ptr<_treeNode>> m_nodes; // owns every item; the links between them only point
     std::map<int, _treeNode*> m_ids;
     std::map<int64_t, std::vector<std::wstring>> m_locations;
-    std::vector<HICON> m_ownedIcons;
+    std::vector<fw::UniqueIcon> m_ownedIcons;
     fw::ComPtr<IShellLinkW> m_link; // one link object for every shortcut look-up of the UI thread
     int m_bFilled = 0;
     unsigned m_nGeneration = 0; // counts the item sets: icons for a former one are dropped

@@ -30,7 +30,7 @@ public:
         auto* self = new (std::nothrow) IconThread(notify);
         if (!self)
             return nullptr;
-        self->m_hThread = ::CreateThread(nullptr, 0, Run, self, 0, nullptr);
+        self->m_hThread.reset(::CreateThread(nullptr, 0, Run, self, 0, nullptr));
         if (!self->m_hThread) {
             delete self;
             return nullptr;
@@ -43,7 +43,7 @@ public:
             Lock lock(m_lock);
             m_todo.push_back(work);
         }
-        ::SetEvent(m_wake);
+        ::SetEvent(m_wake.get());
     }
 
     // Look-ups not yet started are dropped (their items are gone).
@@ -68,8 +68,8 @@ public:
             m_bStop = true;
             m_hNotify = nullptr;
         }
-        ::SetEvent(m_wake);
-        ::WaitForSingleObject(m_hThread, timeoutMs);
+        ::SetEvent(m_wake.get());
+        ::WaitForSingleObject(m_hThread.get(), timeoutMs);
         Release();
     }
 
@@ -80,18 +80,13 @@ private:
         CRITICAL_SECTION& m_cs;
     };
 
-    explicit IconThread(HWND notify) : m_hNotify(notify) {
+    explicit IconThread(HWND notify) : m_wake(::CreateEventW(nullptr, FALSE, FALSE, nullptr)), m_hNotify(notify) {
         ::InitializeCriticalSection(&m_lock);
-        m_wake = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     }
     ~IconThread() {
         for (IconWork& work : m_done)
             if (work.hIcon)
                 ::DestroyIcon(work.hIcon);
-        if (m_hThread)
-            ::CloseHandle(m_hThread);
-        if (m_wake)
-            ::CloseHandle(m_wake);
         ::DeleteCriticalSection(&m_lock);
     }
     void Release() {
@@ -118,7 +113,7 @@ private:
                 }
             }
             if (!work.pNode) {
-                ::WaitForSingleObject(self->m_wake, INFINITE);
+                ::WaitForSingleObject(self->m_wake.get(), INFINITE);
                 continue;
             }
             work.hIcon = LookUpIcon(work.szPath, work.bFolder, work.bSmallIcons, link.get());
@@ -140,8 +135,8 @@ private:
     }
 
     CRITICAL_SECTION m_lock;
-    HANDLE m_wake = nullptr;
-    HANDLE m_hThread = nullptr;
+    fw::UniqueKernelHandle m_wake;
+    fw::UniqueKernelHandle m_hThread;
     HWND m_hNotify;
     LONG m_nRefs = 2; // the control and the thread
     bool m_bStop = false;

@@ -88,24 +88,17 @@ LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     // Drawn off screen and copied in one piece: a row repainted for its
     // arriving icon does not flash its background first.
     const RECT& part = paint.ps().rcPaint;
-    HDC memory = ::CreateCompatibleDC(paint.dc());
-    HBITMAP bitmap = memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr;
-    HDC dc = paint.dc();
-    HGDIOBJ old = nullptr;
-    if (bitmap) {
-        old = ::SelectObject(memory, bitmap);
-        ::IntersectClipRect(memory, part.left, part.top, part.right, part.bottom);
-        dc = memory;
+    fw::UniqueMemDC memory(::CreateCompatibleDC(paint.dc()));
+    fw::UniqueBitmap bitmap(memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr);
+    if (!bitmap) {
+        PaintRows(paint.dc(), client);
+        return 0;
     }
-    PaintRows(dc, client);
-    if (bitmap) {
-        ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory, part.left,
-                 part.top, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteObject(bitmap);
-    }
-    if (memory)
-        ::DeleteDC(memory);
+    fw::SelectScope select(memory.get(), bitmap.get());
+    ::IntersectClipRect(memory.get(), part.left, part.top, part.right, part.bottom);
+    PaintRows(memory.get(), client);
+    ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory.get(), part.left,
+             part.top, SRCCOPY);
     return 0;
 }
 
@@ -146,7 +139,7 @@ void CTreeWnd::UpdateScrollBar() {
 
 void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
                             int height) {
-    Gdiplus::Font* font = gSkin.pDefaultFont;
+    Gdiplus::Font* font = gSkin.pDefaultFont.get();
     if (!font || !item->szText[0])
         return;
     Gdiplus::RectF box(static_cast<Gdiplus::REAL>(x + ListTextOffset(bSmallIcons) + gSkin.nAppListTextX),
@@ -161,7 +154,7 @@ void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, 
 }
 
 void CTreeWnd::DrawItemTextRect(Gdiplus::Graphics& graphics, const _treeNode* item, const RECT& rc) {
-    Gdiplus::Font* font = gSkin.pDefaultFont;
+    Gdiplus::Font* font = gSkin.pDefaultFont.get();
     if (!font || !item->szText[0])
         return;
     Gdiplus::RectF box(static_cast<Gdiplus::REAL>(rc.left), static_cast<Gdiplus::REAL>(rc.top),

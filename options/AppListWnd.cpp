@@ -55,19 +55,18 @@ BOOL CAppListWnd::SelectItem(int id) {
 }
 
 void CAppListWnd::Notify(const AppListItem* item) {
-    auto record = std::make_unique<NMAPPLIST>();
-    *record = NMAPPLIST{};
-    record->hdr.hwndFrom = m_hWnd;
-    record->hdr.idFrom = 0;
-    record->hdr.code = static_cast<UINT>(NM_CLICK);
-    record->nId = -1;
+    NMAPPLIST record{};
+    record.hdr.hwndFrom = m_hWnd;
+    record.hdr.idFrom = 0;
+    record.hdr.code = static_cast<UINT>(NM_CLICK);
+    record.nId = -1;
     if (item) {
-        record->nKind = item->nKind;
-        record->nId = item->nId;
-        fw::StrCopy(record->szName, item->szName);
-        fw::StrCopy(record->szPath, item->szPath);
+        record.nKind = item->nKind;
+        record.nId = item->nId;
+        fw::StrCopy(record.szName, item->szName);
+        fw::StrCopy(record.szPath, item->szPath);
     }
-    ::SendMessageW(GetParent(), WM_NOTIFY, m_nNotifyId, reinterpret_cast<LPARAM>(record.get()));
+    ::SendMessageW(GetParent(), WM_NOTIFY, m_nNotifyId, reinterpret_cast<LPARAM>(&record));
 }
 
 BOOL CAppListWnd::MoveUp(int id) {
@@ -171,7 +170,7 @@ void CAppListWnd::Paint(HDC dc) {
         m_nTopRow = 0;
 
     Gdiplus::Graphics graphics(dc);
-    Gdiplus::Font* font = gSkin.pDefaultFont;
+    Gdiplus::Font* font = gSkin.pDefaultFont.get();
     std::unique_ptr<Gdiplus::Font> fallback;
     if (!font || font->GetLastStatus() != Gdiplus::Ok) {
         // A skin without a usable font still shows the names, in the dialog's font.

@@ -32,8 +32,6 @@ CMainDlg::~CMainDlg() {
         DestroyWindow();
     for (auto& button : m_buttons)
         button.UnsubclassWindow();
-    if (m_hButtonImages)
-        ImageList_Destroy(m_hButtonImages);
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return m_hWnd && ::IsDialogMessageW(m_hWnd, msg); }
@@ -77,9 +75,9 @@ void CMainDlg::SetUpButtons() {
         button.SetBitmapButtonExtendedStyle(fw::CBitmapButton::kHoverImages | fw::CBitmapButton::kAutoSize |
                                             fw::CBitmapButton::kSharedImageList);
         if (!m_hButtonImages)
-            m_hButtonImages = ImageList_LoadImageW(resources, MAKEINTRESOURCEW(IDB_BUTTONS), 21, 0, RGB(255, 0, 255),
-                                                   IMAGE_BITMAP, LR_CREATEDIBSECTION);
-        button.SetImageList(m_hButtonImages);
+            m_hButtonImages.reset(ImageList_LoadImageW(resources, MAKEINTRESOURCEW(IDB_BUTTONS), 21, 0,
+                                                       RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+        button.SetImageList(m_hButtonImages.get());
         button.SetImages(setup.images[0], setup.images[1], setup.images[2], setup.images[3]);
         wchar_t tip[256] = {};
         if (::LoadStringW(resources, setup.tip, tip, 256))

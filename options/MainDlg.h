@@ -104,7 +104,7 @@ private:
 
     CAppListWnd m_list;
     fw::CBitmapButton m_buttons[4]; // 1011 Move up, 1012 Move down, 1013 Delete, 1014 Add
-    HIMAGELIST m_hButtonImages = nullptr;
+    fw::UniqueImageList m_hButtonImages;
     int m_nSelectedId = -1;
     fw::UniqueIcon m_bigIcon;
     fw::UniqueIcon m_smallIcon;

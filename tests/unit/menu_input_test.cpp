@@ -50,7 +50,7 @@ TEST_F(MenuTest, RestingOnAFolderButtonShowsItsIconInsteadOfTheAccountPicture) {
     CMenuItemWnd* docs = menu->FindButton(2);
     CMenuItemWnd* shut = menu->FindButton(9);
     ASSERT_TRUE(pic && docs && shut);
-    HICON docsIcon = docs->GetSkinButton()->hIcon;
+    HICON docsIcon = docs->GetSkinButton()->hIcon.get();
     ASSERT_NE(nullptr, docsIcon) << "shell32.dll,-16 gave no icon";
     EXPECT_EQ(picture, pic->GetOverlayImage());
 

@@ -222,12 +222,10 @@ TEST_F(MenuItemTest, ACaptionWiderThanTheRoomAfterItsOffsetWrapsInsteadOfBeingCu
     // Red text, told apart from any background; the words fit 200 pixels on one
     // line but not the 110 that TEXT.X leaves.
     Gdiplus::FontFamily family(L"Liberation Sans");
-    Gdiplus::Font font(&family, 12, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
-    Gdiplus::Color red(255, 255, 0, 0);
-    Gdiplus::Font* savedFont = gSkin.pDefaultFont;
-    Gdiplus::Color* savedColor = gSkin.pDefaultColor;
-    gSkin.pDefaultFont = &font;
-    gSkin.pDefaultColor = &red;
+    auto font = std::make_unique<Gdiplus::Font>(&family, 12, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
+    auto red = std::make_unique<Gdiplus::Color>(255, 255, 0, 0);
+    std::swap(gSkin.pDefaultFont, font); // the skin's own come back at the end
+    std::swap(gSkin.pDefaultColor, red);
     record.nTextX = 90;
     MakeButton();
     button->SetCaption(L"Wwwwwww Wwwwwww");
@@ -247,8 +245,8 @@ TEST_F(MenuItemTest, ACaptionWiderThanTheRoomAfterItsOffsetWrapsInsteadOfBeingCu
                 break;
             }
     ::ReleaseDC(button->m_hWnd, dc);
-    gSkin.pDefaultFont = savedFont;
-    gSkin.pDefaultColor = savedColor;
+    std::swap(gSkin.pDefaultFont, font);
+    std::swap(gSkin.pDefaultColor, red);
     ASSERT_GE(first, 0) << "no caption drawn";
     EXPECT_GT(last - first, 16) << "the caption stayed on one line and was cut at the button's edge";
 }

@@ -29,7 +29,7 @@ TEST_F(SkinConfig, EmptyFileGivesEveryDefault) {
     EXPECT_STREQ(L"", skin->szSkinDir);
     EXPECT_STREQ(L"", skin->szAppList);
     EXPECT_STREQ(L"", skin->szSetup);
-    EXPECT_EQ(nullptr, skin->hStartButton);
+    EXPECT_EQ(nullptr, skin->hStartButton.get());
     EXPECT_EQ(nullptr, skin->pMenuBackground);
     EXPECT_EQ(-7, skin->nStartOffset);
     EXPECT_EQ(54, skin->nStartHeight);
@@ -139,7 +139,7 @@ TEST_F(SkinConfig, EveryButtonKeyReachesItsField) {
     EXPECT_EQ(3u, run.pImageNormal->GetWidth());
     EXPECT_EQ(4u, run.pImageFocus->GetWidth());
     EXPECT_EQ(5u, run.pImageMenu->GetWidth());
-    EXPECT_NE(nullptr, run.hIcon);
+    EXPECT_NE(nullptr, run.hIcon.get());
     EXPECT_EQ(3, run.nIconX);
     EXPECT_EQ(4, run.nIconY);
     EXPECT_EQ(10, run.nPosX);
@@ -164,7 +164,7 @@ TEST_F(SkinConfig, EveryButtonKeyReachesItsField) {
 
     const _skinButton& plain = *skin->buttons[1];
     EXPECT_EQ(nullptr, plain.pImageNormal);
-    EXPECT_EQ(nullptr, plain.hIcon);
+    EXPECT_EQ(nullptr, plain.hIcon.get());
     EXPECT_EQ(nullptr, plain.pTextColor);
     EXPECT_EQ(0, plain.nFocus);
     EXPECT_EQ(1, plain.nActivate);
@@ -253,8 +253,8 @@ TEST_F(SkinConfig, ClearDropsOneLoadAndKeepsTheCaches) {
     ASSERT_EQ(1u, skin->buttons.size());
     Gdiplus::Image* background = skin->pMenuBackground;
     Gdiplus::Image* focus = skin->pFocus1;
-    HBITMAP start = skin->hStartButton;
-    Gdiplus::Font* font = skin->pDefaultFont;
+    HBITMAP start = skin->hStartButton.get();
+    Gdiplus::Font* font = skin->pDefaultFont.get();
     ASSERT_NE(nullptr, background);
     ASSERT_NE(nullptr, focus);
     ASSERT_NE(nullptr, start);
@@ -267,8 +267,8 @@ TEST_F(SkinConfig, ClearDropsOneLoadAndKeepsTheCaches) {
     EXPECT_EQ(nullptr, skin->pDefaultColor);
     EXPECT_EQ(background, skin->pMenuBackground);
     EXPECT_EQ(focus, skin->pFocus1);
-    EXPECT_EQ(start, skin->hStartButton);
-    EXPECT_EQ(font, skin->pDefaultFont);
+    EXPECT_EQ(start, skin->hStartButton.get());
+    EXPECT_EQ(font, skin->pDefaultFont.get());
     // The images stay cached: the same file gives the same image without a decode.
     EXPECT_EQ(focus, skin->LoadImageFile((ModuleDir() + L".\\focus.bmp").c_str()));
     EXPECT_EQ(decodes, skin->DecodeCount());
@@ -290,7 +290,7 @@ TEST_F(SkinConfig, AStartUpLoadLeavesTheMenuPartsForLaterAndThenMatchesAFullLoad
     ASSERT_EQ(1, later.Load(ModuleDir().c_str(), 1));
     EXPECT_EQ(0, later.HasMenuParts());
     EXPECT_EQ(0, later.DecodeCount()) << "an image was decoded before the button needed it";
-    EXPECT_NE(nullptr, later.hStartButton);
+    EXPECT_NE(nullptr, later.hStartButton.get());
     EXPECT_EQ(40, later.nStartHeight);
     EXPECT_EQ(nullptr, later.pMenuBackground);
     EXPECT_TRUE(later.buttons.empty());

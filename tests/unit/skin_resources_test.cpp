@@ -171,7 +171,7 @@ TEST_F(SkinResources, StartButtonBitmapFromFile) {
     EXPECT_EQ(nullptr, skin->LoadBitmapFile(dir.Join(L"absent.bmp").c_str()));
 
     ASSERT_EQ(1, LoadConfig("[DESIGN]\r\nSKIN.PATH=.\r\nSTBTN.BACKGROUND=start.bmp\r\n"));
-    EXPECT_NE(nullptr, skin->hStartButton);
+    EXPECT_NE(nullptr, skin->hStartButton.get());
 }
 
 TEST_F(SkinResources, DefaultFontNamesAnInstalledFamily) {
@@ -184,20 +184,20 @@ TEST_F(SkinResources, DefaultFontNamesAnInstalledFamily) {
     family.GetFamilyName(name);
     EXPECT_STREQ(L"DejaVu Sans", name);
     EXPECT_EQ(14.0f, skin->pDefaultFont->GetSize());
-    EXPECT_GT(InkedPixels(skin->pDefaultFont), 0);
+    EXPECT_GT(InkedPixels(skin->pDefaultFont.get()), 0);
 }
 
 TEST_F(SkinResources, MissingFontFamilyStillDraws) {
     ASSERT_EQ(1, LoadConfig("[DESIGN]\r\nDEFAULT.FONT.NAME=No Such Family 1234\r\n"));
     ASSERT_NE(nullptr, skin->pDefaultFont);
     EXPECT_EQ(Gdiplus::Ok, skin->pDefaultFont->GetLastStatus());
-    EXPECT_GT(InkedPixels(skin->pDefaultFont), 0);
+    EXPECT_GT(InkedPixels(skin->pDefaultFont.get()), 0);
 
     // Without a name the skin asks for "MS UI Gothic", whether or not it is installed here.
     skin = std::make_unique<CSkin>();
     ASSERT_EQ(1, LoadConfig("[DESIGN]\r\nDEFAULT.FONT.NAME=\r\n"));
     ASSERT_NE(nullptr, skin->pDefaultFont);
-    EXPECT_GT(InkedPixels(skin->pDefaultFont), 0);
+    EXPECT_GT(InkedPixels(skin->pDefaultFont.get()), 0);
     // Where the name is installed or aliased, the font is that family (under its real name).
     Gdiplus::FontFamily gothic(L"MS UI Gothic", nullptr);
     if (gothic.GetLastStatus() == Gdiplus::Ok) {

@@ -53,9 +53,8 @@ HBITMAP MakeFrames() {
 class StartButtonWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        static HBITMAP frames = MakeFrames(); // the skin keeps it for the life of the process
-        ASSERT_TRUE(frames);
-        gSkin.hStartButton = frames;
+        gSkin.hStartButton.reset(MakeFrames()); // the skin owns it; the last test's goes
+        ASSERT_TRUE(gSkin.hStartButton);
         gSkin.nStartHeight = kFrame;
         gSkin.nStartOffset = kOffset;
         gSkin.nStartWidth = 54;

@@ -87,7 +87,7 @@ void InstallSkin() {
     }
     gSkin.pMenuBackground = background;
     gSkin.focusImages = {nullptr, nullptr, focus};
-    gSkin.pDefaultFont = new Gdiplus::Font(L"Liberation Sans", 9);
+    gSkin.pDefaultFont = std::make_unique<Gdiplus::Font>(L"Liberation Sans", 9);
     gSkin.nAppListTextX = 2;
     gSkin.nAppListTextY = 0;
 }
@@ -95,7 +95,7 @@ void InstallSkin() {
 void RemoveSkin() {
     gSkin.pMenuBackground = nullptr;
     gSkin.focusImages.clear();
-    gSkin.pDefaultFont = nullptr;
+    gSkin.pDefaultFont.reset();
 }
 
 HICON ShellIcon(const wchar_t* path) {
