@@ -32,6 +32,10 @@ HookCall UnpackHookCall(int nCode, WPARAM wParam, LPARAM lParam);
 // move of ours is under way: the one case in which the hook moves the rebar.
 bool IsShellRebarMove(const HookCall& call, HWND hTarget, LONG nInProgress);
 
-// The place the rebar gets for the taskbar edge (ABE_*): 54 pixels from the
+// The shift for a taskbar drawn at dpi: 54 pixels at 96 DPI, scaled with
+// rounding; dpi 0 (unknown) keeps 54.
+int RebarShiftAt(UINT dpi);
+
+// The place the rebar gets for the taskbar edge (ABE_*): shift pixels from the
 // taskbar's start, shortened by as much so that it keeps its far end.
-RebarPlace ShiftedPlace(UINT uEdge, RebarPlace place);
+RebarPlace ShiftedPlace(UINT uEdge, RebarPlace place, int shift = kRebarShift);

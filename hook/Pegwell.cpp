@@ -62,6 +62,24 @@ static UINT TaskbarEdge(HWND hTaskbar) {
     return abd.uEdge;
 }
 
+// The DPI the taskbar is drawn at, as its own process sees it: the rebar's
+// coordinates are in that process's pixels. Before Windows 10 the system DPI.
+static UINT TaskbarDpi(HWND hTaskbar) {
+    typedef UINT(WINAPI * GetDpiForWindowFn)(HWND);
+    static GetDpiForWindowFn forWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (forWindow && hTaskbar) {
+        if (UINT dpi = forWindow(hTaskbar))
+            return dpi;
+    }
+    UINT dpi = 0;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi;
+}
+
 static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     HookCall call = UnpackHookCall(nCode, wParam, lParam);
     if (!IsShellRebarMove(call, g_shared.hTarget, g_shared.nInProgress))
@@ -72,7 +90,8 @@ static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     PegTrace(L"winpos: hwnd=%u, x=%u, y=%u, cx=%u, cy=%u, flags=%u\n", HandleText(pos->hwnd), pos->x, pos->y, pos->cx,
              pos->cy, pos->flags);
 
-    RebarPlace place = ShiftedPlace(TaskbarEdge(g_shared.hTaskbar), RebarPlace{pos->x, pos->y, pos->cx, pos->cy});
+    RebarPlace place = ShiftedPlace(TaskbarEdge(g_shared.hTaskbar), RebarPlace{pos->x, pos->y, pos->cx, pos->cy},
+                                    RebarShiftAt(TaskbarDpi(g_shared.hTaskbar)));
     // The record is changed in place: the window's own procedure, which gets
     // the message after us, sees the shifted and shortened values.
     pos->x = place.x;

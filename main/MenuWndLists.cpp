@@ -31,7 +31,8 @@ void CMenuWnd::LoadPinnedList() {
     if (!m_pPinnedList)
         return;
     if (!m_pPinnedList->IsCreated()) {
-        if (!m_pPinnedList->Create(m_hWnd, ListRect(), nullptr, kPinnedStyle, kPinnedExStyle, kPinnedListId)) {
+        m_pPinnedList->SetDpi(m_nDpi);
+        if (!m_pPinnedList->Create(m_hWnd, fw::ScaleRect(ListRect(), m_nDpi), nullptr, kPinnedStyle, kPinnedExStyle, kPinnedListId)) {
             Trace(L"Failed to create the pinned list\n");
             delete m_pPinnedList;
             m_pPinnedList = nullptr;
@@ -52,6 +53,7 @@ void CMenuWnd::LoadPinnedList() {
     const int maxRows = m_pPinnedList->GetMaxRows();
     options.nMaxEntries = maxRows > 0 ? static_cast<size_t>(maxRows) : 0;
     options.bSmallIcons = 0;
+    options.nDpi = m_nDpi;
     options.pChangeStamp = &m_nListTime;
     std::vector<AppListEntry> entries;
     DWORD error = 0;
@@ -85,8 +87,9 @@ void CMenuWnd::LoadAllPrograms() {
         m_pAllPrograms = new (std::nothrow) CTreeWnd(m_hWnd, kAllProgramsId);
     if (!m_pAllPrograms)
         return;
+    m_pAllPrograms->SetDpi(m_nDpi);
     // Only the window: the Start Menu is read when the tree is first shown.
-    if (!m_pAllPrograms->CreateAllPrograms(ListRect())) {
+    if (!m_pAllPrograms->CreateAllPrograms(fw::ScaleRect(ListRect(), m_nDpi))) {
         Trace(L"Failed to create the all-programs list\n");
         delete m_pAllPrograms;
         m_pAllPrograms = nullptr;

@@ -55,6 +55,14 @@ TaskbarLayout ComputeTaskbarLayout(UINT edge, const RECT& taskbar, const RECT& r
 }
 
 int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    LayOutOnTaskbar(button, taskbar, rebar, size);
+    if (InstallHook(button, rebar))
+        return 1;
+    Trace(L"Install hook failed.\n");
+    return 0;
+}
+
+void LayOutOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
     APPBARDATA abd{};
     abd.cbSize = sizeof(abd);
     UINT state = static_cast<UINT>(::SHAppBarMessage(ABM_GETSTATE, &abd));
@@ -74,10 +82,6 @@ int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
     TaskbarLayout layout = ComputeTaskbarLayout(abd.uEdge, rcTaskbar, rcRebar, size);
     ::MoveWindow(rebar, layout.rebar.x, layout.rebar.y, layout.rebar.cx, layout.rebar.cy, TRUE);
     ::MoveWindow(button, layout.button.x, layout.button.y, layout.button.cx, layout.button.cy, TRUE);
-    if (InstallHook(button, rebar))
-        return 1;
-    Trace(L"Install hook failed.\n");
-    return 0;
 }
 
 int ReleaseTaskbar() {
