@@ -112,7 +112,9 @@ protected:
             << "no caption drawn at " << dpi << " DPI; menu at " << menu.left << "," << menu.top;
         seen.caption = Measure(caption);
         GetWindowRect(button, &seen.button);
-        // Read in the shell's own pixels: this process keeps the DPI it started with.
+        // Read in the shell's own pixels after a re-layout of the shell's: this process
+        // keeps the DPI it started with, and Wine maps another process's child
+        // windows by the DPI each process started with.
         standin::RebarRecord record{};
         EXPECT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
         EXPECT_TRUE(standin::ReadRebarRecord(standin.Taskbar(), &record));
