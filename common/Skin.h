@@ -134,9 +134,9 @@ private:
     wchar_t m_szAccountName[256] = {};
     wchar_t m_szAccountSid[256] = {};
     int m_nDecodes = 0;
-    std::map<Gdiplus::Image*, std::wstring> m_imagePaths; // decoded image -> its file
+    std::map<Gdiplus::Image*, std::wstring> m_imagePaths;      // decoded image -> its file
     std::map<Gdiplus::Image*, Gdiplus::Image*> m_doubleImages; // null: the file has none
-    Gdiplus::Font* m_pScaledFrom = nullptr; // the default font the scaled ones copy
+    Gdiplus::Font* m_pScaledFrom = nullptr;                    // the default font the scaled ones copy
     std::map<int, Gdiplus::Font*> m_scaledFonts;
 };
 
@@ -151,5 +151,5 @@ void DrawBackgroundUnder(Gdiplus::Graphics& graphics, HWND child, HWND menu, int
 // Draws a skin image given in design units (x, y, width, height) at dpi:
 // scaled with high-quality filtering, from its double-size file where it has one.
 // origin: where design point (0, 0) lies, in the target's pixels.
-void DrawSkinImage(Gdiplus::Graphics& graphics, Gdiplus::Image* image, int x, int y, int width, int height,
-                   int dpi, int originX = 0, int originY = 0);
+void DrawSkinImage(Gdiplus::Graphics& graphics, Gdiplus::Image* image, int x, int y, int width, int height, int dpi,
+                   int originX = 0, int originY = 0);

@@ -32,7 +32,8 @@ void CMenuWnd::LoadPinnedList() {
         return;
     if (!m_pPinnedList->IsCreated()) {
         m_pPinnedList->SetDpi(m_nDpi);
-        if (!m_pPinnedList->Create(m_hWnd, fw::ScaleRect(ListRect(), m_nDpi), nullptr, kPinnedStyle, kPinnedExStyle, kPinnedListId)) {
+        if (!m_pPinnedList->Create(m_hWnd, fw::ScaleRect(ListRect(), m_nDpi), nullptr, kPinnedStyle, kPinnedExStyle,
+                                   kPinnedListId)) {
             Trace(L"Failed to create the pinned list\n");
             delete m_pPinnedList;
             m_pPinnedList = nullptr;

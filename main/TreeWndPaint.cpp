@@ -155,7 +155,7 @@ void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, 
     Gdiplus::RectF box(
         static_cast<Gdiplus::REAL>(x + fw::Scale(ListTextOffset(bSmallIcons) + gSkin.nAppListTextX, m_nDpi)),
         static_cast<Gdiplus::REAL>(y + fw::Scale(gSkin.nAppListTextY, m_nDpi)), static_cast<Gdiplus::REAL>(width),
-                       static_cast<Gdiplus::REAL>(height));
+        static_cast<Gdiplus::REAL>(height));
     Gdiplus::StringFormat format;
     format.SetAlignment(Gdiplus::StringAlignmentNear);
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);

@@ -32,7 +32,9 @@ void BeDpiAware() {
         set(reinterpret_cast<HANDLE>(-4)); // per monitor v2
 }
 
-int Luminance(DWORD pixel) { return (299 * ((pixel >> 16) & 0xFF) + 587 * ((pixel >> 8) & 0xFF) + 114 * (pixel & 0xFF)) / 1000; }
+int Luminance(DWORD pixel) {
+    return (299 * ((pixel >> 16) & 0xFF) + 587 * ((pixel >> 8) & 0xFF) + 114 * (pixel & 0xFF)) / 1000;
+}
 
 // What the caption of a button looks like: the rows holding light text on the
 // dark face, and the steepest step between two neighbouring pixels of a row.

@@ -67,9 +67,10 @@ TEST(DpiScale, RoundsToTheNearestPixelAndKeepsEdgesMeeting) {
 }
 
 TEST_F(MenuTest, ADpiChangeLaysOutMenuButtonsAndListsAgainAndBackToTheSamePixels) {
-    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=docs\r\n" +
-                                           Button("docs", {"ID=2", "TEXT=Documents", "POS.X=150", "POS.Y=110",
-                                                           "POS.WIDTH=120", "POS.HEIGHT=30", "IMAGE.NORMAL=normal.bmp"})));
+    ASSERT_EQ(1,
+              LoadSkin(kBackground, "BUTTON.ENABLED=docs\r\n" +
+                                        Button("docs", {"ID=2", "TEXT=Documents", "POS.X=150", "POS.Y=110",
+                                                        "POS.WIDTH=120", "POS.HEIGHT=30", "IMAGE.NORMAL=normal.bmp"})));
     CreateMenu();
     ASSERT_EQ(96, menu->GetDpi()) << "the test screen is at 100 %";
     CMenuItemWnd* docs = menu->FindButton(2);
@@ -82,8 +83,8 @@ TEST_F(MenuTest, ADpiChangeLaysOutMenuButtonsAndListsAgainAndBackToTheSamePixels
         const RECT menuRect = MenuRect();
         EXPECT_EQ(fw::Scale(300, dpi), menuRect.right - menuRect.left);
         EXPECT_EQ(fw::Scale(400, dpi), menuRect.bottom - menuRect.top);
-        ExpectRect(ChildRect(docs->m_hWnd, menu->m_hWnd), fw::Scale(150, dpi), fw::Scale(110, dpi),
-                   fw::Scale(270, dpi), fw::Scale(140, dpi), "the button");
+        ExpectRect(ChildRect(docs->m_hWnd, menu->m_hWnd), fw::Scale(150, dpi), fw::Scale(110, dpi), fw::Scale(270, dpi),
+                   fw::Scale(140, dpi), "the button");
         HWND pinned = ::GetDlgItem(menu->m_hWnd, kPinnedListId);
         HWND all = ::GetDlgItem(menu->m_hWnd, kAllProgramsId);
         ASSERT_TRUE(pinned && all) << "both lists are made again";
