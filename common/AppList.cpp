@@ -103,7 +103,7 @@ int ResolveEntry(AppListEntry* entry, const AppListReadOptions& options, IShellL
     SHFILEINFOW info{};
     bool haveShellName = false;
     if (entry->nKind == kAppKindShortcut && link && havePath)
-        entry->hIcon = GetShortcutIcon(entry->szPath, options.bSmallIcons, link);
+        entry->hIcon = GetShortcutIcon(entry->szPath, options.bSmallIcons, link, options.nDpi);
     if (!entry->hIcon) {
         UINT size = options.bSmallIcons ? SHGFI_SMALLICON : SHGFI_LARGEICON;
         if (havePath &&

@@ -55,6 +55,7 @@ struct AppListReadOptions {
     int bSkipMissing = 0;     // skip entries whose path names no file or folder (the menu)
     size_t nMaxEntries = 0;   // stop after this many entries; 0 reads them all
     int bSmallIcons = 0;      // 16-pixel icons instead of 32-pixel ones
+    int nDpi = 96;            // the icons' sizes are for this DPI
     // Keep an entry whose icon cannot be had (deleted file, unplugged drive) with a
     // generic icon, so that an editor writes it back instead of losing it.
     int bKeepWithoutIcon = 0;

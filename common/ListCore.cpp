@@ -1,10 +1,12 @@
 #include "ListCore.h"
 
-RECT ListDrawArea(const RECT& client) {
+#include "Dpi.h"
+
+RECT ListDrawArea(const RECT& client, int dpi) {
     RECT area = client;
-    area.top = 5;
-    area.left = 3;
-    area.right = client.right - 3;
+    area.top = fw::Scale(5, dpi);
+    area.left = fw::Scale(3, dpi);
+    area.right = client.right - fw::Scale(3, dpi);
     return area;
 }
 

@@ -22,7 +22,7 @@ inline int ListIconSize(int smallIcons) { return smallIcons ? 16 : 32; }
 inline int ListIndent(int smallIcons) { return smallIcons ? 22 : 32; }
 inline int ListTextOffset(int smallIcons) { return smallIcons ? 22 : 36; }
 // The client rectangle with its top at 5, its left at 3 and its right 3 pixels in.
-RECT ListDrawArea(const RECT& client);
+RECT ListDrawArea(const RECT& client, int dpi = 96);
 
 // The values a list sets on its vertical scroll bar (SetScrollInfo).
 struct ListScrollBar {

@@ -1,5 +1,6 @@
 #include "Utils.h"
 
+#include "Dpi.h"
 #include "Handles.h"
 #include "Text.h"
 
@@ -28,7 +29,7 @@ int GetShortcutTarget(const wchar_t* shortcut, wchar_t* out, size_t capacity) {
     return 1;
 }
 
-HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* givenLink) {
+HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* givenLink, int dpi) {
     if (!shortcut)
         return nullptr;
     ComPtr<IShellLinkW> ownLink;
@@ -52,7 +53,8 @@ HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* givenLink
         return nullptr;
     HICON large = nullptr, smallIcon = nullptr;
     // Only an exact S_OK means the icons were extracted (S_FALSE asks the caller to do it).
-    if (extract->Extract(location, static_cast<UINT>(index), &large, &smallIcon, MAKELONG(32, 16)) != S_OK) {
+    if (extract->Extract(location, static_cast<UINT>(index), &large, &smallIcon,
+                         MAKELONG(fw::Scale(32, dpi), fw::Scale(16, dpi))) != S_OK) {
         return nullptr;
     }
     HICON keep = small ? smallIcon : large;

@@ -1,5 +1,6 @@
 #include "Skin.h"
 
+#include "Dpi.h"
 #include "Text.h"
 #include "Trace.h"
 #include "Utils.h"
@@ -202,13 +203,19 @@ void CSkin::Clear() {
     focusImages.clear();
 }
 
-void DrawBackgroundUnder(Gdiplus::Graphics& graphics, HWND child, HWND menu) {
+void DrawBackgroundUnder(Gdiplus::Graphics& graphics, HWND child, HWND menu, int dpi) {
     Gdiplus::Image* background = gSkin.pMenuBackground;
     if (!background)
         return;
     RECT rc;
     ::GetWindowRect(child, &rc);
     ::MapWindowPoints(nullptr, menu, reinterpret_cast<POINT*>(&rc), 2);
+    if (dpi != fw::kDesignDpi) {
+        // The whole scaled background, placed so that the child's piece falls on it.
+        DrawSkinImage(graphics, background, 0, 0, static_cast<int>(background->GetWidth()),
+                      static_cast<int>(background->GetHeight()), dpi, -rc.left, -rc.top);
+        return;
+    }
     ::InflateRect(&rc, 3, 3);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     graphics.DrawImage(background, Gdiplus::Rect(-3, -3, w, h), rc.left, rc.top, w, h, Gdiplus::UnitPixel);

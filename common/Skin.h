@@ -120,6 +120,13 @@ public:
     // How many image files were decoded so far (each file is decoded once).
     int DecodeCount() const { return m_nDecodes; }
 
+    // Skin sizes are design units at 96 DPI (SkinDpi.cpp).
+    // The default font for a window at dpi (the default font itself at 96).
+    Gdiplus::Font* FontForDpi(int dpi);
+    // The image to draw at dpi: from 150 % on the skin's "name@2x.ext" beside
+    // "name.ext" when there is one, else the image itself.
+    Gdiplus::Image* ImageForDpi(Gdiplus::Image* image, int dpi);
+
 private:
     int LoadDesign();
     int LoadButtons();
@@ -140,6 +147,10 @@ private:
     wchar_t m_szAccountSid[256] = {};
     int m_nDecodes = 0;
     int m_bMenuParts = 0;
+    std::map<Gdiplus::Image*, std::wstring> m_imagePaths;      // decoded image -> its file
+    std::map<Gdiplus::Image*, Gdiplus::Image*> m_doubleImages; // null: the file has none
+    Gdiplus::Font* m_pScaledFrom = nullptr;                    // the default font the scaled ones copy
+    std::map<int, Gdiplus::Font*> m_scaledFonts;
 };
 
 // The one skin object of the program.
@@ -147,4 +158,11 @@ extern CSkin gSkin;
 
 // Draws the menu background that lies under a child of the menu, 3 pixels
 // beyond each edge, so that the child has no box of its own.
-void DrawBackgroundUnder(Gdiplus::Graphics& graphics, HWND child, HWND menu);
+// dpi: the DPI the menu is drawn at.
+void DrawBackgroundUnder(Gdiplus::Graphics& graphics, HWND child, HWND menu, int dpi = 96);
+
+// Draws a skin image given in design units (x, y, width, height) at dpi:
+// scaled with high-quality filtering, from its double-size file where it has one.
+// origin: where design point (0, 0) lies, in the target's pixels.
+void DrawSkinImage(Gdiplus::Graphics& graphics, Gdiplus::Image* image, int x, int y, int width, int height, int dpi,
+                   int originX = 0, int originY = 0);

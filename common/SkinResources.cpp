@@ -45,6 +45,7 @@ Gdiplus::Image* CSkin::DecodeImage(const wchar_t* path) {
         return nullptr;
     }
     ++m_nDecodes;
+    m_imagePaths[image] = path;
     return image;
 }
 

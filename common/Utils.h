@@ -35,7 +35,8 @@ uint32_t HashPath(const wchar_t* text, size_t count);
 
 // Shortcuts (COM initialised on the calling thread)
 int GetShortcutTarget(const wchar_t* shortcut, wchar_t* out, size_t capacity);
-HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* link);
+// The icons are asked for at their size at dpi (32 or 16 pixels at 96 DPI).
+HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* link, int dpi = 96);
 
 // Registry
 LONG ReadRegistryValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, void* data, DWORD* size);

@@ -27,23 +27,27 @@ int FindMovedTarget(const HookCall& call, const HWND* targets, int count, LONG n
     return -1;
 }
 
-static int Shorten(int length) {
+static int Shorten(int length, int shift) {
     // A band narrower than the shift would get a negative length, which the
     // shell's own procedure would then see; an empty band is the honest value.
-    return length > kRebarShift ? length - kRebarShift : 0;
+    return length > shift ? length - shift : 0;
 }
 
-RebarPlace ShiftedPlace(UINT uEdge, RebarPlace place) {
+int RebarShiftAt(UINT dpi) {
+    return dpi == 0 || dpi == 96 ? kRebarShift : MulDiv(kRebarShift, static_cast<int>(dpi), 96);
+}
+
+RebarPlace ShiftedPlace(UINT uEdge, RebarPlace place, int shift) {
     switch (uEdge) {
     case ABE_LEFT:
     case ABE_RIGHT:
-        place.y = kRebarShift;
-        place.cy = Shorten(place.cy);
+        place.y = shift;
+        place.cy = Shorten(place.cy, shift);
         break;
     case ABE_TOP:
     case ABE_BOTTOM:
-        place.x = kRebarShift;
-        place.cx = Shorten(place.cx);
+        place.x = shift;
+        place.cx = Shorten(place.cx, shift);
         break;
     default:
         break;

@@ -49,6 +49,10 @@ inline UINT EdgeOfTaskbar(const RECT& taskbar, const RECT& monitor) {
     return twiceX < monitor.left + monitor.right ? ABE_LEFT : ABE_RIGHT;
 }
 
-// The place the rebar gets for the taskbar edge (ABE_*): 54 pixels from the
+// The shift for a taskbar drawn at dpi: 54 pixels at 96 DPI, scaled with
+// rounding; dpi 0 (unknown) keeps 54.
+int RebarShiftAt(UINT dpi);
+
+// The place the rebar gets for the taskbar edge (ABE_*): shift pixels from the
 // taskbar's start, shortened by as much so that it keeps its far end.
-RebarPlace ShiftedPlace(UINT uEdge, RebarPlace place);
+RebarPlace ShiftedPlace(UINT uEdge, RebarPlace place, int shift = kRebarShift);

@@ -76,6 +76,24 @@ static UINT PlacedEdge(HWND hRebar) {
     return EdgeOfTaskbar(rc, monitor.rcMonitor);
 }
 
+// The DPI the taskbar is drawn at, as its own process sees it: the rebar's
+// coordinates are in that process's pixels. Before Windows 10 the system DPI.
+static UINT TaskbarDpi(HWND hTaskbar) {
+    typedef UINT(WINAPI * GetDpiForWindowFn)(HWND);
+    static GetDpiForWindowFn forWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (forWindow && hTaskbar) {
+        if (UINT dpi = forWindow(hTaskbar))
+            return dpi;
+    }
+    UINT dpi = 0;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi;
+}
+
 static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     HookCall call = UnpackHookCall(nCode, wParam, lParam);
     bool primary = IsShellRebarMove(call, g_shared.hTarget, g_shared.nInProgress);
@@ -87,8 +105,10 @@ static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     PegTrace(L"winpos: hwnd=%u, x=%u, y=%u, cx=%u, cy=%u, flags=%u\n", HandleText(pos->hwnd), pos->x, pos->y, pos->cx,
              pos->cy, pos->flags);
 
-    UINT edge = primary ? TaskbarEdge(g_shared.hTaskbar) : PlacedEdge(call.hWnd);
-    RebarPlace place = ShiftedPlace(edge, RebarPlace{pos->x, pos->y, pos->cx, pos->cy});
+    HWND hTaskbar = primary ? g_shared.hTaskbar : GetAncestor(call.hWnd, GA_ROOT);
+    UINT edge = primary ? TaskbarEdge(hTaskbar) : PlacedEdge(call.hWnd);
+    RebarPlace place =
+        ShiftedPlace(edge, RebarPlace{pos->x, pos->y, pos->cx, pos->cy}, RebarShiftAt(TaskbarDpi(hTaskbar)));
     // The record is changed in place: the window's own procedure, which gets
     // the message after us, sees the shifted and shortened values.
     pos->x = place.x;

@@ -1,5 +1,6 @@
 #include "MenuItemWnd.h"
 
+#include "Dpi.h"
 #include "Handles.h"
 #include "MenuProtocol.h"
 #include "Skin.h"
@@ -16,6 +17,24 @@ namespace {
 // Shell command identifiers (numbered from 1) that some folder buttons do not offer.
 const UINT kProfileRemoved = 20;
 const UINT kKnownFolderRemoved = 28;
+
+// The icon's own size, 32 x 32 when it cannot be read.
+SIZE IconSize(HICON icon) {
+    SIZE size = {32, 32};
+    ICONINFO info{};
+    if (!::GetIconInfo(icon, &info))
+        return size;
+    BITMAP bm{};
+    if (HBITMAP shape = info.hbmColor ? info.hbmColor : info.hbmMask) {
+        if (::GetObjectW(shape, sizeof(bm), &bm))
+            size = {bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
+    }
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    if (info.hbmMask)
+        ::DeleteObject(info.hbmMask);
+    return size;
+}
 
 } // namespace
 
@@ -66,6 +85,15 @@ void CMenuItemWnd::CustomizeFolderMenu(HMENU menu, int shellFolder, const GUID& 
 
 void CMenuItemWnd::OnCustomizeMenu(HMENU menu) { CustomizeFolderMenu(menu, m_nShellFolder, m_knownFolder); }
 
+void CMenuItemWnd::SetDpi(int dpi) {
+    if (dpi == m_nDpi)
+        return;
+    m_nDpi = dpi;
+    m_face.Reset();
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 int CMenuItemWnd::IsActive() const { return m_pSkinButton && m_pSkinButton->nActivate != 0; }
 
 bool CMenuItemWnd::InAutoOpenZone(POINT pt) const {
@@ -73,7 +101,7 @@ bool CMenuItemWnd::InAutoOpenZone(POINT pt) const {
         return false;
     RECT zone;
     ::GetClientRect(m_hWnd, &zone);
-    zone.left = zone.right - m_pSkinButton->nMenuWidth;
+    zone.left = zone.right - fw::Scale(m_pSkinButton->nMenuWidth, m_nDpi);
     return ::PtInRect(&zone, pt) != FALSE;
 }
 
@@ -164,7 +192,7 @@ void CMenuItemWnd::Paint(HDC dc) {
 void CMenuItemWnd::PaintFace(HDC dc, const RECT& client) {
     {
         Gdiplus::Graphics graphics(dc);
-        DrawBackgroundUnder(graphics, m_hWnd, GetParent());
+        DrawBackgroundUnder(graphics, m_hWnd, GetParent(), m_nDpi);
         if (m_bDrawStateImage) {
             Gdiplus::Image* image = nullptr;
             if (m_nState == 0)
@@ -176,33 +204,42 @@ void CMenuItemWnd::PaintFace(HDC dc, const RECT& client) {
             else if (m_nState == 2)
                 image = m_pSkinButton->pImageMenu;
             if (image)
-                graphics.DrawImage(image, 0, 0, static_cast<INT>(image->GetWidth()),
-                                   static_cast<INT>(image->GetHeight()));
+                DrawSkinImage(graphics, image, 0, 0, static_cast<INT>(image->GetWidth()),
+                              static_cast<INT>(image->GetHeight()), m_nDpi);
         }
         if (m_pOverlay) {
             const bool natural = m_nOverlayWidth <= 0 || m_nOverlayHeight <= 0;
-            graphics.DrawImage(m_pOverlay, m_nOverlayX, m_nOverlayY,
-                               natural ? static_cast<INT>(m_pOverlay->GetWidth()) : m_nOverlayWidth,
-                               natural ? static_cast<INT>(m_pOverlay->GetHeight()) : m_nOverlayHeight);
+            DrawSkinImage(graphics, m_pOverlay, m_nOverlayX, m_nOverlayY,
+                          natural ? static_cast<INT>(m_pOverlay->GetWidth()) : m_nOverlayWidth,
+                          natural ? static_cast<INT>(m_pOverlay->GetHeight()) : m_nOverlayHeight, m_nDpi);
         }
     }
-    if (m_hIcon)
-        ::DrawIconEx(dc, m_nIconX, m_nIconY, m_hIcon, 0, 0, 0, nullptr, DI_NORMAL | DI_COMPAT);
-    if (m_szCaption[0] && gSkin.pDefaultFont) {
+    if (m_hIcon) {
+        if (m_nDpi == fw::kDesignDpi) {
+            ::DrawIconEx(dc, m_nIconX, m_nIconY, m_hIcon, 0, 0, 0, nullptr, DI_NORMAL | DI_COMPAT);
+        } else {
+            const SIZE natural = IconSize(m_hIcon);
+            ::DrawIconEx(dc, fw::Scale(m_nIconX, m_nDpi), fw::Scale(m_nIconY, m_nDpi), m_hIcon,
+                         fw::Scale(natural.cx, m_nDpi), fw::Scale(natural.cy, m_nDpi), 0, nullptr, DI_NORMAL);
+        }
+    }
+    Gdiplus::Font* font = gSkin.FontForDpi(m_nDpi);
+    if (m_szCaption[0] && font) {
         Gdiplus::Graphics graphics(dc);
         const Gdiplus::Color* color =
             m_pSkinButton->pTextColor ? m_pSkinButton->pTextColor.get() : gSkin.pDefaultColor.get();
         Gdiplus::SolidBrush brush(color ? *color : Gdiplus::Color(255, 255, 255, 255));
         // The box ends at the button's right edge: moved by TEXT.X at full width it
         // reached past the edge, so a caption that should wrap was cut off there.
-        Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(client.left + m_pSkinButton->nTextX),
-                              static_cast<Gdiplus::REAL>(client.top + m_pSkinButton->nTextY),
-                              static_cast<Gdiplus::REAL>(client.right - client.left - m_pSkinButton->nTextX),
+        const int textX = fw::Scale(m_pSkinButton->nTextX, m_nDpi);
+        Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(client.left + textX),
+                              static_cast<Gdiplus::REAL>(client.top + fw::Scale(m_pSkinButton->nTextY, m_nDpi)),
+                              static_cast<Gdiplus::REAL>(client.right - client.left - textX),
                               static_cast<Gdiplus::REAL>(client.bottom - client.top));
         Gdiplus::StringFormat format(0);
         format.SetAlignment(Gdiplus::StringAlignmentNear);
         format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
-        graphics.DrawString(m_szCaption, -1, gSkin.pDefaultFont.get(), layout, &format, &brush);
+        graphics.DrawString(m_szCaption, -1, font, layout, &format, &brush);
     }
 }
 

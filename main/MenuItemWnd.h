@@ -58,6 +58,9 @@ public:
     HICON GetIcon() const { return m_hIcon; }
     void SetDrawStateImage(int draw) { m_bDrawStateImage = draw; }
     void SetCursor(HCURSOR cursor) { m_hCursor = cursor; }
+    // The skin's places and sizes are design units, drawn at this DPI.
+    void SetDpi(int dpi);
+    int GetDpi() const { return m_nDpi; }
     // Stops the one-shot repaint timer and starts it again when start != 0.
     void RestartRepaintTimer(int start);
     // Re-arms the auto-open and repaints in the given look (0 normal, 1 hover, 2 pressed).
@@ -167,6 +170,7 @@ private:
     HCURSOR m_hCursor = nullptr;
     int m_nKeyFocus = 0;
     CAccessible* m_pAccessible = nullptr; // made at the first question of a screen reader
+    int m_nDpi = 96;
     CPaintCache m_face; // the picture of m_faceLook
     Look m_faceLook{};
 };

@@ -4,6 +4,7 @@
 // cleared (Esc, the last character erased, the menu shown or hidden).
 #include "MenuSearch.h"
 
+#include "Dpi.h"
 #include "Handles.h"
 #include "MenuItemWnd.h"
 #include "MenuWnd.h"
@@ -222,8 +223,9 @@ void CMenuWnd::ShowSearchLine() {
     // Shown last: once it shows the text, the results are those of that text.
     if (!m_pSearchLine) {
         m_pSearchLine.reset(new (std::nothrow) CSearchLineWnd);
-        const RECT rc = {gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchX + gSkin.nSearchWidth,
-                         gSkin.nSearchY + gSkin.nSearchHeight};
+        const RECT rc = fw::ScaleRect({gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchX + gSkin.nSearchWidth,
+                                       gSkin.nSearchY + gSkin.nSearchHeight},
+                                      m_nDpi);
         if (m_pSearchLine && !m_pSearchLine->Create(m_hWnd, rc, nullptr, WS_CHILD, 0, kSearchLineId))
             m_pSearchLine.reset();
     }

@@ -1,6 +1,7 @@
 #include "MenuWnd.h"
 
 #include "AppModule.h"
+#include "Dpi.h"
 #include "Handles.h"
 #include "MenuItemWnd.h"
 #include "Skin.h"
@@ -116,6 +117,60 @@ POINT CMenuWnd::PlaceMenu(const MenuAnchor& anchor, SIZE menu, int startHeight) 
     return pt;
 }
 
+SIZE CMenuWnd::MenuSizeAt(int dpi) {
+    // Without a background the menu keeps a fixed size: placing a window as if
+    // it had none would push it off the screen's edge.
+    SIZE design = {kDefaultWidth, kDefaultHeight};
+    if (Gdiplus::Image* background = gSkin.pMenuBackground)
+        design = {static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
+    return {fw::Scale(design.cx, dpi), fw::Scale(design.cy, dpi)};
+}
+
+RECT CMenuWnd::ButtonRectAt(const _skinButton& skin, int dpi) {
+    return fw::ScaleRect({skin.nPosX, skin.nPosY, skin.nPosX + skin.nPosWidth, skin.nPosY + skin.nPosHeight}, dpi);
+}
+
+void CMenuWnd::ApplyDpi(int dpi) {
+    if (dpi <= 0)
+        dpi = fw::kDesignDpi;
+    if (dpi == m_nDpi || !IsWindow())
+        return;
+    m_nDpi = dpi;
+    const SIZE size = MenuSizeAt(dpi);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (auto& entry : m_buttons) {
+        CMenuItemWnd* button = entry.second.get();
+        if (const _skinButton* skin = button->GetSkinButton()) {
+            const RECT rc = ButtonRectAt(*skin, dpi);
+            ::MoveWindow(button->m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
+        }
+        button->SetDpi(dpi);
+    }
+    // Rows, icons and text of the lists are made for one DPI: both are made again.
+    ClearSearch();
+    m_pPinnedList.reset();
+    m_pAllPrograms.reset();
+    m_pSearchResults.reset();
+    m_pSearchLine.reset();
+    LoadAllPrograms();
+    LoadPinnedList();
+    if (m_nAllAppMode) {
+        ShowList(m_pPinnedList, SW_HIDE);
+        ShowList(m_pAllPrograms, SW_SHOW);
+    }
+    m_background.Reset();
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+LRESULT CMenuWnd::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    // Moved to a monitor of another scale: the suggested place keeps it where the user sees it.
+    ApplyDpi(HIWORD(wParam));
+    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam))
+        ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
 void CMenuWnd::PruneContextMenu(HMENU popup) {
     int remembered = ::GetMenuItemCount(popup);
     for (int pos = remembered - 1; pos >= 1; --pos) {
@@ -138,12 +193,10 @@ LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     gSkin.LoadMenuParts(); // when the menu is opened before start-up got to it
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    int width = kDefaultWidth, height = kDefaultHeight;
-    if (Gdiplus::Image* background = gSkin.pMenuBackground) {
-        width = static_cast<int>(background->GetWidth());
-        height = static_cast<int>(background->GetHeight());
-    }
-    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, work.bottom - height + 1, width, height, SWP_HIDEWINDOW);
+    // Made for the start button's monitor, where it opens.
+    m_nDpi = fw::DpiOfMonitor(::MonitorFromWindow(m_hStartButton ? m_hStartButton : m_hWnd, MONITOR_DEFAULTTOPRIMARY));
+    const SIZE size = MenuSizeAt(m_nDpi);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, work.bottom - size.cy + 1, size.cx, size.cy, SWP_HIDEWINDOW);
     CreateButtons();
     LoadAllPrograms();
     LoadPinnedList();
@@ -182,7 +235,8 @@ void CMenuWnd::CreateButtons() {
             if (Gdiplus::Image* picture = gSkin.GetImage(1))
                 button->SetOverlayImage(picture, skin->nPicX, skin->nPicY, skin->nPicWidth, skin->nPicHeight);
         }
-        const RECT rc = {skin->nPosX, skin->nPosY, skin->nPosX + skin->nPosWidth, skin->nPosY + skin->nPosHeight};
+        button->SetDpi(m_nDpi);
+        const RECT rc = ButtonRectAt(*skin, m_nDpi);
         if (!button->Create(m_hWnd, rc, nullptr, WS_CHILD | WS_CLIPCHILDREN, WS_EX_COMPOSITED | WS_EX_CONTROLPARENT)) {
             Trace(L"Failed to create the menu button %d\n", skin->nId);
             continue;
@@ -211,14 +265,10 @@ void CMenuWnd::ShowMenu(int show, int offset, int edge) {
 void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
     if (!IsWindow())
         return;
-    // The window's own size when the skin has no background: placing a 449 x 486
-    // window as if it had no size would push it off the screen's edge.
-    RECT window{};
-    ::GetWindowRect(m_hWnd, &window);
-    SIZE size = {window.right - window.left, window.bottom - window.top};
-    if (Gdiplus::Image* background = gSkin.pMenuBackground)
-        size = {static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
-    const POINT pt = PlaceMenu(anchor, size, gSkin.nStartHeight);
+    if (show)
+        ApplyDpi(fw::DpiOfMonitor(::MonitorFromRect(&anchor.monitor, MONITOR_DEFAULTTOPRIMARY)));
+    const SIZE size = MenuSizeAt(m_nDpi);
+    const POINT pt = PlaceMenu(anchor, size, fw::Scale(gSkin.nStartHeight, m_nDpi));
 
     RefreshMenu(show != 0);
     if (show) {
@@ -408,18 +458,20 @@ LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     auto draw = [&](HDC target) {
         Gdiplus::Graphics graphics(target);
         if (background)
-            graphics.DrawImage(background, 0, 0, static_cast<INT>(background->GetWidth()),
-                               static_cast<INT>(background->GetHeight()));
+            DrawSkinImage(graphics, background, 0, 0, static_cast<INT>(background->GetWidth()),
+                          static_cast<INT>(background->GetHeight()), m_nDpi);
         for (const auto& entry : gSkin.DrawImages()) {
             if (Gdiplus::Image* image = gSkin.GetImage(entry->nImage))
-                graphics.DrawImage(image, entry->x, entry->y, static_cast<INT>(image->GetWidth()),
-                                   static_cast<INT>(image->GetHeight()));
+                DrawSkinImage(graphics, image, entry->x, entry->y, static_cast<INT>(image->GetWidth()),
+                              static_cast<INT>(image->GetHeight()), m_nDpi);
         }
     };
     // Composed once: the background covers the whole window, so the copy is the same picture.
     RECT whole = {0, 0, 0, 0};
-    if (background)
-        whole = {0, 0, static_cast<LONG>(background->GetWidth()), static_cast<LONG>(background->GetHeight())};
+    if (background) {
+        const SIZE size = MenuSizeAt(m_nDpi);
+        whole = {0, 0, size.cx, size.cy};
+    }
     if (!background || !m_background.Paint(paint.dc(), background, whole, draw))
         draw(paint.dc());
     return 0;

@@ -29,6 +29,10 @@
 #include "Window.h"
 #include "resource.h"
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 // Commands the skin buttons post (the ID key of each button selects one).
 enum MenuCommand : UINT {
     kCmdShutdown = 0x100,     // ID key 9; its auto-open zone posts kCmdPowerMenu
@@ -74,6 +78,7 @@ struct MenuAnchor {
 };
 
 class CMenuItemWnd;
+struct _skinButton;
 class CTreeWnd;
 
 class CMenuWnd : public fw::CWindowImpl<CMenuWnd> {
@@ -118,6 +123,14 @@ public:
     // "Options" and the separators it leaves behind.
     static void PruneContextMenu(HMENU popup);
 
+    // The skin's sizes are design units at 96 DPI. The menu's size at dpi, and a
+    // button's rectangle in the menu (POS.X/Y/WIDTH/HEIGHT scaled by their edges).
+    static SIZE MenuSizeAt(int dpi);
+    static RECT ButtonRectAt(const _skinButton& skin, int dpi);
+    // Lays the menu out again for dpi: its size, the buttons and the lists.
+    void ApplyDpi(int dpi);
+    int GetDpi() const { return m_nDpi; }
+
     // The button with this skin ID key, or null.
     CMenuItemWnd* FindButton(int idKey) const;
     int IsAllProgramsMode() const { return m_nAllAppMode; }
@@ -135,6 +148,7 @@ public:
     MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
@@ -174,6 +188,7 @@ private:
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
@@ -268,6 +283,7 @@ private:
     int m_bSearchShown = 0; // the results and the search line stand in for the lists
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
+    int m_nDpi = 96;
     CPaintCache m_background; // the background with the skin's draw images
     CMenuKeyboard m_keys;
     POINT m_keyCursor = {LONG_MIN, LONG_MIN}; // the pointer at the last key: a move from there is the mouse's

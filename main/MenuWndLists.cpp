@@ -32,7 +32,9 @@ void CMenuWnd::LoadPinnedList() {
     if (!m_pPinnedList)
         return;
     if (!m_pPinnedList->IsCreated()) {
-        if (!m_pPinnedList->Create(m_hWnd, ListRect(), nullptr, kPinnedStyle, kPinnedExStyle, kPinnedListId)) {
+        m_pPinnedList->SetDpi(m_nDpi);
+        if (!m_pPinnedList->Create(m_hWnd, fw::ScaleRect(ListRect(), m_nDpi), nullptr, kPinnedStyle, kPinnedExStyle,
+                                   kPinnedListId)) {
             Trace(L"Failed to create the pinned list\n");
             m_pPinnedList.reset();
             return;
@@ -52,6 +54,7 @@ void CMenuWnd::LoadPinnedList() {
     const int maxRows = m_pPinnedList->GetMaxRows();
     options.nMaxEntries = maxRows > 0 ? static_cast<size_t>(maxRows) : 0;
     options.bSmallIcons = 0;
+    options.nDpi = m_nDpi;
     options.pChangeStamp = &m_nListTime;
     std::vector<AppListEntry> entries;
     DWORD error = 0;
@@ -85,8 +88,9 @@ void CMenuWnd::LoadAllPrograms() {
         m_pAllPrograms.reset(new (std::nothrow) CTreeWnd(m_hWnd, kAllProgramsId));
     if (!m_pAllPrograms)
         return;
+    m_pAllPrograms->SetDpi(m_nDpi);
     // Only the window: the Start Menu is read when the tree is first shown.
-    if (!m_pAllPrograms->CreateAllPrograms(ListRect())) {
+    if (!m_pAllPrograms->CreateAllPrograms(fw::ScaleRect(ListRect(), m_nDpi))) {
         Trace(L"Failed to create the all-programs list\n");
         m_pAllPrograms.reset();
     }
@@ -99,7 +103,9 @@ int CMenuWnd::LoadSearchResults() {
         return 0;
     if (!m_pSearchResults->IsCreated()) {
         // No scroll bar: the list holds only the results that fit.
-        if (!m_pSearchResults->Create(m_hWnd, ListRect(), nullptr, WS_CHILD, kPinnedExStyle, kSearchResultsId)) {
+        m_pSearchResults->SetDpi(m_nDpi);
+        if (!m_pSearchResults->Create(m_hWnd, fw::ScaleRect(ListRect(), m_nDpi), nullptr, WS_CHILD, kPinnedExStyle,
+                                      kSearchResultsId)) {
             Trace(L"Failed to create the search results\n");
             m_pSearchResults.reset();
             return 0;
@@ -110,7 +116,8 @@ int CMenuWnd::LoadSearchResults() {
         RECT client;
         ::GetClientRect(m_pSearchResults->m_hWnd, &client);
         const RECT area = ListDrawArea(client);
-        m_pSearchResults->SetMaxRows(std::max(1, static_cast<int>((area.bottom - area.top) / kAllProgramsRowHeight)));
+        const int rowHeight = fw::Scale(kAllProgramsRowHeight, m_nDpi);
+        m_pSearchResults->SetMaxRows(std::max(1, static_cast<int>((area.bottom - area.top) / rowHeight)));
     }
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "StartWnd.h"
 
 #include "AppModule.h"
+#include "Dpi.h"
 #include "Handles.h"
 #include "MenuWnd.h"
 #include "Skin.h"
@@ -90,13 +91,26 @@ LRESULT CStartWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 LRESULT CStartWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-    nSize = gSkin.nStartHeight;
+    nDpi = fw::DpiOfMonitor(::MonitorFromWindow(hTaskbar, MONITOR_DEFAULTTOPRIMARY));
+    nSize = fw::Scale(gSkin.nStartHeight, nDpi);
     ::SetPropW(m_hWnd, kModeProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(nMode)));
     hMenuOrigin = m_hWnd;
     if (bSecondary)
         m_bHooked = PlaceOnSecondaryTaskbar(m_hWnd, hTaskbar, hRebar, nSize) != 0;
     else
         m_bHooked = PlaceOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize) != 0;
+    return 0;
+}
+
+LRESULT CStartWnd::OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&) {
+    // The taskbar went to a monitor of another scale: the button and the rebar follow.
+    const int dpi = fw::DpiOfWindow(hTaskbar);
+    if (dpi == nDpi)
+        return 0;
+    nDpi = dpi;
+    nSize = fw::Scale(gSkin.nStartHeight, nDpi);
+    LayOutOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize);
+    Invalidate(TRUE);
     return 0;
 }
 
@@ -154,13 +168,21 @@ LRESULT CStartWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     int h = gSkin.nStartHeight;
     BITMAP bm{};
     int w = ::GetObjectW(bitmap, sizeof(bm), &bm) ? bm.bmWidth : gSkin.nStartWidth;
-    // Frames are stacked top to bottom: normal, hot, pressed.
-    int sourceTop = nMode == 1 ? nSize : nMode == 2 ? 2 * nSize : 0;
+    // Frames are stacked top to bottom: normal, hot, pressed; the bitmap is in design units.
+    int sourceTop = nMode == 1 ? h : nMode == 2 ? 2 * h : 0;
     fw::UniqueMemDC memory(::CreateCompatibleDC(paint.dc()));
     if (!memory)
         return 0;
     fw::SelectScope select(memory.get(), bitmap);
-    ::BitBlt(paint.dc(), 0, y, w, h, memory.get(), 0, sourceTop, SRCCOPY);
+    if (nDpi == fw::kDesignDpi) {
+        ::BitBlt(paint.dc(), 0, y, w, h, memory.get(), 0, sourceTop, SRCCOPY);
+    } else {
+        const int top = fw::Scale(y, nDpi);
+        ::SetStretchBltMode(paint.dc(), HALFTONE);
+        ::SetBrushOrgEx(paint.dc(), 0, 0, nullptr);
+        ::StretchBlt(paint.dc(), 0, top, fw::Scale(w, nDpi), fw::Scale(y + h, nDpi) - top, memory.get(), 0, sourceTop,
+                     w, h, SRCCOPY);
+    }
     return 0;
 }
 

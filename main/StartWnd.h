@@ -43,7 +43,8 @@ public:
     int nMode = 0;            // 0 normal, 1 hot (mouse over), 2 pressed (menu open)
     HWND hRebar = nullptr;    // the taskbar's "ReBarWindow32"
     HWND hTaskbar = nullptr;  // the "Shell_TrayWnd" window, the parent
-    int nSize = 54;           // extent along the taskbar and height of one frame
+    int nSize = 54;           // extent along the taskbar, scaled by the taskbar's DPI
+    int nDpi = 96;            // the DPI of the taskbar's monitor
     bool bSecondary = false;  // on a secondary taskbar: presses go to the primary button
     HWND hOwner = nullptr;    // a secondary button's owner, told when the window goes
     // The button the menu was opened from, which gets its mode messages.
@@ -54,6 +55,7 @@ public:
     BEGIN_MSG_MAP(CStartWnd)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(0x02E3 /* WM_DPICHANGED_AFTERPARENT */, OnDpiChanged)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
@@ -71,6 +73,7 @@ public:
     END_MSG_MAP()
 
     LRESULT OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCreate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

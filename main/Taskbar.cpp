@@ -85,6 +85,14 @@ TaskbarLayout ComputeTaskbarLayout(UINT edge, const RECT& taskbar, const RECT& r
 }
 
 int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    LayOutOnTaskbar(button, taskbar, rebar, size);
+    if (InstallHook(button, rebar))
+        return 1;
+    Trace(L"Install hook failed.\n");
+    return 0;
+}
+
+void LayOutOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
     APPBARDATA abd{};
     abd.cbSize = sizeof(abd);
     UINT state = static_cast<UINT>(::SHAppBarMessage(ABM_GETSTATE, &abd));
@@ -94,10 +102,6 @@ int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
         ::SetActiveWindow(taskbar);
 
     MoveButtonAndBand(button, taskbar, rebar, abd.uEdge, size);
-    if (InstallHook(button, rebar))
-        return 1;
-    Trace(L"Install hook failed.\n");
-    return 0;
 }
 
 int ReleaseTaskbar() {

@@ -45,6 +45,8 @@ TaskbarLayout ComputeTaskbarLayout(UINT edge, const RECT& taskbar, const RECT& r
 // client area: moves rebar and button and installs the hook. Returns 1 when
 // the hook is installed (a failure only writes a trace line).
 int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
+// Only the moves of PlaceOnTaskbar, for a new size of the button.
+void LayOutOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
 
 // Removes the hook; 1 on success, 0 (after a trace line) otherwise.
 int ReleaseTaskbar();

@@ -51,7 +51,7 @@ _treeNode* CTreeWnd::AddNode(const wchar_t* text, HICON icon, DWORD flags, int h
     fw::StrCopy(item->szText, text ? text : L"");
     item->dwFlags = flags;
     item->hIcon = icon;
-    item->nHeight = height;
+    item->nHeight = fw::Scale(height, m_nDpi);
     item->nLevel = parent->nLevel + 1;
     item->nIndex = parent->nChildren;
     int id = item->nIndex;

@@ -23,6 +23,7 @@
 #pragma once
 
 #include "Accessible.h"
+#include "Dpi.h"
 #include "Handles.h"
 #include "MenuProtocol.h"
 #include "PaintCache.h"
@@ -118,8 +119,12 @@ public:
     void SetMaxRows(int rows) { nMaxRows = rows; }
     void SetSmallIcons(int smallIcons) { bSmallIcons = smallIcons; }
     // The page (window height / row height) is worked out again with the new height.
+    // Sizes given to the list are design units, scaled by the DPI set here
+    // before the rows are added.
+    void SetDpi(int dpi) { m_nDpi = dpi; }
+    int GetDpi() const { return m_nDpi; }
     void SetRowHeight(int height) {
-        nRowHeight = height;
+        nRowHeight = fw::Scale(height, m_nDpi);
         nPageRows = 0;
     }
     int GetMaxRows() const { return nMaxRows; }
@@ -165,7 +170,7 @@ public:
     // icon thread.)
     void ResolveItem(_treeNode* item);
     // The icon of an entry as a row shows it: the shortcut's own icon, else the shell's.
-    static HICON LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link);
+    static HICON LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link, int dpi = 96);
     // Reads a folder item's content (all its locations) as its children;
     // 1 and expanded when at least one item was added.
     int ExpandFolder(_treeNode* folder, IShellLinkW* link);
@@ -210,6 +215,7 @@ public:
     int nRowHeight = 36;
     int bSmallIcons = 0;
     int bCreated = 0;
+    int m_nDpi = 96;
 
 private:
     static constexpr UINT kMsgIconsArrived = WM_APP + 0x54; // posted by the icon thread

@@ -104,7 +104,7 @@ void CTreeWnd::ResolveItem(_treeNode* item) {
         return;
     ResolveText(item);
     if (item->nPending & kTreePendingIcon) {
-        item->hIcon = LookUpIcon(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, bSmallIcons, Link());
+        item->hIcon = LookUpIcon(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0, bSmallIcons, Link(), m_nDpi);
         AdoptIcon(item->hIcon);
     }
     item->nPending = 0; // an answer of the icon thread still on its way is dropped
@@ -163,7 +163,7 @@ int CTreeWnd::CreateAllPrograms(const RECT& rc) {
         return 0;
     nMaxRows = -1;
     bSmallIcons = 1;
-    nRowHeight = kAllProgramsRowHeight;
+    nRowHeight = fw::Scale(kAllProgramsRowHeight, m_nDpi);
     nHotImage = 2;
     m_bOutline = 1;
     return 1;
@@ -255,7 +255,7 @@ int CTreeWnd::ExpandFolder(_treeNode* folder, IShellLinkW* link) {
     } else {
         ListDirectory(&files, &folders, folder->szPath);
     }
-    if (!AddEntries(folder, files, folders, link, 1, nRowHeight))
+    if (!AddEntries(folder, files, folders, link, 1, kAllProgramsRowHeight))
         return 0;
     folder->bExpanded = TRUE;
     if (IsWindow())

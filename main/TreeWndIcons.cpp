@@ -20,6 +20,7 @@ struct CTreeWnd::IconWork {
     wchar_t szPath[260];
     int bFolder;
     int bSmallIcons;
+    int nDpi;
     HICON hIcon;
 };
 
@@ -116,7 +117,7 @@ private:
                 ::WaitForSingleObject(self->m_wake.get(), INFINITE);
                 continue;
             }
-            work.hIcon = LookUpIcon(work.szPath, work.bFolder, work.bSmallIcons, link.get());
+            work.hIcon = LookUpIcon(work.szPath, work.bFolder, work.bSmallIcons, link.get(), work.nDpi);
             HWND notify = nullptr;
             {
                 Lock lock(self->m_lock);
@@ -145,8 +146,8 @@ private:
     std::vector<IconWork> m_done;
 };
 
-HICON CTreeWnd::LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link) {
-    HICON icon = link ? GetShortcutIcon(path, smallIcons, link) : nullptr;
+HICON CTreeWnd::LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link, int dpi) {
+    HICON icon = link ? GetShortcutIcon(path, smallIcons, link, dpi) : nullptr;
     if (icon)
         return icon;
     SHFILEINFOW info{};
@@ -169,6 +170,7 @@ void CTreeWnd::RequestIcon(_treeNode* item) {
     fw::StrCopy(work.szPath, item->szPath);
     work.bFolder = (item->dwFlags & kTreeFolder) ? 1 : 0;
     work.bSmallIcons = bSmallIcons;
+    work.nDpi = m_nDpi;
     item->nPending |= kTreeIconRequested;
     m_pIconThread->Queue(work);
 }

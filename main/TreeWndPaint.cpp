@@ -9,8 +9,8 @@
 // part being painted are drawn, and only they read their text and icon.
 int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset, Gdiplus::Graphics* graphics,
                        HDC dc, int* counter, int* totalHeight) {
-    const int indent = ListIndent(bSmallIcons);
-    const int iconSize = ListIconSize(bSmallIcons);
+    const int indent = fw::Scale(ListIndent(bSmallIcons), m_nDpi);
+    const int iconSize = fw::Scale(ListIconSize(bSmallIcons), m_nDpi);
     const _treeNode* hot = graphics ? HotItem() : nullptr;
     RECT clip = {};
     if (dc)
@@ -31,8 +31,11 @@ int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset
             if (item == hot && nHotImage != -1) {
                 if (Gdiplus::Image* image = gSkin.GetFocusImage(nHotImage)) {
                     int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
-                    graphics->DrawImage(image, Gdiplus::Rect(0, rowTop - 3 + yOffset, w, h), 0, 0, w, h,
-                                        Gdiplus::UnitPixel);
+                    if (m_nDpi == fw::kDesignDpi)
+                        graphics->DrawImage(image, Gdiplus::Rect(0, rowTop - 3 + yOffset, w, h), 0, 0, w, h,
+                                            Gdiplus::UnitPixel);
+                    else
+                        DrawSkinImage(*graphics, image, 0, -3, w, h, m_nDpi, 0, rowTop + yOffset);
                 }
             }
             int x = area.left + (item->nLevel - 1) * indent;
@@ -75,7 +78,7 @@ void CTreeWnd::PaintBackground(HDC dc) {
     ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&rc), 2);
     auto draw = [&](HDC target) {
         Gdiplus::Graphics graphics(target);
-        DrawBackgroundUnder(graphics, m_hWnd, owner);
+        DrawBackgroundUnder(graphics, m_hWnd, owner, m_nDpi);
     };
     if (!m_background.Paint(dc, background, rc, draw))
         draw(dc);
@@ -105,7 +108,7 @@ LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 void CTreeWnd::PaintRows(HDC dc, const RECT& client) {
     PaintBackground(dc);
     Gdiplus::Graphics graphics(dc);
-    RECT area = ListDrawArea(client);
+    RECT area = ListDrawArea(client, m_nDpi);
     int height = 0;
     CountRows(&height);
     if (area.bottom - area.top >= height)
@@ -139,12 +142,13 @@ void CTreeWnd::UpdateScrollBar() {
 
 void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
                             int height) {
-    Gdiplus::Font* font = gSkin.pDefaultFont.get();
+    Gdiplus::Font* font = gSkin.FontForDpi(m_nDpi);
     if (!font || !item->szText[0])
         return;
-    Gdiplus::RectF box(static_cast<Gdiplus::REAL>(x + ListTextOffset(bSmallIcons) + gSkin.nAppListTextX),
-                       static_cast<Gdiplus::REAL>(y + gSkin.nAppListTextY), static_cast<Gdiplus::REAL>(width),
-                       static_cast<Gdiplus::REAL>(height));
+    Gdiplus::RectF box(
+        static_cast<Gdiplus::REAL>(x + fw::Scale(ListTextOffset(bSmallIcons) + gSkin.nAppListTextX, m_nDpi)),
+        static_cast<Gdiplus::REAL>(y + fw::Scale(gSkin.nAppListTextY, m_nDpi)), static_cast<Gdiplus::REAL>(width),
+        static_cast<Gdiplus::REAL>(height));
     Gdiplus::StringFormat format;
     format.SetAlignment(Gdiplus::StringAlignmentNear);
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
@@ -154,7 +158,7 @@ void CTreeWnd::DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, 
 }
 
 void CTreeWnd::DrawItemTextRect(Gdiplus::Graphics& graphics, const _treeNode* item, const RECT& rc) {
-    Gdiplus::Font* font = gSkin.pDefaultFont.get();
+    Gdiplus::Font* font = gSkin.FontForDpi(m_nDpi);
     if (!font || !item->szText[0])
         return;
     Gdiplus::RectF box(static_cast<Gdiplus::REAL>(rc.left), static_cast<Gdiplus::REAL>(rc.top),

@@ -12,7 +12,7 @@ int CAppListWnd::AddItem(const wchar_t* name, HICON icon, int kind, DWORD flags,
     item->hIcon = icon;
     item->nKind = kind;
     item->dwFlags = flags;
-    item->nHeight = height;
+    item->nHeight = fw::Scale(height, m_nDpi);
     item->nLevel = 1;
     item->nIndex = ++m_nAdded;
     item->nId = ListIdStep(item->nIndex, 0); // the root's ordinal is 0
@@ -20,6 +20,18 @@ int CAppListWnd::AddItem(const wchar_t* name, HICON icon, int kind, DWORD flags,
     m_index.emplace(id, item.get());
     m_items.push_back(std::move(item));
     return id;
+}
+
+void CAppListWnd::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == m_nDpi)
+        return;
+    for (auto& item : m_items)
+        item->nHeight = fw::Scale(fw::Unscale(item->nHeight, m_nDpi), dpi);
+    m_nDpi = dpi;
+    m_nRowHeight = fw::Scale(m_nDesignRowHeight, dpi);
+    m_nPageRows = 0; // worked out again with the new height
+    if (m_hWnd)
+        Invalidate(TRUE);
 }
 
 BOOL CAppListWnd::SetItemPath(int id, const wchar_t* path) {
@@ -162,7 +174,7 @@ void CAppListWnd::Paint(HDC dc) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    RECT area = ListDrawArea(client);
+    RECT area = ListDrawArea(client, m_nDpi);
     int total = 0;
     for (const auto& item : m_items)
         total += item->nHeight;
@@ -170,7 +182,7 @@ void CAppListWnd::Paint(HDC dc) {
         m_nTopRow = 0;
 
     Gdiplus::Graphics graphics(dc);
-    Gdiplus::Font* font = gSkin.pDefaultFont.get();
+    Gdiplus::Font* font = gSkin.FontForDpi(m_nDpi);
     std::unique_ptr<Gdiplus::Font> fallback;
     if (!font || font->GetLastStatus() != Gdiplus::Ok) {
         // A skin without a usable font still shows the names, in the dialog's font.
@@ -183,8 +195,9 @@ void CAppListWnd::Paint(HDC dc) {
     format.SetAlignment(Gdiplus::StringAlignmentNear);
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     Gdiplus::Image* focus = m_bSmallIcons ? gSkin.pFocus2 : gSkin.pFocus1;
-    int iconSize = ListIconSize(m_bSmallIcons);
-    int textX = 5 + ListTextOffset(m_bSmallIcons);
+    int iconSize = fw::Scale(ListIconSize(m_bSmallIcons), m_nDpi);
+    int textX = fw::Scale(5 + ListTextOffset(m_bSmallIcons), m_nDpi);
+    const int iconX = fw::Scale(5, m_nDpi), textLift = fw::Scale(3, m_nDpi);
 
     m_rows.Clear();
     int offset = -(m_nTopRow * m_nRowHeight);
@@ -192,18 +205,18 @@ void CAppListWnd::Paint(HDC dc) {
     for (const auto& item : m_items) {
         int bottom = top + item->nHeight;
         if (item->nId == m_nSelection && focus)
-            graphics.DrawImage(focus, 2, top - 3 + offset, static_cast<INT>(focus->GetWidth()),
-                               static_cast<INT>(focus->GetHeight()));
+            DrawSkinImage(graphics, focus, 2, -3, static_cast<INT>(focus->GetWidth()),
+                          static_cast<INT>(focus->GetHeight()), m_nDpi, 0, top + offset);
         if ((item->dwFlags & kAppItemIcon) && item->hIcon)
-            ::DrawIconEx(dc, 5, top + offset, item->hIcon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+            ::DrawIconEx(dc, iconX, top + offset, item->hIcon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
         if (item->dwFlags & kAppItemText) {
-            Gdiplus::RectF box(static_cast<Gdiplus::REAL>(textX), static_cast<Gdiplus::REAL>(top + offset - 3),
+            Gdiplus::RectF box(static_cast<Gdiplus::REAL>(textX), static_cast<Gdiplus::REAL>(top + offset - textLift),
                                static_cast<Gdiplus::REAL>(area.right - area.left),
                                static_cast<Gdiplus::REAL>(item->nHeight));
             graphics.DrawString(item->szName, -1, font, box, &format, &black);
         }
         RECT row{area.left, top, area.right, bottom};
-        ::OffsetRect(&row, 2, offset);
+        ::OffsetRect(&row, fw::Scale(2, m_nDpi), offset);
         item->rcItem = row;
         m_rows.Add(row, item->nId);
         top = bottom;

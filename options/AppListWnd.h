@@ -8,6 +8,7 @@
 // Entries are owned by the control; their icons are not (the creator frees them).
 #pragma once
 
+#include "Dpi.h"
 #include "Window.h"
 
 #include <commctrl.h>
@@ -63,9 +64,16 @@ public:
     END_MSG_MAP()
 
     void SetNotifyId(UINT id) { m_nNotifyId = id; }
-    void SetRowHeight(int height) { m_nRowHeight = height; }
+    // Heights are design units at 96 DPI, scaled by the list's DPI.
+    void SetRowHeight(int height) {
+        m_nDesignRowHeight = height;
+        m_nRowHeight = fw::Scale(height, m_nDpi);
+    }
     void SetSmallIcons(int small) { m_bSmallIcons = small ? 1 : 0; }
-    int GetRowHeight() const { return m_nRowHeight; }
+    int GetRowHeight() const { return m_nDesignRowHeight; }
+    // Rows, icons and text follow: the rows already there are sized again.
+    void SetDpi(int dpi);
+    int GetDpi() const { return m_nDpi; }
     int GetSmallIcons() const { return m_bSmallIcons; }
 
     // Appends an entry and returns its id; ids are never reused.
@@ -112,7 +120,9 @@ private:
     int m_nTopRow = 0;
     int m_nPageRows = 0;
     int m_nMaxTop = 0;
-    int m_nRowHeight = 36;
+    int m_nRowHeight = 36; // in pixels at m_nDpi
+    int m_nDesignRowHeight = 36;
+    int m_nDpi = 96;
     int m_bSmallIcons = 0;
     UINT m_nNotifyId = 0;
     int m_bScrollBar = 1;

@@ -2,6 +2,7 @@
 
 #include "AppList.h"
 #include "AppModule.h"
+#include "Dpi.h"
 #include "Skin.h"
 #include "Text.h"
 #include "Trace.h"
@@ -86,9 +87,28 @@ void CMainDlg::SetUpButtons() {
     }
 }
 
+RECT CMainDlg::ListRectAt(int dpi) {
+    return fw::ScaleRect({gSkin.nOptionsX, gSkin.nOptionsY, gSkin.nOptionsX + gSkin.nOptionsWidth,
+                          gSkin.nOptionsY + gSkin.nOptionsHeight},
+                         dpi);
+}
+
+LRESULT CMainDlg::OnDpiChanged(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    // The dialog's own controls are scaled by the system; the list is the program's.
+    handled = FALSE;
+    const int dpi = HIWORD(wParam);
+    if (m_list.m_hWnd && dpi > 0) {
+        m_list.SetDpi(dpi);
+        const RECT rc = ListRectAt(dpi);
+        ::MoveWindow(m_list.m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+    }
+    return 0;
+}
+
 void CMainDlg::CreateList() {
-    RECT rc{gSkin.nOptionsX, gSkin.nOptionsY, gSkin.nOptionsX + gSkin.nOptionsWidth,
-            gSkin.nOptionsY + gSkin.nOptionsHeight};
+    const int dpi = fw::DpiOfWindow(m_hWnd);
+    RECT rc = ListRectAt(dpi);
+    m_list.SetDpi(dpi);
     if (!m_list.Create(m_hWnd, rc, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER | WS_VSCROLL,
                        WS_EX_COMPOSITED | WS_EX_WINDOWEDGE, 0U))
         return;
@@ -151,6 +171,7 @@ LRESULT CMainDlg::OnDrawItem(UINT, WPARAM, LPARAM lp, BOOL& handled) {
 int CMainDlg::LoadAppList() {
     AppListReadOptions options;
     options.bSmallIcons = m_list.GetSmallIcons();
+    options.nDpi = m_list.GetDpi();
     options.bKeepWithoutIcon = 1;
     std::vector<AppListEntry> entries;
     AppListStatus status = ReadAppList(gSkin.szAppList, options, &entries);

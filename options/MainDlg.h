@@ -40,6 +40,7 @@ public:
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_DROPFILES, OnDropFiles)
         MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
+        MESSAGE_HANDLER(0x02E0 /* WM_DPICHANGED */, OnDpiChanged)
         COMMAND_ID_HANDLER(IDOK, OnOK)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
         COMMAND_ID_HANDLER(IDC_APPLY, OnApply)
@@ -74,6 +75,9 @@ private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDropFiles(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDrawItem(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
+    // The list's place from the skin's OPTIONS.APPLIST keys, at dpi.
+    static RECT ListRectAt(int dpi);
     LRESULT OnOK(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCancel(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnApply(UINT, WPARAM, LPARAM, BOOL&);

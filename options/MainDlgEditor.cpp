@@ -17,7 +17,7 @@ CMainDlg::FileEntry CMainDlg::ListEntryOf(const wchar_t* path) {
     entry.nKind = AppKindFromPath(path);
     GetFileDescription(path, entry.szName, 128);
     int small = m_list.GetSmallIcons();
-    HICON icon = entry.nKind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr) : nullptr;
+    HICON icon = entry.nKind == kAppKindShortcut ? GetShortcutIcon(path, small, nullptr, m_list.GetDpi()) : nullptr;
     if (!icon) {
         SHFILEINFOW info{};
         if (::SHGetFileInfoW(path, 0, &info, sizeof(info),

@@ -52,7 +52,8 @@ void CMainDlg::UpdateProperties(const NMAPPLIST* record) {
     SetText(m_hWnd, IDC_LOCATION, record->szPath);
 
     // Always the large icon, whatever size the list uses.
-    HICON icon = record->nKind == kAppKindShortcut ? GetShortcutIcon(record->szPath, 0, nullptr) : nullptr;
+    HICON icon =
+        record->nKind == kAppKindShortcut ? GetShortcutIcon(record->szPath, 0, nullptr, m_list.GetDpi()) : nullptr;
     if (!icon) {
         SHFILEINFOW info{};
         if (::SHGetFileInfoW(record->szPath, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_DISPLAYNAME | SHGFI_LARGEICON))

@@ -12,7 +12,7 @@ target_include_directories(standin PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(standin PUBLIC user32 gdi32 comctl32 shell32)
 velmar_target_options(standin)
 
-add_executable(standin_taskbar WIN32 ${CMAKE_CURRENT_LIST_DIR}/standin_taskbar.cpp)
+add_executable(standin_taskbar WIN32 ${CMAKE_CURRENT_LIST_DIR}/standin_taskbar.cpp ${CMAKE_CURRENT_LIST_DIR}/dpi_aware.rc)
 target_link_libraries(standin_taskbar PRIVATE standin)
 target_link_options(standin_taskbar PRIVATE -municode)
 velmar_target_options(standin_taskbar)

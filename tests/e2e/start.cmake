@@ -25,7 +25,7 @@ add_test(NAME start_pegwell_exports
 # start_preview.exe: the Start button drawn by its own code on a stand-in
 # taskbar in one process, saved as a bitmap (make run shows it beside the
 # cross-process screenshot, where Wine does not draw the button).
-add_executable(start_preview WIN32 ${CMAKE_CURRENT_LIST_DIR}/start/start_preview.cpp)
+add_executable(start_preview WIN32 ${CMAKE_CURRENT_LIST_DIR}/start/start_preview.cpp ${CMAKE_CURRENT_LIST_DIR}/dpi_aware.rc)
 target_link_libraries(start_preview PRIVATE velmar_start standin)
 target_include_directories(start_preview PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_options(start_preview PRIVATE -municode)

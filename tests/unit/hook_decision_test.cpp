@@ -20,6 +20,18 @@ TEST(ShiftedPlace, HorizontalTaskbarMovesTheBandRightAndKeepsItsFarEnd) {
     ExpectPlace(ShiftedPlace(ABE_BOTTOM, RebarPlace{10, 0, 500, 30}), 54, 0, 446, 30);
 }
 
+TEST(ShiftedPlace, TheShiftFollowsTheTaskbarsDpi) {
+    EXPECT_EQ(54, RebarShiftAt(96));
+    EXPECT_EQ(54, RebarShiftAt(0)) << "an unknown DPI keeps the design value";
+    EXPECT_EQ(68, RebarShiftAt(120)); // 67.5 rounds up
+    EXPECT_EQ(81, RebarShiftAt(144));
+    EXPECT_EQ(108, RebarShiftAt(192));
+    ExpectPlace(ShiftedPlace(ABE_BOTTOM, RebarPlace{0, 0, 1000, 40}, RebarShiftAt(144)), 81, 0, 919, 40);
+    ExpectPlace(ShiftedPlace(ABE_LEFT, RebarPlace{0, 0, 60, 900}, RebarShiftAt(144)), 0, 81, 60, 819);
+    // A band narrower than the scaled shift is empty, never negative.
+    ExpectPlace(ShiftedPlace(ABE_TOP, RebarPlace{0, 0, 50, 40}, RebarShiftAt(144)), 81, 0, 0, 40);
+}
+
 TEST(ShiftedPlace, VerticalTaskbarMovesTheBandDownAndKeepsItsFarEnd) {
     ExpectPlace(ShiftedPlace(ABE_LEFT, RebarPlace{0, 0, 60, 700}), 0, 54, 60, 646);
     ExpectPlace(ShiftedPlace(ABE_RIGHT, RebarPlace{3, 0, 60, 700}), 3, 54, 60, 646);

@@ -2,6 +2,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/menu_targets.cmake)
 
 velmar_menu_test(menu_tests SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/menu_window_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/menu_dpi_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/menu_commands_test.cpp
 )
 velmar_menu_test(menu_input_tests SERIAL SOURCES

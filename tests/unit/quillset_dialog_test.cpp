@@ -86,6 +86,38 @@ TEST_F(QuillsetDialogTest, TheListFollowsTheSkinsPlaceAndIconSize) {
     EXPECT_EQ(5 + 22, row.top);
 }
 
+TEST_F(QuillsetDialogTest, AScaleChangeMovesAndSizesTheListAndItsRowsAndBack) {
+    WriteSkin("OPTIONS.SMALLICON=1\r\nOPTIONS.APPLIST.X=20\r\nOPTIONS.APPLIST.Y=50\r\n"
+              "OPTIONS.APPLIST.WIDTH=200\r\nOPTIONS.APPLIST.HEIGHT=220\r\n");
+    WriteList({App(L"Editor", program), App(L"Second", program)});
+    Open();
+    // Wine has one DPI for every monitor: the change is sent as Windows sends it.
+    auto sendDpi = [&](int dpi) {
+        RECT window{};
+        GetWindowRect(dialog->m_hWnd, &window);
+        SendMessageW(dialog->m_hWnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&window));
+        UpdateWindow(List().m_hWnd); // rows are placed when painted
+    };
+    auto expectAt = [&](int dpi) {
+        SCOPED_TRACE(dpi);
+        RECT rc{};
+        GetWindowRect(List().m_hWnd, &rc);
+        MapWindowPoints(nullptr, dialog->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        EXPECT_EQ(MulDiv(20, dpi, 96), rc.left);
+        EXPECT_EQ(MulDiv(50, dpi, 96), rc.top);
+        EXPECT_EQ(MulDiv(220, dpi, 96), rc.right);
+        EXPECT_EQ(MulDiv(270, dpi, 96), rc.bottom);
+        EXPECT_EQ(22, List().GetRowHeight()) << "the skin's value stays";
+        const RECT& row = List().ItemAt(1)->rcItem;
+        EXPECT_EQ(MulDiv(22, dpi, 96), row.bottom - row.top);
+        EXPECT_EQ(MulDiv(5, dpi, 96) + MulDiv(22, dpi, 96), row.top);
+    };
+    sendDpi(144);
+    expectAt(144);
+    sendDpi(96);
+    expectAt(96);
+}
+
 TEST_F(QuillsetDialogTest, ImageButtonsShowTheirStripImagesAndTooltips) {
     WriteList({});
     Open();
