@@ -307,4 +307,69 @@ TEST_F(QuillsetFaults, SavingIntoAVanishedFolderFailsAndKeepsTheEdits) {
     EXPECT_EQ(2u, quillset.Wait());
 }
 
+// A full disk without privileges: under Wine the file Quillset writes before
+// it replaces the list (the list's name with ".tmp") is made a link to the
+// Linux device that answers every write with "no space left on the device"
+// (ERROR_DISK_FULL). The link is made and taken away by the system's ln and
+// rm, started by their full paths; the test waits until the folder shows the
+// change.
+class UnixLink {
+public:
+    explicit UnixLink(const std::wstring& path) : m_path(path) {
+        using UnixName = char*(CDECL*)(const wchar_t*);
+        const auto unixName = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        if (char* name = unixName ? unixName(path.c_str()) : nullptr) {
+            m_unix = name;
+            HeapFree(GetProcessHeap(), 0, name);
+        }
+    }
+    ~UnixLink() { Remove(); }
+    bool Available() const { return !m_unix.empty() && GetFileAttributesW(L"Z:\\bin\\ln") != INVALID_FILE_ATTRIBUTES; }
+    bool MakeTo(const char* target) {
+        return Run(std::string("Z:\\bin\\ln -s ") + target + " \"" + m_unix + "\"") &&
+               WaitFor([&] { return Listed(); });
+    }
+    bool Remove() {
+        return !Listed() || (Run("Z:\\bin\\rm -f \"" + m_unix + "\"") && WaitFor([&] { return !Listed(); }));
+    }
+
+private:
+    // A link to a device has no attributes a Windows program can read; the
+    // folder's listing shows its name all the same.
+    bool Listed() const {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(m_path.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(find);
+        return true;
+    }
+    static bool Run(std::string command) {
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return false;
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return true;
+    }
+
+    std::wstring m_path;
+    std::string m_unix;
+};
+
+TEST_F(QuillsetFaults, SavingOntoAFullDiskFailsAndKeepsTheFileAndTheEdits) {
+    UnixLink full(listFile + L".tmp");
+    if (!full.Available())
+        GTEST_SKIP() << "a full disk is simulated with a link to /dev/full, which needs Wine";
+    ASSERT_TRUE(full.MakeTo("/dev/full")) << "the link to /dev/full did not show up";
+    ExpectFailedApply("full disk", true);
+    ASSERT_TRUE(full.Remove()) << "the link to /dev/full did not go";
+    ExpectGoodApply();
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(1u, quillset.Wait());
+}
+
 } // namespace
