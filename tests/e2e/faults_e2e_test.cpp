@@ -19,11 +19,13 @@
 #include <shobjidl.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -236,6 +238,106 @@ TEST_F(Faults, TheListFileTakenAwayOrChangedUnderTheOpenMenuNeverEndsVelmar) {
     ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(record).find('\n') != std::string::npos; }))
         << "nothing started from the first row";
     EXPECT_EQ("second\n", ReadFileBytes(record));
+}
+
+// Quillset saving again and again (a rename and Apply, turn about) while
+// Velmar is opened again and again: each opening shows the old list or the new
+// one as drawn when each was alone, never rows of both or half a list; once
+// the saves end, the next opening shows the last list saved.
+TEST_F(Faults, QuillsetSavingWhileVelmarReloadsShowsTheOldOrTheNewListNeverAMix) {
+    const wchar_t* names[2] = {L"Old list", L"The new list's first entry"};
+    SaveList({Entry(kAppKindApplication, names[0], recorder), Entry(kAppKindApplication, L"Second", recorder),
+              Entry(kAppKindApplication, L"Third", recorder)});
+    StartTaskbar();
+    StartVelmar();
+    HWND button = ButtonBack();
+    ASSERT_TRUE(button);
+    ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
+    HWND dialog = FindTitled(quillset.Id(), L"#32770", L"Start Menu Options");
+    ASSERT_TRUE(dialog);
+    WaitForInputIdle(quillset.Handle(), 5000);
+
+    // Quillset's own save path: the first entry (selected at start) renamed, then Apply.
+    auto save = [&](const wchar_t* name) {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(GetDlgItem(dialog, IDC_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name),
+                                   SMTO_ABORTIFHUNG, 10000, &result) &&
+               SendMessageTimeoutW(dialog, WM_COMMAND, IDC_APPLY, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    };
+    // The pinned list's first three rows, where the menu stands when shown.
+    ASSERT_TRUE(ClickButton(button, true));
+    RECT rows;
+    {
+        RECT menu;
+        GetWindowRect(Menu(), &menu);
+        auto skin = [&](const wchar_t* key) {
+            return static_cast<int>(GetPrivateProfileIntW(L"DESIGN", key, 0, folder.Join(L"skin.cfg").c_str()));
+        };
+        const int left = menu.left + skin(L"MENU.APPLIST.X"), top = menu.top + skin(L"MENU.APPLIST.Y");
+        rows = {left, top, left + skin(L"MENU.APPLIST.WIDTH"), top + kRowsTop + 3 * kPinnedRowHeight};
+    }
+    ASSERT_TRUE(ClickButton(button, false));
+    // An opening's rows as drawn: other than what was there before, and holding still.
+    auto openAndLook = [&](std::vector<DWORD>* drawn) {
+        const std::vector<DWORD> behind = ScreenPixels(rows);
+        std::vector<DWORD> last;
+        return ClickButton(button, true) && WaitFor([&] {
+                   *drawn = ScreenPixels(rows);
+                   const bool still = *drawn != behind && *drawn == last;
+                   last = *drawn;
+                   return still;
+               }) &&
+               ClickButton(button, false);
+    };
+    std::vector<DWORD> shown[2];
+    ASSERT_TRUE(openAndLook(&shown[0])) << "the old list never showed";
+    ASSERT_TRUE(save(names[1]));
+    ASSERT_TRUE(openAndLook(&shown[1]) && shown[1] != shown[0]) << "the new list never showed";
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> saves{0}, failedSaves{0};
+    std::thread writer([&] {
+        for (int i = 0; !stop; ++i)
+            ++(save(names[i % 2]) ? saves : failedSaves);
+    });
+    const int kOpenings = 20;
+    int seen[2] = {0, 0}, mixed = 0;
+    for (int opening = 0; opening < kOpenings && !HasFatalFailure(); ++opening) {
+        if (!ClickButton(button, true)) {
+            ADD_FAILURE() << "the menu did not open at opening " << opening;
+            break;
+        }
+        int which = -1;
+        if (WaitFor(
+                [&] {
+                    const std::vector<DWORD> now = ScreenPixels(rows);
+                    which = now == shown[0] ? 0 : now == shown[1] ? 1 : -1;
+                    return which >= 0;
+                },
+                5000))
+            ++seen[which];
+        else
+            ++mixed;
+        if (!ClickButton(button, false)) {
+            ADD_FAILURE() << "the menu did not close at opening " << opening;
+            break;
+        }
+    }
+    stop = true;
+    writer.join();
+    std::printf("save/reload race with the real programs: %d saves, %d openings showed the old list, %d the new, "
+                "%d neither\n",
+                saves.load(), seen[0], seen[1], mixed);
+    EXPECT_EQ(0, mixed) << "an opening showed neither list";
+    EXPECT_EQ(0, failedSaves.load()) << "a save did not go through";
+    EXPECT_TRUE(velmar.Running() && quillset.Running());
+
+    // The last save wins at the next opening.
+    const int last = ReadFileBytes(listFile).find(Narrow(names[1])) != std::string::npos ? 1 : 0;
+    ASSERT_TRUE(ClickButton(button, true));
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixels(rows) == shown[last]; }, 5000))
+        << "the opening after the last save does not show the list saved last";
+    ASSERT_TRUE(ClickButton(button, false));
 }
 
 class QuillsetFaults : public Faults {
