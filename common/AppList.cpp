@@ -46,7 +46,9 @@ const wchar_t* FileNamePart(const wchar_t* path) {
     return name;
 }
 
-int ReadWholeFile(const wchar_t* path, std::string* bytes, DWORD* error) {
+// *stamp: the write time of the file opened, which a save that replaces the
+// list meanwhile does not change.
+int ReadWholeFile(const wchar_t* path, std::string* bytes, DWORD* error, int64_t* stamp) {
     // Sharing delete lets the writer replace the list while a reader still holds it.
     fw::UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -54,6 +56,8 @@ int ReadWholeFile(const wchar_t* path, std::string* bytes, DWORD* error) {
         *error = ::GetLastError();
         return 0;
     }
+    FILETIME written{};
+    *stamp = ::GetFileTime(file.get(), nullptr, nullptr, &written) ? WriteTimeStamp(written) : 0;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxFileBytes) {
         *error = size.QuadPart > kMaxFileBytes ? ERROR_FILE_TOO_LARGE : ::GetLastError();
@@ -226,7 +230,8 @@ AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options
     if (!path || !path[0] || !FileExists(path))
         return AppListStatus::NoFile;
     std::string bytes;
-    if (!ReadWholeFile(path, &bytes, error))
+    int64_t stamp = 0;
+    if (!ReadWholeFile(path, &bytes, error, &stamp))
         return AppListStatus::OpenFailed;
     std::wstring text;
     if (!DecodeAppListBytes(bytes, &text)) {
@@ -261,8 +266,8 @@ AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options
         if (options.nMaxEntries && ++added >= options.nMaxEntries)
             break;
     }
-    if (options.pChangeStamp)
-        FileChangedSince(path, options.pChangeStamp);
+    if (options.pChangeStamp && stamp)
+        *options.pChangeStamp = stamp;
     return AppListStatus::Ok;
 }
 

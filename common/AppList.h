@@ -59,7 +59,8 @@ struct AppListReadOptions {
     // Keep an entry whose icon cannot be had (deleted file, unplugged drive) with a
     // generic icon, so that an editor writes it back instead of losing it.
     int bKeepWithoutIcon = 0;
-    // When set, FileChangedSince records the file's modification time after a good read.
+    // When set, receives the write time (as FileChangedSince gives it) of the very
+    // file that was read, after a good read.
     int64_t* pChangeStamp = nullptr;
 };
 

@@ -89,13 +89,20 @@ int FileExists(const wchar_t* path) {
     return path && ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }
 
+int64_t WriteTimeStamp(const FILETIME& written) {
+    return static_cast<int64_t>((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+}
+
 int FileChangedSince(const wchar_t* path, int64_t* stamp) {
-    struct _stat64 st;
-    if (!path || !stamp || _wstat64(path, &st) != 0)
+    // The write time to the 100 ns, not to the second: a list saved twice within
+    // one second is two changes.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!path || !stamp || !::GetFileAttributesExW(path, GetFileExInfoStandard, &data))
         return 0;
-    if (static_cast<int64_t>(st.st_mtime) == *stamp)
+    const int64_t now = WriteTimeStamp(data.ftLastWriteTime);
+    if (now == *stamp)
         return 0;
-    *stamp = static_cast<int64_t>(st.st_mtime);
+    *stamp = now;
     return 1;
 }
 

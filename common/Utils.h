@@ -24,8 +24,9 @@ void MakePath(wchar_t* out, const wchar_t* drive, const wchar_t* directory, cons
 void CopyPath(wchar_t* out, const wchar_t* text);
 void AppendPath(wchar_t* out, const wchar_t* text);
 int FileExists(const wchar_t* path);
-// Compares the file's modification time with *stamp; on a difference stores it and returns 1.
+// Compares the file's write time (WriteTimeStamp) with *stamp; on a difference stores it and returns 1.
 int FileChangedSince(const wchar_t* path, int64_t* stamp);
+int64_t WriteTimeStamp(const FILETIME& written);
 
 // One level of a folder: "." "..", hidden entries skipped; either list may be null.
 void ListDirectory(std::vector<std::wstring>* files, std::vector<std::wstring>* folders, const wchar_t* directory);

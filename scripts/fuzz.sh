@@ -6,7 +6,8 @@
 # sanitizer: there is no libasan for it), run with Wine's heap checking
 # (WINEDEBUG warn+heap: every heap call has its parameters validated, and a bad
 # pointer or a damaged block is reported as err/warn:heap, which fails the run).
-# Output and a summary go to out/fuzz.txt.
+# Output and a summary go to out/fuzz.txt (out/fuzz-<stages>.txt when only
+# some stages run).
 set -u
 export BUILD=${FUZZ_BUILD:-$(cd "$(dirname "$0")/.." && pwd)/build-fuzz}
 source "$(dirname "$0")/lib.sh"
@@ -22,13 +23,16 @@ trap stop_all EXIT INT TERM
 start_display own || exit 1
 start_wine
 mkdir -p "$ROOT/out"
-report=$ROOT/out/fuzz.txt
+report=$ROOT/out/fuzz${VELMAR_FUZZ_ONLY:+-${VELMAR_FUZZ_ONLY//[^A-Za-z]/}}.txt
 : >"$report"
 export VELMAR_FUZZ_CASES=${VELMAR_FUZZ_CASES:-10000}
 export VELMAR_LONGRUN_SCALE=${VELMAR_LONGRUN_SCALE:-3}
 export VELMAR_FUZZ_WINDOW_EVERY=${VELMAR_FUZZ_WINDOW_EVERY:-1}
 rc=0
+# VELMAR_FUZZ_ONLY (a regex) runs only the stages whose program and filter match
+# it, e.g. to replay the options dialog's stage after a fix.
 run() { # $1 = test program, $2 = gtest filter
+    [[ "$1 $2" =~ ${VELMAR_FUZZ_ONLY:-.} ]] || return 0
     local log=$BUILD/fuzz-$1-${2//[^A-Za-z]/}.log start=$SECONDS
     log "$1 $2 (cases: $VELMAR_FUZZ_CASES)"
     (cd "$BUILD/bin" && WINEDEBUG=-all,err+heap,warn+heap timeout 7200 "$ROOT/scripts/wine-run" "$1.exe" --gtest_filter="$2") \
@@ -48,5 +52,5 @@ run fuzz_menu_tests 'Shards/ListMenuFuzz.*'
 run fuzz_quillset_tests '*'
 run longrun_menu_tests '*'
 run applist_hardening_tests '*'
-echo "(report in out/fuzz.txt)"
+echo "(report in ${report#$ROOT/})"
 exit $rc

@@ -19,11 +19,13 @@
 #include <shobjidl.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -238,6 +240,106 @@ TEST_F(Faults, TheListFileTakenAwayOrChangedUnderTheOpenMenuNeverEndsVelmar) {
     EXPECT_EQ("second\n", ReadFileBytes(record));
 }
 
+// Quillset saving again and again (a rename and Apply, turn about) while
+// Velmar is opened again and again: each opening shows the old list or the new
+// one as drawn when each was alone, never rows of both or half a list; once
+// the saves end, the next opening shows the last list saved.
+TEST_F(Faults, QuillsetSavingWhileVelmarReloadsShowsTheOldOrTheNewListNeverAMix) {
+    const wchar_t* names[2] = {L"Old list", L"The new list's first entry"};
+    SaveList({Entry(kAppKindApplication, names[0], recorder), Entry(kAppKindApplication, L"Second", recorder),
+              Entry(kAppKindApplication, L"Third", recorder)});
+    StartTaskbar();
+    StartVelmar();
+    HWND button = ButtonBack();
+    ASSERT_TRUE(button);
+    ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
+    HWND dialog = FindTitled(quillset.Id(), L"#32770", L"Start Menu Options");
+    ASSERT_TRUE(dialog);
+    WaitForInputIdle(quillset.Handle(), 5000);
+
+    // Quillset's own save path: the first entry (selected at start) renamed, then Apply.
+    auto save = [&](const wchar_t* name) {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(GetDlgItem(dialog, IDC_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name),
+                                   SMTO_ABORTIFHUNG, 10000, &result) &&
+               SendMessageTimeoutW(dialog, WM_COMMAND, IDC_APPLY, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    };
+    // The pinned list's first three rows, where the menu stands when shown.
+    ASSERT_TRUE(ClickButton(button, true));
+    RECT rows;
+    {
+        RECT menu;
+        GetWindowRect(Menu(), &menu);
+        auto skin = [&](const wchar_t* key) {
+            return static_cast<int>(GetPrivateProfileIntW(L"DESIGN", key, 0, folder.Join(L"skin.cfg").c_str()));
+        };
+        const int left = menu.left + skin(L"MENU.APPLIST.X"), top = menu.top + skin(L"MENU.APPLIST.Y");
+        rows = {left, top, left + skin(L"MENU.APPLIST.WIDTH"), top + kRowsTop + 3 * kPinnedRowHeight};
+    }
+    ASSERT_TRUE(ClickButton(button, false));
+    // An opening's rows as drawn: other than what was there before, and holding still.
+    auto openAndLook = [&](std::vector<DWORD>* drawn) {
+        const std::vector<DWORD> behind = ScreenPixels(rows);
+        std::vector<DWORD> last;
+        return ClickButton(button, true) && WaitFor([&] {
+                   *drawn = ScreenPixels(rows);
+                   const bool still = *drawn != behind && *drawn == last;
+                   last = *drawn;
+                   return still;
+               }) &&
+               ClickButton(button, false);
+    };
+    std::vector<DWORD> shown[2];
+    ASSERT_TRUE(openAndLook(&shown[0])) << "the old list never showed";
+    ASSERT_TRUE(save(names[1]));
+    ASSERT_TRUE(openAndLook(&shown[1]) && shown[1] != shown[0]) << "the new list never showed";
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> saves{0}, failedSaves{0};
+    std::thread writer([&] {
+        for (int i = 0; !stop; ++i)
+            ++(save(names[i % 2]) ? saves : failedSaves);
+    });
+    const int kOpenings = 20;
+    int seen[2] = {0, 0}, mixed = 0;
+    for (int opening = 0; opening < kOpenings && !HasFatalFailure(); ++opening) {
+        if (!ClickButton(button, true)) {
+            ADD_FAILURE() << "the menu did not open at opening " << opening;
+            break;
+        }
+        int which = -1;
+        if (WaitFor(
+                [&] {
+                    const std::vector<DWORD> now = ScreenPixels(rows);
+                    which = now == shown[0] ? 0 : now == shown[1] ? 1 : -1;
+                    return which >= 0;
+                },
+                5000))
+            ++seen[which];
+        else
+            ++mixed;
+        if (!ClickButton(button, false)) {
+            ADD_FAILURE() << "the menu did not close at opening " << opening;
+            break;
+        }
+    }
+    stop = true;
+    writer.join();
+    std::printf("save/reload race with the real programs: %d saves, %d openings showed the old list, %d the new, "
+                "%d neither\n",
+                saves.load(), seen[0], seen[1], mixed);
+    EXPECT_EQ(0, mixed) << "an opening showed neither list";
+    EXPECT_EQ(0, failedSaves.load()) << "a save did not go through";
+    EXPECT_TRUE(velmar.Running() && quillset.Running());
+
+    // The last save wins at the next opening.
+    const int last = ReadFileBytes(listFile).find(Narrow(names[1])) != std::string::npos ? 1 : 0;
+    ASSERT_TRUE(ClickButton(button, true));
+    EXPECT_TRUE(WaitFor([&] { return ScreenPixels(rows) == shown[last]; }, 5000))
+        << "the opening after the last save does not show the list saved last";
+    ASSERT_TRUE(ClickButton(button, false));
+}
+
 class QuillsetFaults : public Faults {
 protected:
     void SetUp() override {
@@ -305,6 +407,71 @@ TEST_F(QuillsetFaults, SavingIntoAVanishedFolderFailsAndKeepsTheEdits) {
     ExpectGoodApply();
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(2u, quillset.Wait());
+}
+
+// A full disk without privileges: under Wine the file Quillset writes before
+// it replaces the list (the list's name with ".tmp") is made a link to the
+// Linux device that answers every write with "no space left on the device"
+// (ERROR_DISK_FULL). The link is made and taken away by the system's ln and
+// rm, started by their full paths; the test waits until the folder shows the
+// change.
+class UnixLink {
+public:
+    explicit UnixLink(const std::wstring& path) : m_path(path) {
+        using UnixName = char*(CDECL*)(const wchar_t*);
+        const auto unixName = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        if (char* name = unixName ? unixName(path.c_str()) : nullptr) {
+            m_unix = name;
+            HeapFree(GetProcessHeap(), 0, name);
+        }
+    }
+    ~UnixLink() { Remove(); }
+    bool Available() const { return !m_unix.empty() && GetFileAttributesW(L"Z:\\bin\\ln") != INVALID_FILE_ATTRIBUTES; }
+    bool MakeTo(const char* target) {
+        return Run(std::string("Z:\\bin\\ln -s ") + target + " \"" + m_unix + "\"") &&
+               WaitFor([&] { return Listed(); });
+    }
+    bool Remove() {
+        return !Listed() || (Run("Z:\\bin\\rm -f \"" + m_unix + "\"") && WaitFor([&] { return !Listed(); }));
+    }
+
+private:
+    // A link to a device has no attributes a Windows program can read; the
+    // folder's listing shows its name all the same.
+    bool Listed() const {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(m_path.c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(find);
+        return true;
+    }
+    static bool Run(std::string command) {
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return false;
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return true;
+    }
+
+    std::wstring m_path;
+    std::string m_unix;
+};
+
+TEST_F(QuillsetFaults, SavingOntoAFullDiskFailsAndKeepsTheFileAndTheEdits) {
+    UnixLink full(listFile + L".tmp");
+    if (!full.Available())
+        GTEST_SKIP() << "a full disk is simulated with a link to /dev/full, which needs Wine";
+    ASSERT_TRUE(full.MakeTo("/dev/full")) << "the link to /dev/full did not show up";
+    ExpectFailedApply("full disk", true);
+    ASSERT_TRUE(full.Remove()) << "the link to /dev/full did not go";
+    ExpectGoodApply();
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(1u, quillset.Wait());
 }
 
 } // namespace

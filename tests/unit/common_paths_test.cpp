@@ -76,11 +76,17 @@ TEST(FileChangedSince, ReportsAChangeOnceAndStoresTheStamp) {
     EXPECT_EQ(1, FileChangedSince(f.c_str(), &stamp));
     EXPECT_NE(0, stamp);
     EXPECT_EQ(0, FileChangedSince(f.c_str(), &stamp));
-    int64_t before = stamp;
-    SetModifiedTime(f, before + 100);
+    SetModifiedTime(f, 1500000000);
     EXPECT_EQ(1, FileChangedSince(f.c_str(), &stamp));
-    EXPECT_EQ(before + 100, stamp);
+    const int64_t whole = stamp;
     EXPECT_EQ(0, FileChangedSince(f.c_str(), &stamp));
+    // Less than a second later is a change too (a list saved twice in a second).
+    HANDLE h = CreateFileW(f.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later{static_cast<DWORD>(whole + 10000), static_cast<DWORD>((whole + 10000) >> 32)};
+    ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &later));
+    CloseHandle(h);
+    EXPECT_EQ(1, FileChangedSince(f.c_str(), &stamp));
+    EXPECT_EQ(whole + 10000, stamp);
 }
 
 TEST(FileChangedSince, MissingFileIsUnchangedAndKeepsTheStamp) {

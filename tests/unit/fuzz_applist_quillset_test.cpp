@@ -1,10 +1,7 @@
 // Damaged application lists in the options program: each case is read and
 // saved again, and the saved file read back must hold exactly what was read,
 // entry for entry. Some cases (all in make fuzz) go through the real dialog:
-// opened on the file, painted, saved with Apply. Under Wine 8, case 7681 of
-// the default seed (make fuzz) ends the process inside Wine's own text shaping
-// (gdi32 GPOS_apply_MarkToLigature, from ScriptStringAnalyse under the name
-// field's edit control); Windows shapes the same text safely.
+// opened on the file, painted, saved with Apply.
 #include "fuzz_inputs.h"
 #include "fuzz_watchdog.h"
 #include "quillset_test_support.h"
@@ -37,6 +34,44 @@ void CALLBACK CloseMessageBoxes(HWND, UINT, UINT_PTR, DWORD) {
         0);
 }
 
+// Wine 8's text shaping reads before the start of its glyph array when a run of
+// right-to-left text begins with a combining mark: ScriptStringAnalyse on the
+// two characters U+05B8 U+0628 faults in gdi32 (GPOS_apply_MarkToLigature) in
+// a program of a few lines, and every edit control shapes its text that way.
+// The text is short and well formed UTF-16: nothing of ours to mend. Under
+// Wine a list holding such text goes through the reader and the writer only,
+// and is counted apart. The test errs on the side of skipping: a right-to-left
+// mark after anything but right-to-left text, with an Arabic letter after it.
+bool RunningOnWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+bool IsRightToLeftMark(wchar_t c) {
+    return (c >= 0x0591 && c <= 0x05C7) || (c >= 0x0610 && c <= 0x061A) || (c >= 0x064B && c <= 0x065F) ||
+           c == 0x0670 || (c >= 0x06D6 && c <= 0x06ED);
+}
+
+bool WineCannotShape(const wchar_t* text) {
+    bool markWithoutBase = false;
+    for (const wchar_t* p = text; *p; ++p) {
+        if (IsRightToLeftMark(*p)) {
+            markWithoutBase |= p == text || p[-1] < 0x0590 || p[-1] > 0x08FF;
+        } else if (markWithoutBase && *p >= 0x0620 && *p <= 0x06FF) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool WineCannotShape(const std::vector<AppListEntry>& entries) {
+    if (!RunningOnWine())
+        return false;
+    for (const AppListEntry& e : entries)
+        if (WineCannotShape(e.szName) || WineCannotShape(e.szPath))
+            return true;
+    return false;
+}
+
 class ListDialogFuzz : public QuillsetDialogTest, public ::testing::WithParamInterface<size_t> {};
 
 TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
@@ -48,7 +83,7 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
     size_t begin = 0, end = 0;
     plan.Shard(GetParam(), kShards, &begin, &end);
     FuzzWatchdog watchdog("list (options)");
-    size_t dialogs = 0, kept = 0;
+    size_t dialogs = 0, kept = 0, unshapeable = 0;
     FuzzClock files, windows;
     // What was held must come back from the saved file, entry for entry.
     auto expectSavedBack = [&](size_t n, const std::vector<AppListEntry>& held) {
@@ -66,7 +101,17 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
         watchdog.Begin(n);
         FuzzRandom rnd(plan.CaseSeed(n));
         const std::string bytes = MutatedList(rnd, Utf8(program), Utf8(shortcut));
-        if (!plan.WithWindows(n)) {
+        bool withWindows = plan.WithWindows(n);
+        if (withWindows) {
+            dir.WriteFile(L"applist.lst", bytes);
+            std::vector<AppListEntry> read;
+            ReadList(listPath, OptionsReader(), &read);
+            if (WineCannotShape(read)) {
+                withWindows = false;
+                ++unshapeable;
+            }
+        }
+        if (!withWindows) {
             // The options program's reader and writer without the dialog.
             files.Time([&] {
                 dir.WriteFile(L"applist.lst", bytes);
@@ -105,11 +150,40 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
             return;
     }
     std::printf("list fuzz (options): seed %#llx cases %zu..%zu: %zu read and saved back (%.0f ms), %zu through the "
-                "dialog and Apply (%.0f ms); %zu entries kept\n",
+                "dialog and Apply (%.0f ms), %zu kept from the dialog as Wine cannot shape their text; %zu entries "
+                "kept\n",
                 static_cast<unsigned long long>(plan.seed), begin, end, end - begin - dialogs, files.ms, dialogs,
-                windows.ms, kept);
+                windows.ms, unshapeable, kept);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shards, ListDialogFuzz, ::testing::Range<size_t>(0, kShards));
+
+// Case 7681 of make fuzz: noise in a path that decodes to a Hebrew point after
+// a Latin letter and, further on, an Arabic letter. The entry saves back as it
+// was read; the dialog shows it wherever the text can be shaped.
+TEST_F(QuillsetDialogTest, ANoisyPathOfMixedScriptsSavesBackAsRead) {
+    WriteSkin();
+    const std::string path = std::string("C:\\Apps\\editor.e.$\xee,&\x99\xc1\xa9I\xf7") + "4E\xd6\xb8" +
+                             "c\xaa\xda\xbbG\xfe).sr\x91\xaf\x03\xbf\x1d\xab\xaf,@Wi\x90\x9c" + "2xe";
+    dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF# Application List\r\nAPP=Program|app|" + path + "\r\n");
+    std::vector<AppListEntry> read, saved;
+    ASSERT_EQ(AppListStatus::Ok, ReadList(listPath, OptionsReader(), &read));
+    ASSERT_EQ(1u, read.size());
+    EXPECT_TRUE(WineCannotShape(read[0].szPath));
+    EXPECT_FALSE(WineCannotShape(L"\x0628\x064B\x0628 \x05D0\x05B8 A\x0301"));
+    if (!WineCannotShape(read)) {
+        Open();
+        ASSERT_EQ(1u, List().Count());
+        ClickRow(0);
+        EXPECT_EQ(std::wstring(read[0].szPath), Text(IDC_LOCATION));
+        Command(IDC_APPLY);
+    } else {
+        ASSERT_EQ(1, SaveAppList(listPath.c_str(), read));
+    }
+    ASSERT_EQ(AppListStatus::Ok, ReadList(listPath, OptionsReader(), &saved));
+    ASSERT_EQ(1u, saved.size());
+    EXPECT_STREQ(read[0].szName, saved[0].szName);
+    EXPECT_STREQ(read[0].szPath, saved[0].szPath);
+}
 
 } // namespace
