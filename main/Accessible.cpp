@@ -1,5 +1,7 @@
 #include "Accessible.h"
 
+#include <new>
+
 namespace {
 
 using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
@@ -234,4 +236,24 @@ STDMETHODIMP CAccessible::accDoDefaultAction(VARIANT child) {
     if (child.vt != VT_I4)
         return E_INVALIDARG;
     return m_pSource->AccDoDefault(child.lVal) ? S_OK : E_INVALIDARG;
+}
+
+LRESULT CAccessibleHost::Answer(HWND window, IAccessibleSource* source, WPARAM wParam, LPARAM lParam,
+                                BOOL& handled) {
+    handled = FALSE;
+    if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT))
+        return 0;
+    if (!m_pAccessible)
+        m_pAccessible = new (std::nothrow) CAccessible(window, source);
+    const LRESULT result = m_pAccessible ? m_pAccessible->Result(wParam) : 0;
+    handled = result ? TRUE : FALSE;
+    return result;
+}
+
+void CAccessibleHost::Disconnect() {
+    if (!m_pAccessible)
+        return;
+    m_pAccessible->Disconnect();
+    m_pAccessible->Release();
+    m_pAccessible = nullptr;
 }

@@ -97,3 +97,21 @@ inline void RaiseAccessibleFocus(HWND window, long child) {
     if (window)
         ::NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, child);
 }
+
+// The one accessible object of a window: made at the first WM_GETOBJECT, cut
+// off from the window when it goes.
+class CAccessibleHost {
+public:
+    CAccessibleHost() = default;
+    CAccessibleHost(const CAccessibleHost&) = delete;
+    CAccessibleHost& operator=(const CAccessibleHost&) = delete;
+    ~CAccessibleHost() { Disconnect(); }
+
+    // WM_GETOBJECT: answers OBJID_CLIENT; every other object is left to the default procedure.
+    LRESULT Answer(HWND window, IAccessibleSource* source, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    // The window is going: a client still holding the object gets errors from now on.
+    void Disconnect();
+
+private:
+    CAccessible* m_pAccessible = nullptr;
+};

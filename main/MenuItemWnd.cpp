@@ -126,11 +126,7 @@ LRESULT CMenuItemWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CMenuItemWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     Trace(L"CMenuItemWnd::OnDestroy\n");
-    if (m_pAccessible) {
-        m_pAccessible->Disconnect();
-        m_pAccessible->Release();
-        m_pAccessible = nullptr;
-    }
+    m_accessible.Disconnect();
     // The window's timers die with it.
     m_nAutoOpenTimer = m_nHoverTimer = m_nRepaintTimer = 0;
     return 0;

@@ -169,7 +169,7 @@ private:
     int m_bCaptured = 0;
     HCURSOR m_hCursor = nullptr;
     int m_nKeyFocus = 0;
-    CAccessible* m_pAccessible = nullptr; // made at the first question of a screen reader
+    CAccessibleHost m_accessible; // made at the first question of a screen reader
     int m_nDpi = 96;
     CPaintCache m_face; // the picture of m_faceLook
     Look m_faceLook{};

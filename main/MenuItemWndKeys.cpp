@@ -30,14 +30,7 @@ LRESULT CMenuItemWnd::OnKeyToMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 }
 
 LRESULT CMenuItemWnd::OnGetObject(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    handled = FALSE;
-    if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT))
-        return 0;
-    if (!m_pAccessible)
-        m_pAccessible = new (std::nothrow) CAccessible(m_hWnd, this);
-    const LRESULT result = m_pAccessible ? m_pAccessible->Result(wParam) : 0;
-    handled = result ? TRUE : FALSE;
-    return result;
+    return m_accessible.Answer(m_hWnd, this, wParam, lParam, handled);
 }
 
 long CMenuItemWnd::AccChildCount() { return HasArrow() ? 1 : 0; }

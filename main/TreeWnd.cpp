@@ -165,11 +165,7 @@ LRESULT CTreeWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CTreeWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    if (m_pAccessible) {
-        m_pAccessible->Disconnect();
-        m_pAccessible->Release();
-        m_pAccessible = nullptr;
-    }
+    m_accessible.Disconnect();
     StopIconThread();
     FreeItems();
     m_link.reset();

@@ -295,6 +295,6 @@ private:
     int m_bBarSet = 0;
     std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing
     int m_bOutline = 0;
-    CAccessible* m_pAccessible = nullptr; // made at the first question of a screen reader
+    CAccessibleHost m_accessible; // made at the first question of a screen reader
     std::vector<FolderWatch> m_watches;
 };
