@@ -452,7 +452,10 @@ void MeasureSearchKeystroke(CStartWnd& button, HWND menu, int* unsettled) {
     }
     std::vector<double> ours, first, floor;
     for (int i = 0; i < 30; ++i) {
-        SendMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0); // the pane as it was, no search
+        // The pane as it was, no search. Esc only while a search runs: without
+        // one it is the menu's own Esc, which would close it.
+        if (!button.pMenu->GetSearchText().empty())
+            SendMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         *unsettled += !SettleShown(menu);
         // The first character brings the results in (timed apart); "tool " then
         // lists "Tool 0" of the first folders, and the digit typed next, timed
