@@ -8,41 +8,14 @@
 
 namespace {
 
-// The items of the popup menu this process opens while action runs; the
-// watcher closes it. Timers keep running inside the popup's modal loop.
-std::vector<UINT>* g_items = nullptr;
-bool g_open = false;
-
-void CALLBACK WatchPopup(HWND, UINT, UINT_PTR, DWORD) {
-    if (!g_items || g_open)
-        return;
-    HWND popup = nullptr;
-    while ((popup = ::FindWindowExW(nullptr, popup, L"#32768", nullptr)) != nullptr) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(popup, &pid);
-        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(popup))
-            break;
-    }
-    if (!popup)
-        return;
-    g_open = true;
-    HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
-    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i)
-        g_items->push_back(::GetMenuItemID(menu, i));
-    ::EndMenu();
-}
-
-// Empty when no popup opened.
+// The items of the popup menu this process opens while action runs (the
+// shared watcher closes it); empty when no popup opened.
 std::vector<UINT> PopupItemsWhile(const std::function<void()>& action) {
-    std::vector<UINT> items;
-    g_items = &items;
-    g_open = false;
-    UINT_PTR timer = ::SetTimer(nullptr, 0, 100, WatchPopup);
-    action();
-    PumpFor(300);
-    ::KillTimer(nullptr, timer);
-    g_items = nullptr;
-    return items;
+    return WatchWhile([&] {
+               action();
+               PumpFor(300);
+           })
+        .ids;
 }
 
 } // namespace
