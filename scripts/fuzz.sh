@@ -7,7 +7,8 @@
 # (WINEDEBUG warn+heap: every heap call has its parameters validated, and a bad
 # pointer or a damaged block is reported as err/warn:heap, which fails the run).
 # Output and a summary go to out/fuzz.txt (out/fuzz-<stages>.txt when only
-# some stages run).
+# some stages run). VELMAR_FUZZ_TRACE=1 names every case in the logs, to tie a
+# heap message to the case that caused it.
 set -u
 export BUILD=${FUZZ_BUILD:-$(cd "$(dirname "$0")/.." && pwd)/build-fuzz}
 source "$(dirname "$0")/lib.sh"

@@ -40,6 +40,10 @@ public:
         }
         s_started = now;
         s_case = static_cast<LONG>(n);
+        // With VELMAR_FUZZ_TRACE set, each case is named on stderr, in line with
+        // the platform's own heap messages, so a message can be tied to its case.
+        if (m_trace)
+            std::fprintf(stderr, "case %zu\n", n);
     }
 
 private:
@@ -96,6 +100,7 @@ private:
 
     HANDLE m_thread = nullptr;
     PVOID m_handler = nullptr;
+    const bool m_trace = getenv("VELMAR_FUZZ_TRACE") != nullptr;
     DWORD m_slowMs = getenv("VELMAR_FUZZ_SLOW_MS") ? static_cast<DWORD>(atoi(getenv("VELMAR_FUZZ_SLOW_MS"))) : 0;
     static inline const char* s_kind = "";
     static inline volatile LONG s_case = -1;
