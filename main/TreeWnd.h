@@ -108,6 +108,7 @@ public:
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
         MESSAGE_HANDLER(kMsgIconsArrived, OnIconsArrived)
+        MESSAGE_HANDLER(kMsgWakeIcons, OnWakeIcons)
         // The menu keeps the keys: a list that took the focus (for the wheel) hands them on.
         MESSAGE_HANDLER(WM_KEYDOWN, OnKeyToOwner)
         MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyToOwner)
@@ -219,6 +220,7 @@ public:
 
 private:
     static constexpr UINT kMsgIconsArrived = WM_APP + 0x54; // posted by the icon thread
+    static constexpr UINT kMsgWakeIcons = WM_APP + 0x56;    // posted to itself by the first request of a paint
     struct IconWork;
     class IconThread;
 
@@ -234,6 +236,7 @@ private:
     LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnWakeIcons(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnKeyToOwner(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGetObject(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -290,6 +293,7 @@ private:
     int m_bFilled = 0;
     unsigned m_nGeneration = 0; // counts the item sets: icons for a former one are dropped
     IconThread* m_pIconThread = nullptr;
+    int m_bIconWakePosted = 0; // requests queued, the thread's wake on its way
     CPaintCache m_background; // the menu's background under the list
     ListScrollBar m_lastBar{};
     int m_bBarSet = 0;
