@@ -188,14 +188,16 @@ void CMenuWnd::UpdateSearch() {
     }
 
     // The icons the rows got so far are kept for the next keystrokes, which
-    // mostly list the same programs again: no look-up, no second paint.
+    // mostly list the same programs again: no look-up, no second paint. The
+    // list hands them over rather than copying them, which cost as much as
+    // the rest of a keystroke.
     for (const _treeNode* item = m_pSearchResults->GetRoot()->pChild; item; item = item->pNext) {
         if (!item->hIcon || m_searchIcons.size() >= kMaxSearchIcons)
             continue;
         std::wstring key = FoldForSearch(item->szPath);
         if (!m_searchIcons.count(key))
-            if (HICON copy = ::CopyIcon(item->hIcon))
-                m_searchIcons.emplace(std::move(key), fw::UniqueIcon(copy));
+            if (HICON icon = m_pSearchResults->ReleaseIcon(item->hIcon))
+                m_searchIcons.emplace(std::move(key), fw::UniqueIcon(icon));
     }
     m_pSearchResults->RemoveAll();
     m_pSearchResults->nTopRow = 0;

@@ -149,6 +149,9 @@ public:
     void CollapseAll();
     // The control destroys this icon when its items go (RemoveAll, WM_DESTROY).
     void AdoptIcon(HICON icon);
+    // Hands an adopted icon over: the rows may go on showing it, the caller
+    // destroys it after them. Null when the control does not own the icon.
+    HICON ReleaseIcon(HICON icon);
 
     // Creates the window under the owner at rc (once), applies the all-programs
     // settings and fills the tree from the user's and All Users' Start Menu

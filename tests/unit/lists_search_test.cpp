@@ -163,6 +163,45 @@ TEST_F(SearchTest, EnterStartsTheHighlightedResultAndTheNextOpeningHasNoSearch) 
     EXPECT_EQ(L"", menu->GetSearchText());
 }
 
+// The rows' icons stay with the search: a row listed again at a later
+// keystroke shows the icon it had, alive, without a new look-up; Esc frees them.
+TEST_F(SearchTest, IconsOutliveTheRowsOfAKeystrokeButNotTheSearch) {
+    StartMenuFolder folder(L"VelmarSearch Icons");
+    const std::wstring deep = folder.path() + L"\\Tools Qwzx.lnk";
+    ASSERT_TRUE(MakeShortcut(deep, Recorder()));
+    ASSERT_NO_FATAL_FAILURE(OpenIndexed(deep));
+    std::vector<HICON> seen;
+    auto rowsWithLiveIcons = [&] {
+        for (_treeNode* item : TopLevel(Results())) {
+            ICONINFO info{};
+            if (item->nPending || !item->hIcon || !::GetIconInfo(item->hIcon, &info))
+                return false;
+            ::DeleteObject(info.hbmColor);
+            ::DeleteObject(info.hbmMask);
+            if (std::find(seen.begin(), seen.end(), item->hIcon) == seen.end())
+                seen.push_back(item->hIcon);
+        }
+        return true;
+    };
+    Type(L"qwzx");
+    ::UpdateWindow(Results()->m_hWnd);
+    ASSERT_TRUE(WaitFor(rowsWithLiveIcons)) << "the results' icons never arrived";
+    Type(L" p");
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned"}), Names(Results()));
+    EXPECT_TRUE(rowsWithLiveIcons()) << "a row listed again lost its icon";
+    Key(VK_BACK);
+    Key(VK_BACK);
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned", L"Tools Qwzx"}), Names(Results()));
+    EXPECT_TRUE(rowsWithLiveIcons()) << "a row listed again lost its icon";
+    EXPECT_EQ(2u, seen.size()) << "an icon was looked up again";
+
+    Key(VK_ESCAPE);
+    for (HICON icon : seen) {
+        ICONINFO info{};
+        EXPECT_FALSE(::GetIconInfo(icon, &info)) << "an icon of the search outlived it";
+    }
+}
+
 TEST_F(SearchTest, AShortcutAddedWhileSearchingJoinsTheResults) {
     WriteList({L"APP=Qwzx One|app|" + Recorder()});
     ASSERT_EQ(1, LoadListsSkin());
