@@ -194,7 +194,7 @@ void CMenuWnd::UpdateSearch() {
     for (const _treeNode* item = m_pSearchResults->GetRoot()->pChild; item; item = item->pNext) {
         if (!item->hIcon || m_searchIcons.size() >= kMaxSearchIcons)
             continue;
-        std::wstring key = FoldForSearch(item->szPath);
+        std::wstring key = SearchPathKey(item->szPath);
         if (!m_searchIcons.count(key))
             if (HICON icon = m_pSearchResults->ReleaseIcon(item->hIcon))
                 m_searchIcons.emplace(std::move(key), fw::UniqueIcon(icon));
@@ -202,7 +202,7 @@ void CMenuWnd::UpdateSearch() {
     m_pSearchResults->RemoveAll();
     m_pSearchResults->nTopRow = 0;
     for (const SearchEntry* entry : found) {
-        auto known = m_searchIcons.find(FoldForSearch(entry->strPath.c_str()));
+        auto known = m_searchIcons.find(entry->strPathKey);
         HICON icon = known == m_searchIcons.end() ? nullptr : known->second.get(); // stays the menu's
         const int id = m_pSearchResults->AddItem(entry->strName.c_str(), icon, kTreeDrawText | kTreeDrawIcon,
                                                  kAllProgramsRowHeight);
