@@ -202,6 +202,34 @@ TEST_F(SearchTest, IconsOutliveTheRowsOfAKeystrokeButNotTheSearch) {
     }
 }
 
+// The line keeps its picture between keystrokes: text made shorter leaves
+// no ink of the longer one behind.
+TEST_F(SearchTest, TheSearchLineShowsOnlyTheTextTypedSoFar) {
+    WriteList({L"APP=Other|app|" + Recorder()});
+    ASSERT_EQ(1, LoadListsSkin());
+    CreateMenuWithLists();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    auto linePixels = [&] {
+        ::UpdateWindow(Line());
+        RECT rc;
+        ::GetClientRect(Line(), &rc);
+        std::vector<COLORREF> pixels;
+        HDC dc = ::GetDC(Line());
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right; ++x)
+                pixels.push_back(::GetPixel(dc, x, y));
+        ::ReleaseDC(Line(), dc);
+        return pixels;
+    };
+    Type(L"W");
+    const std::vector<COLORREF> fresh = linePixels();
+    Type(L"WWWWWW");
+    EXPECT_NE(fresh, linePixels()) << "the line did not show the longer text";
+    for (int i = 0; i < 6; ++i)
+        Key(VK_BACK);
+    EXPECT_EQ(fresh, linePixels()) << "ink of the longer text stayed";
+}
+
 TEST_F(SearchTest, AShortcutAddedWhileSearchingJoinsTheResults) {
     WriteList({L"APP=Qwzx One|app|" + Recorder()});
     ASSERT_EQ(1, LoadListsSkin());
