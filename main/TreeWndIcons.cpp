@@ -218,4 +218,5 @@ void CTreeWnd::StopIconThread() {
     if (m_pIconThread)
         m_pIconThread->Stop(1000);
     m_pIconThread = nullptr;
+    m_bIconWakePosted = 0; // a wake posted to a window that went never arrives
 }
