@@ -19,7 +19,8 @@
 //
 // Icon ownership: icons handed to AddItem stay the caller's. Icons that the
 // control is asked to keep (AdoptIcon) - all icons made by BuildAllPrograms
-// and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
+// and by folder expansion - are destroyed by RemoveAll and WM_DESTROY unless
+// handed over first (ReleaseIcon).
 #pragma once
 
 #include "Accessible.h"

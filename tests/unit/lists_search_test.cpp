@@ -163,18 +163,19 @@ TEST_F(SearchTest, EnterStartsTheHighlightedResultAndTheNextOpeningHasNoSearch) 
     EXPECT_EQ(L"", menu->GetSearchText());
 }
 
-// The rows' icons stay with the search: a row listed again at a later
-// keystroke shows the icon it had, alive, without a new look-up; Esc frees them.
-TEST_F(SearchTest, IconsOutliveTheRowsOfAKeystrokeButNotTheSearch) {
+// What the search keeps between keystrokes: the rows' icons (a row listed
+// again shows its icon, alive, with no new look-up; Esc frees them) and the
+// line's picture (shorter text leaves no ink of the longer one).
+TEST_F(SearchTest, KeystrokesReuseTheRowsIconsAndTheLinesPictureWithNothingLeftOver) {
     StartMenuFolder folder(L"VelmarSearch Icons");
     const std::wstring deep = folder.path() + L"\\Tools Qwzx.lnk";
     ASSERT_TRUE(MakeShortcut(deep, Recorder()));
     ASSERT_NO_FATAL_FAILURE(OpenIndexed(deep));
     std::vector<HICON> seen;
-    auto rowsWithLiveIcons = [&] {
+    auto liveIcons = [&] {
         for (_treeNode* item : TopLevel(Results())) {
             ICONINFO info{};
-            if (item->nPending || !item->hIcon || !::GetIconInfo(item->hIcon, &info))
+            if (item->nPending || !::GetIconInfo(item->hIcon, &info))
                 return false;
             ::DeleteObject(info.hbmColor);
             ::DeleteObject(info.hbmMask);
@@ -183,32 +184,6 @@ TEST_F(SearchTest, IconsOutliveTheRowsOfAKeystrokeButNotTheSearch) {
         }
         return true;
     };
-    Type(L"qwzx");
-    ::UpdateWindow(Results()->m_hWnd);
-    ASSERT_TRUE(WaitFor(rowsWithLiveIcons)) << "the results' icons never arrived";
-    Type(L" p");
-    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned"}), Names(Results()));
-    EXPECT_TRUE(rowsWithLiveIcons()) << "a row listed again lost its icon";
-    Key(VK_BACK);
-    Key(VK_BACK);
-    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned", L"Tools Qwzx"}), Names(Results()));
-    EXPECT_TRUE(rowsWithLiveIcons()) << "a row listed again lost its icon";
-    EXPECT_EQ(2u, seen.size()) << "an icon was looked up again";
-
-    Key(VK_ESCAPE);
-    for (HICON icon : seen) {
-        ICONINFO info{};
-        EXPECT_FALSE(::GetIconInfo(icon, &info)) << "an icon of the search outlived it";
-    }
-}
-
-// The line keeps its picture between keystrokes: text made shorter leaves
-// no ink of the longer one behind.
-TEST_F(SearchTest, TheSearchLineShowsOnlyTheTextTypedSoFar) {
-    WriteList({L"APP=Other|app|" + Recorder()});
-    ASSERT_EQ(1, LoadListsSkin());
-    CreateMenuWithLists();
-    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
     auto linePixels = [&] {
         ::UpdateWindow(Line());
         RECT rc;
@@ -221,13 +196,26 @@ TEST_F(SearchTest, TheSearchLineShowsOnlyTheTextTypedSoFar) {
         ::ReleaseDC(Line(), dc);
         return pixels;
     };
-    Type(L"W");
-    const std::vector<COLORREF> fresh = linePixels();
-    Type(L"WWWWWW");
-    EXPECT_NE(fresh, linePixels()) << "the line did not show the longer text";
-    for (int i = 0; i < 6; ++i)
-        Key(VK_BACK);
-    EXPECT_EQ(fresh, linePixels()) << "ink of the longer text stayed";
+    Type(L"qwzx");
+    const std::vector<COLORREF> picture = linePixels();
+    ::UpdateWindow(Results()->m_hWnd);
+    ASSERT_TRUE(WaitFor(liveIcons)) << "the results' icons never arrived";
+    Type(L" p");
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned"}), Names(Results()));
+    EXPECT_TRUE(liveIcons()) << "a row listed again lost its icon";
+    EXPECT_NE(picture, linePixels()) << "the line did not show the longer text";
+    Key(VK_BACK);
+    Key(VK_BACK);
+    ASSERT_EQ(2u, Names(Results()).size());
+    EXPECT_TRUE(liveIcons()) << "a row listed again lost its icon";
+    EXPECT_EQ(2u, seen.size()) << "an icon was looked up or copied again";
+    EXPECT_EQ(picture, linePixels()) << "ink of the longer text stayed";
+
+    Key(VK_ESCAPE);
+    for (HICON icon : seen) {
+        ICONINFO info{};
+        EXPECT_FALSE(::GetIconInfo(icon, &info)) << "an icon of the search outlived it";
+    }
 }
 
 TEST_F(SearchTest, AShortcutAddedWhileSearchingJoinsTheResults) {
