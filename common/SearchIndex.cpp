@@ -58,11 +58,19 @@ int SearchRank(const std::wstring& foldedName, const std::wstring& foldedQuery) 
     return rank;
 }
 
+std::wstring SearchPathKey(const wchar_t* path) {
+    std::wstring key = path ? path : L"";
+    for (wchar_t& c : key)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return key;
+}
+
 SearchEntry MakeSearchEntry(const wchar_t* name, const wchar_t* path, int source) {
     SearchEntry entry;
     entry.strName = name ? name : L"";
     entry.strPath = path ? path : L"";
     entry.strFolded = FoldForSearch(entry.strName.c_str());
+    entry.strPathKey = SearchPathKey(entry.strPath.c_str());
     entry.nSource = source;
     return entry;
 }
@@ -91,7 +99,7 @@ std::vector<const SearchEntry*> FindMatches(const std::vector<SearchEntry>& pinn
         const int names = a.entry->strFolded.compare(b.entry->strFolded);
         if (names)
             return names < 0;
-        return _wcsicmp(a.entry->strPath.c_str(), b.entry->strPath.c_str()) < 0;
+        return a.entry->strPathKey < b.entry->strPathKey;
     };
     // Only the head is put in order: a short query matches thousands of names at every keystroke.
     // Paths listed twice can use up the head; the rest is ordered only then.
@@ -105,7 +113,7 @@ std::vector<const SearchEntry*> FindMatches(const std::vector<SearchEntry>& pinn
         }
         const Hit& hit = hits[i];
         const bool listed = std::any_of(best.begin(), best.end(), [&](const SearchEntry* e) {
-            return !hit.entry->strPath.empty() && _wcsicmp(e->strPath.c_str(), hit.entry->strPath.c_str()) == 0;
+            return !hit.entry->strPath.empty() && e->strPathKey == hit.entry->strPathKey;
         });
         if (!listed)
             best.push_back(hit.entry);

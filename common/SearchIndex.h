@@ -21,6 +21,7 @@ struct SearchEntry {
     std::wstring strName;   // as a result row shows it
     std::wstring strPath;   // what starts
     std::wstring strFolded; // FoldForSearch(strName)
+    std::wstring strPathKey; // SearchPathKey(strPath)
     int nSource = kSearchPrograms;
 };
 
@@ -31,6 +32,11 @@ std::wstring FoldForSearch(const wchar_t* text);
 // a later word starts with it, 2 it is somewhere inside, -1 no match. An empty
 // query matches nothing.
 int SearchRank(const std::wstring& foldedName, const std::wstring& foldedQuery);
+
+// A path lower-cased letter by letter as _wcsicmp compares: keys compare
+// (== and <) as _wcsicmp compares the paths. Made once per entry, as
+// comparing paths is most of a search among many equal names.
+std::wstring SearchPathKey(const wchar_t* path);
 
 SearchEntry MakeSearchEntry(const wchar_t* name, const wchar_t* path, int source);
 

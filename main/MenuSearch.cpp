@@ -33,6 +33,22 @@ void CSearchLineWnd::SetText(const std::wstring& text) {
     Invalidate(FALSE);
 }
 
+int CSearchLineWnd::Surface::Fit(HDC screen, int width, int height) {
+    if (bitmap && size.cx == width && size.cy == height)
+        return 0;
+    if (width <= 0 || height <= 0)
+        return -1;
+    if (!dc)
+        dc.reset(::CreateCompatibleDC(screen));
+    fw::UniqueBitmap made(dc ? ::CreateCompatibleBitmap(screen, width, height) : nullptr);
+    if (!made)
+        return -1;
+    ::SelectObject(dc.get(), made.get()); // the bitmap before is no longer selected
+    bitmap = std::move(made);
+    size = {width, height};
+    return 1;
+}
+
 CSearchLineWnd::~CSearchLineWnd() {
     if (IsWindow())
         DestroyWindow();
@@ -44,14 +60,14 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    // Composed off screen from the row's cached backdrop and the text, then
-    // copied in one piece: each keystroke repaints the line.
-    HDC memory = ::CreateCompatibleDC(paint.dc());
-    HBITMAP bitmap = memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr;
-    HDC dc = bitmap ? memory : paint.dc();
-    HGDIOBJ old = bitmap ? ::SelectObject(memory, bitmap) : nullptr;
+    // Composed off screen from the backdrop and the text, then copied in one
+    // piece: each keystroke repaints the line. Both pictures are kept between
+    // paints: making their DCs and bitmaps again cost more than the drawing.
     RECT placed = client; // the backdrop's key: the line's place in the menu
     ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&placed), 2);
+    const int backdropMade = m_backdrop.Fit(paint.dc(), client.right, client.bottom);
+    const bool composed = backdropMade >= 0 && m_canvas.Fit(paint.dc(), client.right, client.bottom) >= 0;
+    HDC dc = composed ? m_canvas.dc.get() : paint.dc();
     auto backdrop = [&](HDC target) {
         Gdiplus::Graphics graphics(target);
         DrawBackgroundUnder(graphics, m_hWnd, GetParent());
@@ -66,8 +82,17 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
                 break;
             }
     };
-    if (!m_backdrop.Paint(dc, gSkin.pMenuBackground, placed, backdrop))
+    if (composed) {
+        if (backdropMade || m_backdropKey != gSkin.pMenuBackground || !::EqualRect(&m_backdropPlace, &placed)) {
+            backdrop(m_backdrop.dc.get());
+            m_backdropKey = gSkin.pMenuBackground;
+            m_backdropPlace = placed;
+        }
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, m_backdrop.dc.get(), 0, 0, SRCCOPY);
+    } else {
         backdrop(dc);
+        m_backdropPlace = {}; // a backdrop bitmap made now holds no picture yet
+    }
     if (!m_hFont && gSkin.pDefaultFont) {
         // The skin's font once as a GDI font: drawing the text is most of a keystroke's repaint.
         LOGFONTW logFont{};
@@ -88,13 +113,8 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
                     DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
         ::SelectObject(dc, oldFont);
     }
-    if (bitmap) {
-        ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteObject(bitmap);
-    }
-    if (memory)
-        ::DeleteDC(memory);
+    if (composed)
+        ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     return 0;
 }
 
@@ -188,19 +208,21 @@ void CMenuWnd::UpdateSearch() {
     }
 
     // The icons the rows got so far are kept for the next keystrokes, which
-    // mostly list the same programs again: no look-up, no second paint.
+    // mostly list the same programs again: no look-up, no second paint. The
+    // list hands them over rather than copying them, which cost as much as
+    // the rest of a keystroke.
     for (const _treeNode* item = m_pSearchResults->GetRoot()->pChild; item; item = item->pNext) {
         if (!item->hIcon || m_searchIcons.size() >= kMaxSearchIcons)
             continue;
-        std::wstring key = FoldForSearch(item->szPath);
+        std::wstring key = SearchPathKey(item->szPath);
         if (!m_searchIcons.count(key))
-            if (HICON copy = ::CopyIcon(item->hIcon))
-                m_searchIcons.emplace(std::move(key), fw::UniqueIcon(copy));
+            if (HICON icon = m_pSearchResults->ReleaseIcon(item->hIcon))
+                m_searchIcons.emplace(std::move(key), fw::UniqueIcon(icon));
     }
     m_pSearchResults->RemoveAll();
     m_pSearchResults->nTopRow = 0;
     for (const SearchEntry* entry : found) {
-        auto known = m_searchIcons.find(FoldForSearch(entry->strPath.c_str()));
+        auto known = m_searchIcons.find(entry->strPathKey);
         HICON icon = known == m_searchIcons.end() ? nullptr : known->second.get(); // stays the menu's
         const int id = m_pSearchResults->AddItem(entry->strName.c_str(), icon, kTreeDrawText | kTreeDrawIcon,
                                                  kAllProgramsRowHeight);

@@ -279,7 +279,7 @@ private:
     std::unique_ptr<CSearchLineWnd, fw::WindowDeleter> m_pSearchLine;
     std::unique_ptr<CSearchIndexer> m_pSearchIndex;
     std::wstring m_strSearch;
-    std::map<std::wstring, fw::UniqueIcon> m_searchIcons; // folded path -> icon, lent to the result rows
+    std::map<std::wstring, fw::UniqueIcon> m_searchIcons; // SearchPathKey -> icon, lent to the result rows
     int m_bSearchShown = 0; // the results and the search line stand in for the lists
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;

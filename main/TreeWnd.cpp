@@ -102,6 +102,16 @@ void CTreeWnd::AdoptIcon(HICON icon) {
         m_ownedIcons.emplace_back(icon);
 }
 
+HICON CTreeWnd::ReleaseIcon(HICON icon) {
+    for (auto it = m_ownedIcons.begin(); icon && it != m_ownedIcons.end(); ++it)
+        if (it->get() == icon) {
+            HICON released = it->release();
+            m_ownedIcons.erase(it);
+            return released;
+        }
+    return nullptr;
+}
+
 void CTreeWnd::FreeItems() {
     m_root.pChild = nullptr;
     m_nodes.clear();

@@ -19,7 +19,8 @@
 //
 // Icon ownership: icons handed to AddItem stay the caller's. Icons that the
 // control is asked to keep (AdoptIcon) - all icons made by BuildAllPrograms
-// and by folder expansion - are destroyed by RemoveAll and WM_DESTROY.
+// and by folder expansion - are destroyed by RemoveAll and WM_DESTROY unless
+// handed over first (ReleaseIcon).
 #pragma once
 
 #include "Accessible.h"
@@ -108,6 +109,7 @@ public:
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
         MESSAGE_HANDLER(kMsgIconsArrived, OnIconsArrived)
+        MESSAGE_HANDLER(kMsgWakeIcons, OnWakeIcons)
         // The menu keeps the keys: a list that took the focus (for the wheel) hands them on.
         MESSAGE_HANDLER(WM_KEYDOWN, OnKeyToOwner)
         MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyToOwner)
@@ -148,6 +150,9 @@ public:
     void CollapseAll();
     // The control destroys this icon when its items go (RemoveAll, WM_DESTROY).
     void AdoptIcon(HICON icon);
+    // Hands an adopted icon over: the rows may go on showing it, the caller
+    // destroys it after them. Null when the control does not own the icon.
+    HICON ReleaseIcon(HICON icon);
 
     // Creates the window under the owner at rc (once), applies the all-programs
     // settings and fills the tree from the user's and All Users' Start Menu
@@ -219,6 +224,7 @@ public:
 
 private:
     static constexpr UINT kMsgIconsArrived = WM_APP + 0x54; // posted by the icon thread
+    static constexpr UINT kMsgWakeIcons = WM_APP + 0x56;    // posted to itself by the first request of a paint
     struct IconWork;
     class IconThread;
 
@@ -234,6 +240,7 @@ private:
     LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnWakeIcons(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnKeyToOwner(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGetObject(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -290,6 +297,7 @@ private:
     int m_bFilled = 0;
     unsigned m_nGeneration = 0; // counts the item sets: icons for a former one are dropped
     IconThread* m_pIconThread = nullptr;
+    int m_bIconWakePosted = 0; // requests queued, the thread's wake on its way
     CPaintCache m_background; // the menu's background under the list
     ListScrollBar m_lastBar{};
     int m_bBarSet = 0;

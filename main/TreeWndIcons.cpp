@@ -39,13 +39,13 @@ public:
         return self;
     }
 
+    // Queued look-ups wait for Wake.
     void Queue(const IconWork& work) {
-        {
-            Lock lock(m_lock);
-            m_todo.push_back(work);
-        }
-        ::SetEvent(m_wake.get());
+        Lock lock(m_lock);
+        m_todo.push_back(work);
     }
+
+    void Wake() { ::SetEvent(m_wake.get()); }
 
     // Look-ups not yet started are dropped (their items are gone).
     void DropQueued() {
@@ -173,6 +173,20 @@ void CTreeWnd::RequestIcon(_treeNode* item) {
     work.nDpi = m_nDpi;
     item->nPending |= kTreeIconRequested;
     m_pIconThread->Queue(work);
+    // The thread starts once the paint that asks is over: looking icons up
+    // beside that paint slowed its text, which the user waits for, by more than
+    // the wait costs the icons.
+    if (!m_bIconWakePosted)
+        m_bIconWakePosted = ::PostMessageW(m_hWnd, kMsgWakeIcons, 0, 0) != FALSE;
+    if (!m_bIconWakePosted)
+        m_pIconThread->Wake();
+}
+
+LRESULT CTreeWnd::OnWakeIcons(UINT, WPARAM, LPARAM, BOOL&) {
+    m_bIconWakePosted = 0;
+    if (m_pIconThread)
+        m_pIconThread->Wake();
+    return 0;
 }
 
 LRESULT CTreeWnd::OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&) {
@@ -204,4 +218,5 @@ void CTreeWnd::StopIconThread() {
     if (m_pIconThread)
         m_pIconThread->Stop(1000);
     m_pIconThread = nullptr;
+    m_bIconWakePosted = 0; // a wake posted to a window that went never arrives
 }

@@ -70,6 +70,13 @@ TEST(SearchMatches, BestFirstPinnedBeforeEqualProgramsAtMostMaxAndEachPathOnce) 
         copies.push_back(Program((L"Editor " + std::to_wstring(i)).c_str(), L"C:\\apps\\same.exe"));
     copies.push_back(Program(L"Last Editor"));
     EXPECT_EQ((std::vector<std::wstring>{L"Editor 0", L"Last Editor"}), Names(FindMatches({}, copies, L"edit", 3)));
+    // Equal names go by path, compared as _wcsicmp compares: lower-cased, so "_" before "B".
+    const std::vector<SearchEntry> tools = {Program(L"Tool", L"C:\\b\\Tool.lnk"), Program(L"Tool", L"C:\\aB.lnk"),
+                                            Program(L"Tool", L"c:\\A_.lnk")};
+    std::vector<std::wstring> paths;
+    for (const SearchEntry* entry : FindMatches({}, tools, L"tool", 5))
+        paths.push_back(entry->strPath);
+    EXPECT_EQ((std::vector<std::wstring>{L"c:\\A_.lnk", L"C:\\aB.lnk", L"C:\\b\\Tool.lnk"}), paths);
     EXPECT_TRUE(FindMatches(pinned, programs, L"", 10).empty());
     EXPECT_TRUE(FindMatches(pinned, programs, L"zzz", 10).empty());
     EXPECT_TRUE(FindMatches(pinned, programs, L"e", 0).empty());

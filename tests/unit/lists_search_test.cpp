@@ -163,6 +163,61 @@ TEST_F(SearchTest, EnterStartsTheHighlightedResultAndTheNextOpeningHasNoSearch) 
     EXPECT_EQ(L"", menu->GetSearchText());
 }
 
+// What the search keeps between keystrokes: the rows' icons (a row listed
+// again shows its icon, alive, with no new look-up; Esc frees them) and the
+// line's picture (shorter text leaves no ink of the longer one).
+TEST_F(SearchTest, KeystrokesReuseTheRowsIconsAndTheLinesPictureWithNothingLeftOver) {
+    StartMenuFolder folder(L"VelmarSearch Icons");
+    const std::wstring deep = folder.path() + L"\\Tools Qwzx.lnk";
+    ASSERT_TRUE(MakeShortcut(deep, Recorder()));
+    ASSERT_NO_FATAL_FAILURE(OpenIndexed(deep));
+    std::vector<HICON> seen;
+    auto liveIcons = [&] {
+        for (_treeNode* item : TopLevel(Results())) {
+            ICONINFO info{};
+            if (item->nPending || !::GetIconInfo(item->hIcon, &info))
+                return false;
+            ::DeleteObject(info.hbmColor);
+            ::DeleteObject(info.hbmMask);
+            if (std::find(seen.begin(), seen.end(), item->hIcon) == seen.end())
+                seen.push_back(item->hIcon);
+        }
+        return true;
+    };
+    auto linePixels = [&] {
+        ::UpdateWindow(Line());
+        RECT rc;
+        ::GetClientRect(Line(), &rc);
+        std::vector<COLORREF> pixels;
+        HDC dc = ::GetDC(Line());
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right; ++x)
+                pixels.push_back(::GetPixel(dc, x, y));
+        ::ReleaseDC(Line(), dc);
+        return pixels;
+    };
+    Type(L"qwzx");
+    const std::vector<COLORREF> picture = linePixels();
+    ::UpdateWindow(Results()->m_hWnd);
+    ASSERT_TRUE(WaitFor(liveIcons)) << "the results' icons never arrived";
+    Type(L" p");
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned"}), Names(Results()));
+    EXPECT_TRUE(liveIcons()) << "a row listed again lost its icon";
+    EXPECT_NE(picture, linePixels()) << "the line did not show the longer text";
+    Key(VK_BACK);
+    Key(VK_BACK);
+    ASSERT_EQ(2u, Names(Results()).size());
+    EXPECT_TRUE(liveIcons()) << "a row listed again lost its icon";
+    EXPECT_EQ(2u, seen.size()) << "an icon was looked up or copied again";
+    EXPECT_EQ(picture, linePixels()) << "ink of the longer text stayed";
+
+    Key(VK_ESCAPE);
+    for (HICON icon : seen) {
+        ICONINFO info{};
+        EXPECT_FALSE(::GetIconInfo(icon, &info)) << "an icon of the search outlived it";
+    }
+}
+
 TEST_F(SearchTest, AShortcutAddedWhileSearchingJoinsTheResults) {
     WriteList({L"APP=Qwzx One|app|" + Recorder()});
     ASSERT_EQ(1, LoadListsSkin());

@@ -1,5 +1,7 @@
 #include "tree_test_support.h"
 
+#include "Text.h"
+
 #include <windowsx.h>
 
 namespace {
@@ -432,4 +434,22 @@ TEST_F(TreeWndTest, DestroyingTheWindowFreesItemsAndAllowsAFreshWindow) {
     CreateList(WS_VSCROLL, 200);
     EXPECT_EQ(1, list->bCreated);
     EXPECT_EQ(62, list->AddItem(L"b", nullptr, 0x30, 23));
+
+    // Icons asked for by a window that went before its message loop ran again still come to the next one.
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    auto pendingRow = [&] {
+        _treeNode* item = list->FindItem(list->AddItem(L"c", nullptr, 0x30, 23));
+        fw::StrCopy(item->szPath, self);
+        item->nPending = kTreePendingIcon;
+        Repaint(*list);
+        return item;
+    };
+    pendingRow();
+    list->DestroyWindow();
+    CreateList(WS_VSCROLL, 200);
+    for (int i = 0; i < 2; ++i) { // the second when the new thread surely waits for work
+        _treeNode* row = pendingRow();
+        ASSERT_TRUE(WaitFor([&] { return row->hIcon != nullptr; })) << "icon " << i << " never arrived";
+    }
 }
