@@ -56,3 +56,47 @@ private:
     const void* m_key = nullptr;
     RECT m_source = {};
 };
+
+// A memory DC with a bitmap of one size selected, kept from paint to paint:
+// making them anew for every paint cost more than drawing a list's rows.
+class CPaintSurface {
+public:
+    CPaintSurface() = default;
+    ~CPaintSurface() { Reset(); }
+    CPaintSurface(const CPaintSurface&) = delete;
+    CPaintSurface& operator=(const CPaintSurface&) = delete;
+
+    void Reset() {
+        if (m_memory && m_previous)
+            ::SelectObject(m_memory.get(), m_previous);
+        m_previous = nullptr;
+        m_memory.reset();
+        m_bitmap.reset();
+        m_size = {};
+    }
+
+    // The memory DC, compatible with dc, of width x height (made again for
+    // another size; what it held is then gone); null when none could be made.
+    HDC Get(HDC dc, int width, int height) {
+        if (m_memory && m_size.cx == width && m_size.cy == height)
+            return m_memory.get();
+        Reset();
+        if (width <= 0 || height <= 0)
+            return nullptr;
+        m_memory.reset(::CreateCompatibleDC(dc));
+        m_bitmap.reset(m_memory ? ::CreateCompatibleBitmap(dc, width, height) : nullptr);
+        if (!m_bitmap) {
+            m_memory.reset();
+            return nullptr;
+        }
+        m_previous = ::SelectObject(m_memory.get(), m_bitmap.get());
+        m_size = {width, height};
+        return m_memory.get();
+    }
+
+private:
+    fw::UniqueMemDC m_memory;
+    HGDIOBJ m_previous = nullptr;
+    fw::UniqueBitmap m_bitmap;
+    SIZE m_size = {};
+};

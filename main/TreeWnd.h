@@ -309,8 +309,10 @@ private:
     bool CurrentBarLook(BarLook* look) const;
     // All of the frame is on the screen in dc and was in the update region.
     bool BarFullyShown(HDC dc, const BarLook& look, WPARAM updateRegion) const;
-    fw::UniqueBitmap m_barPicture;
+    CPaintSurface m_barPicture;
+    int m_bBarKept = 0; // m_barPicture holds the bar of m_barLook
     BarLook m_barLook{};
+    CPaintSurface m_offscreen; // where the rows are drawn before they are copied in one piece
     ListScrollBar m_lastBar{};
     int m_bBarSet = 0;
     std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing

@@ -91,16 +91,16 @@ LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     // Drawn off screen and copied in one piece: a row repainted for its
     // arriving icon does not flash its background first.
     const RECT& part = paint.ps().rcPaint;
-    fw::UniqueMemDC memory(::CreateCompatibleDC(paint.dc()));
-    fw::UniqueBitmap bitmap(memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr);
-    if (!bitmap) {
+    HDC memory = m_offscreen.Get(paint.dc(), client.right, client.bottom);
+    if (!memory) {
         PaintRows(paint.dc(), client);
         return 0;
     }
-    fw::SelectScope select(memory.get(), bitmap.get());
-    ::IntersectClipRect(memory.get(), part.left, part.top, part.right, part.bottom);
-    PaintRows(memory.get(), client);
-    ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory.get(), part.left,
+    const int saved = ::SaveDC(memory); // the kept DC starts every paint in the same state
+    ::IntersectClipRect(memory, part.left, part.top, part.right, part.bottom);
+    PaintRows(memory, client);
+    ::RestoreDC(memory, saved);
+    ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory, part.left,
              part.top, SRCCOPY);
     return 0;
 }
@@ -161,7 +161,7 @@ LRESULT CTreeWnd::OnNcPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handle
     BarLook look;
     const bool pointerOn = ::GetWindowRect(m_hWnd, &window) && ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
     if (!bScrollBar || pointerOn || ::GetCapture() == m_hWnd || !CurrentBarLook(&look)) {
-        m_barPicture.reset();
+        m_bBarKept = 0;
         handled = FALSE;
         return 0;
     }
@@ -170,27 +170,19 @@ LRESULT CTreeWnd::OnNcPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handle
         handled = FALSE;
         return 0;
     }
-    fw::UniqueMemDC memory(::CreateCompatibleDC(dc));
     bool copied = false;
-    if (memory && m_barPicture && look == m_barLook) {
-        fw::SelectScope select(memory.get(), m_barPicture.get());
+    if (m_bBarKept && look == m_barLook) {
+        HDC picture = m_barPicture.Get(dc, look.window.right, look.window.bottom);
         ::ExcludeClipRect(dc, look.client.left, look.client.top, look.client.right, look.client.bottom);
-        copied = ::BitBlt(dc, 0, 0, look.window.right, look.window.bottom, memory.get(), 0, 0, SRCCOPY) != FALSE;
+        copied = picture && ::BitBlt(dc, 0, 0, look.window.right, look.window.bottom, picture, 0, 0, SRCCOPY);
     }
     if (!copied) {
         ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
         // Kept only when all of it was drawn and is on the screen to be read.
-        m_barPicture.reset();
-        if (memory && BarFullyShown(dc, look, wParam)) {
-            m_barPicture.reset(::CreateCompatibleBitmap(dc, look.window.right, look.window.bottom));
-            if (m_barPicture) {
-                fw::SelectScope select(memory.get(), m_barPicture.get());
-                if (::BitBlt(memory.get(), 0, 0, look.window.right, look.window.bottom, dc, 0, 0, SRCCOPY))
-                    m_barLook = look;
-                else
-                    m_barPicture.reset();
-            }
-        }
+        HDC picture = BarFullyShown(dc, look, wParam) ? m_barPicture.Get(dc, look.window.right, look.window.bottom)
+                                                      : nullptr;
+        m_bBarKept = picture && ::BitBlt(picture, 0, 0, look.window.right, look.window.bottom, dc, 0, 0, SRCCOPY);
+        m_barLook = look;
     }
     ::ReleaseDC(m_hWnd, dc);
     return 0;
@@ -223,7 +215,7 @@ bool CTreeWnd::BarFullyShown(HDC dc, const BarLook& look, WPARAM updateRegion) c
 }
 
 LRESULT CTreeWnd::OnLookChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
-    m_barPicture.reset(); // drawn again in the new look
+    m_bBarKept = 0; // drawn again in the new look
     handled = FALSE;
     return 0;
 }
