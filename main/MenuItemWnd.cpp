@@ -65,10 +65,12 @@ void CMenuItemWnd::RestartRepaintTimer(int start) {
 }
 
 void CMenuItemWnd::SetState(int state) {
+    // Every opening resets every button: one that looks the same is not painted again.
+    const bool same = m_bArmed && !m_nKeyFocus && m_nState == state;
     m_bArmed = 1;
     m_nKeyFocus = 0;
     m_nState = state;
-    if (m_hWnd)
+    if (m_hWnd && !same)
         Invalidate(TRUE);
 }
 

@@ -185,7 +185,7 @@ void CMenuWnd::UpdateSearch() {
         for (const _treeNode* item = m_pPinnedList->GetRoot()->pChild; item; item = item->pNext)
             pinned.push_back(MakeSearchEntry(item->szText, item->szPath, kSearchPinned));
     std::shared_ptr<const CSearchIndexer::Entries> programs;
-    if (m_pSearchIndex)
+    if (m_pSearchIndex && m_pSearchIndex->Start()) // typed before the first idle moment: read from now on
         programs = m_pSearchIndex->Snapshot();
     static const CSearchIndexer::Entries kNone;
     const int fit = m_pSearchResults->GetMaxRows();

@@ -200,11 +200,11 @@ LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     CreateButtons();
     LoadAllPrograms();
     LoadPinnedList();
-    // The index of Start Menu names is read on its own thread, not while the menu first opens.
+    // The index of Start Menu names is read on its own thread, started at the
+    // opened menu's first idle moment (or the first typed character): while
+    // the menu first opens it would take a core and the server from it.
     if (!m_pSearchIndex)
         m_pSearchIndex.reset(new (std::nothrow) CSearchIndexer(m_hWnd, kMsgSearchIndexed));
-    if (m_pSearchIndex)
-        m_pSearchIndex->Start();
     m_nAllAppMode = 0;
     m_bVisible = 0;
     m_bAlive = 1;
@@ -324,6 +324,8 @@ LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     if (HIWORD(::GetQueueStatus(QS_INPUT)))
         return 0;
     ::KillTimer(m_hWnd, kTreeUpdateTimer);
+    if (m_pSearchIndex)
+        m_pSearchIndex->Start();
     // A shown tree is never refilled under the pointer: the toggle did that.
     CTreeWnd* tree = m_pAllPrograms.get();
     if (!tree || !tree->IsWindow() || (::GetWindowLongW(tree->m_hWnd, GWL_STYLE) & WS_VISIBLE) ||

@@ -132,17 +132,23 @@ void CTreeWnd::RemoveAll() { FreeItems(); }
 
 void CTreeWnd::CollapseAll() {
     struct Collapse {
-        static void Siblings(_treeNode* item) {
+        static bool Siblings(_treeNode* item) {
+            bool changed = false;
             for (; item; item = item->pNext) {
+                changed |= item->bExpanded != FALSE;
                 item->bExpanded = FALSE;
-                Siblings(item->pChild);
+                changed |= Siblings(item->pChild);
             }
+            return changed;
         }
     };
-    Collapse::Siblings(m_root.pChild);
+    // Every opening collapses both lists: one already collapsed, at the top
+    // and without a hot row is not painted again.
+    bool changed = Collapse::Siblings(m_root.pChild);
+    changed |= m_pHot != nullptr || nHotId != -1 || nTopRow != 0;
     SetHot(nullptr);
     nTopRow = 0;
-    if (IsWindow()) {
+    if (IsWindow() && (changed || ::GetScrollPos(m_hWnd, SB_VERT) != 0)) {
         ::SetScrollPos(m_hWnd, SB_VERT, 0, TRUE);
         Invalidate(TRUE); // fewer rows: the scroll bar is recomputed on erase
     }

@@ -99,6 +99,10 @@ public:
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgnd)
+        MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
+        MESSAGE_HANDLER(WM_THEMECHANGED, OnLookChanged)
+        MESSAGE_HANDLER(WM_SYSCOLORCHANGE, OnLookChanged)
+        MESSAGE_HANDLER(WM_SETTINGCHANGE, OnLookChanged)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
         MESSAGE_HANDLER(WM_VSCROLL, OnVScroll)
         MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
@@ -232,6 +236,8 @@ private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNcPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLookChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnVScroll(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
@@ -299,6 +305,22 @@ private:
     IconThread* m_pIconThread = nullptr;
     int m_bIconWakePosted = 0; // requests queued, the thread's wake on its way
     CPaintCache m_background; // the menu's background under the list
+    // The scroll bar as the system drew it, kept with the look it was drawn in.
+    struct BarLook {
+        RECT window; // the window's size
+        RECT client; // the client area in window coordinates
+        SCROLLINFO info;
+        DWORD state; // of the whole bar (shown, enabled)
+        bool operator==(const BarLook& other) const;
+    };
+    // False while a part of the bar is pressed.
+    bool CurrentBarLook(BarLook* look) const;
+    // All of the frame is on the screen in dc and was in the update region.
+    bool BarFullyShown(HDC dc, const BarLook& look, WPARAM updateRegion) const;
+    CPaintSurface m_barPicture;
+    int m_bBarKept = 0; // m_barPicture holds the bar of m_barLook
+    BarLook m_barLook{};
+    CPaintSurface m_offscreen; // where the rows are drawn before they are copied in one piece
     ListScrollBar m_lastBar{};
     int m_bBarSet = 0;
     std::vector<_treeNode*> m_drawn; // rows of the last paint in drawing order, for hit testing

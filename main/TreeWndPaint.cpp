@@ -91,16 +91,16 @@ LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     // Drawn off screen and copied in one piece: a row repainted for its
     // arriving icon does not flash its background first.
     const RECT& part = paint.ps().rcPaint;
-    fw::UniqueMemDC memory(::CreateCompatibleDC(paint.dc()));
-    fw::UniqueBitmap bitmap(memory ? ::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom) : nullptr);
-    if (!bitmap) {
+    HDC memory = m_offscreen.Get(paint.dc(), client.right, client.bottom);
+    if (!memory) {
         PaintRows(paint.dc(), client);
         return 0;
     }
-    fw::SelectScope select(memory.get(), bitmap.get());
-    ::IntersectClipRect(memory.get(), part.left, part.top, part.right, part.bottom);
-    PaintRows(memory.get(), client);
-    ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory.get(), part.left,
+    const int saved = ::SaveDC(memory); // the kept DC starts every paint in the same state
+    ::IntersectClipRect(memory, part.left, part.top, part.right, part.bottom);
+    PaintRows(memory, client);
+    ::RestoreDC(memory, saved);
+    ::BitBlt(paint.dc(), part.left, part.top, part.right - part.left, part.bottom - part.top, memory, part.left,
              part.top, SRCCOPY);
     return 0;
 }
@@ -121,6 +121,103 @@ void CTreeWnd::PaintRows(HDC dc, const RECT& client) {
 LRESULT CTreeWnd::OnEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&) {
     UpdateScrollBar();
     return 1;
+}
+
+bool CTreeWnd::BarLook::operator==(const BarLook& other) const {
+    return ::EqualRect(&window, &other.window) && ::EqualRect(&client, &other.client) && info.nMin == other.info.nMin &&
+           info.nMax == other.info.nMax && info.nPage == other.info.nPage && info.nPos == other.info.nPos &&
+           state == other.state;
+}
+
+bool CTreeWnd::CurrentBarLook(BarLook* look) const {
+    *look = BarLook{};
+    RECT window;
+    if (!::GetWindowRect(m_hWnd, &window) || !::GetClientRect(m_hWnd, &look->client))
+        return false;
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&look->client), 2);
+    ::OffsetRect(&look->client, -window.left, -window.top);
+    look->window = {0, 0, window.right - window.left, window.bottom - window.top};
+    look->info.cbSize = sizeof(look->info);
+    look->info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof(bar);
+    if (!::GetScrollInfo(m_hWnd, SB_VERT, &look->info) || !::GetScrollBarInfo(m_hWnd, OBJID_VSCROLL, &bar))
+        return false;
+    look->state = bar.rgstate[0];
+    for (DWORD part : bar.rgstate)
+        if (part & STATE_SYSTEM_PRESSED)
+            return false;
+    return true;
+}
+
+// Showing the all-programs tree repaints its scroll bar, and the system's
+// themed drawing of it costs more than all the rows: what the system drew is
+// kept per look (size, range, position, state) and copied at the next
+// showings. With the pointer on the window a part may be hot, and a drag draws
+// its own: such paints stay the system's.
+LRESULT CTreeWnd::OnNcPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    RECT window{};
+    POINT cursor{};
+    BarLook look;
+    const bool pointerOn = ::GetWindowRect(m_hWnd, &window) && ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
+    if (!bScrollBar || pointerOn || ::GetCapture() == m_hWnd || !CurrentBarLook(&look)) {
+        m_bBarKept = 0;
+        handled = FALSE;
+        return 0;
+    }
+    HDC dc = ::GetWindowDC(m_hWnd);
+    if (!dc) {
+        handled = FALSE;
+        return 0;
+    }
+    bool copied = false;
+    if (m_bBarKept && look == m_barLook) {
+        HDC picture = m_barPicture.Get(dc, look.window.right, look.window.bottom);
+        ::ExcludeClipRect(dc, look.client.left, look.client.top, look.client.right, look.client.bottom);
+        copied = picture && ::BitBlt(dc, 0, 0, look.window.right, look.window.bottom, picture, 0, 0, SRCCOPY);
+    }
+    if (!copied) {
+        ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+        // Kept only when all of it was drawn and is on the screen to be read.
+        HDC picture = BarFullyShown(dc, look, wParam) ? m_barPicture.Get(dc, look.window.right, look.window.bottom)
+                                                      : nullptr;
+        m_bBarKept = picture && ::BitBlt(picture, 0, 0, look.window.right, look.window.bottom, dc, 0, 0, SRCCOPY);
+        m_barLook = look;
+    }
+    ::ReleaseDC(m_hWnd, dc);
+    return 0;
+}
+
+namespace {
+using UniqueRegion = fw::UniqueHandle<fw::GdiTraits<HRGN>>;
+} // namespace
+
+bool CTreeWnd::BarFullyShown(HDC dc, const BarLook& look, WPARAM updateRegion) const {
+    RECT window;
+    if (!::GetWindowRect(m_hWnd, &window))
+        return false;
+    // The frame outside the client area, in screen coordinates.
+    UniqueRegion frame(::CreateRectRgnIndirect(&window));
+    UniqueRegion client(::CreateRectRgn(window.left + look.client.left, window.top + look.client.top,
+                                        window.left + look.client.right, window.top + look.client.bottom));
+    UniqueRegion visible(::CreateRectRgn(0, 0, 0, 0));
+    UniqueRegion rest(::CreateRectRgn(0, 0, 0, 0));
+    if (!frame || !client || !visible || !rest ||
+        ::CombineRgn(frame.get(), frame.get(), client.get(), RGN_DIFF) == ERROR)
+        return false;
+    if (::GetRandomRgn(dc, visible.get(), SYSRGN) != 1 ||
+        ::CombineRgn(rest.get(), frame.get(), visible.get(), RGN_DIFF) != NULLREGION)
+        return false;
+    if (updateRegion == 1)
+        return true;
+    const HRGN update = reinterpret_cast<HRGN>(updateRegion);
+    return ::CombineRgn(rest.get(), frame.get(), update, RGN_DIFF) == NULLREGION;
+}
+
+LRESULT CTreeWnd::OnLookChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
+    m_bBarKept = 0; // drawn again in the new look
+    handled = FALSE;
+    return 0;
 }
 
 void CTreeWnd::UpdateScrollBar() {

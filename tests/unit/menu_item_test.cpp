@@ -250,3 +250,20 @@ TEST_F(MenuItemTest, ACaptionWiderThanTheRoomAfterItsOffsetWrapsInsteadOfBeingCu
     ASSERT_GE(first, 0) << "no caption drawn";
     EXPECT_GT(last - first, 16) << "the caption stayed on one line and was cut at the button's edge";
 }
+
+// An opening resets every button: a hot, pressed or key-highlighted one is
+// painted again in its normal look.
+TEST_F(MenuItemTest, AResetRepaintsAButtonWhoseLookChanged) {
+    MakeButton();
+    auto resetRepaints = [&](int state, int keyFocus) {
+        button->SetState(state);
+        if (keyFocus)
+            button->SetKeyFocus(keyFocus);
+        ::ValidateRect(button->m_hWnd, nullptr);
+        button->SetState(0);
+        return ::GetUpdateRect(button->m_hWnd, nullptr, FALSE) != FALSE;
+    };
+    EXPECT_TRUE(resetRepaints(1, 0)); // hot
+    EXPECT_TRUE(resetRepaints(2, 0)); // its submenu open
+    EXPECT_TRUE(resetRepaints(0, 1)); // the keyboard highlight
+}

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -187,4 +189,54 @@ TEST(TreePaint, MissingSkinPiecesDrawNothingAndDoNotCrash) {
     tree.nHotId = id;
     Repaint(tree);
     EXPECT_FALSE(IsRectEmpty(&tree.FindItem(id)->rcItem));
+}
+
+// Shown again with the same scroll bar, the tree puts back what the system
+// drew; with the bar moved meanwhile, the system draws it again.
+TEST(TreePaint, ScrollBarShownAgainLooksAsTheSystemDrewIt) {
+    fw::ComScope com;
+    InstallSkin();
+    OwnerWnd owner;
+    ASSERT_TRUE(owner.CreateOwner());
+    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    CTreeWnd tree(owner, kListId);
+    ASSERT_TRUE(tree.Create(owner, kListRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL,
+                            WS_EX_COMPOSITED | WS_EX_CONTROLPARENT, kListId));
+    tree.SetMaxRows(-1);
+    tree.SetRowHeight(23);
+    for (int i = 0; i < 40; ++i)
+        tree.AddItem((L"Row " + std::to_wstring(i)).c_str(), nullptr, 0x10, 23);
+    RECT ownerRect;
+    GetWindowRect(owner, &ownerRect);
+    SetCursorPos(ownerRect.right + 40, ownerRect.bottom + 40); // no hot part
+    RECT frame, client;
+    GetWindowRect(tree, &frame);
+    GetClientRect(tree, &client);
+    MapWindowPoints(tree, owner, reinterpret_cast<POINT*>(&client), 2);
+    MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&frame), 2);
+    ASSERT_LT(client.right, frame.right) << "no scroll bar";
+    // Hidden (and changed meanwhile), shown again: the bar's pixels.
+    auto bar = [&](void (*whileHidden)(CTreeWnd&)) {
+        ShowWindow(tree, SW_HIDE);
+        whileHidden(tree);
+        ShowWindow(tree, SW_SHOW);
+        RedrawWindow(owner, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        GdiFlush();
+        Capture shot(owner);
+        std::vector<DWORD> pixels;
+        for (int y = frame.top; y < frame.bottom; ++y)
+            for (int x = client.right; x < frame.right; ++x)
+                pixels.push_back(shot.At(x, y));
+        return pixels;
+    };
+    auto nothing = [](CTreeWnd&) {};
+    const std::vector<DWORD> top = bar(nothing);
+    EXPECT_EQ(top, bar(nothing));
+    EXPECT_EQ(top, bar(nothing)); // copied
+    const std::vector<DWORD> down = bar([](CTreeWnd& t) { SendMessageW(t, WM_VSCROLL, SB_PAGEDOWN, 0); });
+    EXPECT_NE(top, down);
+    EXPECT_EQ(down, bar(nothing));
+    EXPECT_EQ(top, bar([](CTreeWnd& t) { t.CollapseAll(); })); // back at the top while hidden
+    tree.DestroyWindow();
+    RemoveSkin();
 }
