@@ -33,22 +33,6 @@ void CSearchLineWnd::SetText(const std::wstring& text) {
     Invalidate(FALSE);
 }
 
-int CSearchLineWnd::Surface::Fit(HDC screen, int width, int height) {
-    if (bitmap && size.cx == width && size.cy == height)
-        return 0;
-    if (width <= 0 || height <= 0)
-        return -1;
-    if (!dc)
-        dc.reset(::CreateCompatibleDC(screen));
-    fw::UniqueBitmap made(dc ? ::CreateCompatibleBitmap(screen, width, height) : nullptr);
-    if (!made)
-        return -1;
-    ::SelectObject(dc.get(), made.get()); // the bitmap before is no longer selected
-    bitmap = std::move(made);
-    size = {width, height};
-    return 1;
-}
-
 CSearchLineWnd::~CSearchLineWnd() {
     if (IsWindow())
         DestroyWindow();
@@ -65,9 +49,8 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     // paints: making their DCs and bitmaps again cost more than the drawing.
     RECT placed = client; // the backdrop's key: the line's place in the menu
     ::MapWindowPoints(m_hWnd, GetParent(), reinterpret_cast<POINT*>(&placed), 2);
-    const int backdropMade = m_backdrop.Fit(paint.dc(), client.right, client.bottom);
-    const bool composed = backdropMade >= 0 && m_canvas.Fit(paint.dc(), client.right, client.bottom) >= 0;
-    HDC dc = composed ? m_canvas.dc.get() : paint.dc();
+    HDC canvas = m_canvas.Get(paint.dc(), client.right, client.bottom);
+    HDC dc = canvas ? canvas : paint.dc();
     auto backdrop = [&](HDC target) {
         Gdiplus::Graphics graphics(target);
         DrawBackgroundUnder(graphics, m_hWnd, GetParent());
@@ -82,17 +65,8 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
                 break;
             }
     };
-    if (composed) {
-        if (backdropMade || m_backdropKey != gSkin.pMenuBackground || !::EqualRect(&m_backdropPlace, &placed)) {
-            backdrop(m_backdrop.dc.get());
-            m_backdropKey = gSkin.pMenuBackground;
-            m_backdropPlace = placed;
-        }
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, m_backdrop.dc.get(), 0, 0, SRCCOPY);
-    } else {
+    if (!m_backdrop.Paint(dc, gSkin.pMenuBackground, placed, backdrop))
         backdrop(dc);
-        m_backdropPlace = {}; // a backdrop bitmap made now holds no picture yet
-    }
     if (!m_hFont && gSkin.pDefaultFont) {
         // The skin's font once as a GDI font: drawing the text is most of a keystroke's repaint.
         LOGFONTW logFont{};
@@ -113,8 +87,8 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
                     DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
         ::SelectObject(dc, oldFont);
     }
-    if (composed)
-        ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    if (canvas)
+        ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, canvas, 0, 0, SRCCOPY);
     return 0;
 }
 

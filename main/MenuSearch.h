@@ -9,7 +9,7 @@
 // thread and joins it, so that nothing is posted once the window is gone.
 #pragma once
 
-#include "Handles.h"
+#include "PaintCache.h"
 #include "SearchIndex.h"
 #include "Window.h"
 
@@ -72,18 +72,7 @@ private:
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
 
     std::wstring m_strText;
-    // A bitmap kept selected into a memory DC of its own.
-    struct Surface {
-        fw::UniqueBitmap bitmap; // declared first: it goes after the DC that holds it
-        fw::UniqueMemDC dc;
-        SIZE size = {};
-        // For width x height: 1 made now (its picture to be drawn), 0 kept, -1 none to be had.
-        int Fit(HDC screen, int width, int height);
-    };
-
-    Surface m_backdrop; // the background and the row's image under the text
-    const void* m_backdropKey = nullptr; // the skin background and the line's place it was made for
-    RECT m_backdropPlace = {};
-    Surface m_canvas; // the backdrop and the text, copied to the screen in one piece
+    CPaintCache m_backdrop; // the background and the row's image under the text
+    CPaintSurface m_canvas; // the backdrop and the text, copied to the screen in one piece
     HFONT m_hFont = nullptr; // owned: the skin's default font for GDI
 };
