@@ -152,6 +152,19 @@ note run-all-programs.png "the all-programs tree after a click on All Programs, 
 click $((bx + bw / 2)) $((by + bh / 2)) 1 # closes the menu
 settle
 
+# 7b. Typing in the open menu searches the pinned list and the Start Menu.
+click $((bx + bw / 2)) $((by + bh / 2)) 1
+settle 1.5
+xdotool type --delay 80 "no"
+move $((mx + mw + 200)) $((my + 40))
+settle 1.5
+shot "$OUT/run-search.png" "$crop"
+paste_button "$OUT/run-search.png" pressed $((my - 20))
+note run-search.png "\"no\" typed in the open menu: the search line and the matches, best first"
+key Escape # clears the search
+key Escape # closes the menu
+settle
+
 # 8. The Start button's own right-click menu.
 click $((bx + bw / 2)) $((by + bh / 2)) 3
 if read -r px py pw ph < <(helper popup); then
