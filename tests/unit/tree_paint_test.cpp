@@ -109,18 +109,26 @@ HICON ShellIcon(const wchar_t* path) {
 const UINT kListId = 1201;
 const RECT kListRect = {14, 12, 14 + 250, 12 + 300};
 
+// An owner on top of every window, for screenshots of what it shows.
+bool CreateOwnerOnTop(OwnerWnd& owner) {
+    return owner.CreateOwner() && SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// The tree with the styles the menu gives its lists, plus `shown`.
+bool CreateAsInTheMenu(CTreeWnd& tree, HWND owner, DWORD shown) {
+    return tree.Create(owner, kListRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL | shown,
+                       WS_EX_COMPOSITED | WS_EX_CONTROLPARENT, kListId) != nullptr;
+}
+
 } // namespace
 
 TEST(TreePaint, BackgroundHighlightIconsAndTextLandWhereTheRowsAre) {
     fw::ComScope com;
     InstallSkin();
     OwnerWnd owner;
-    ASSERT_TRUE(owner.CreateOwner());
-    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ASSERT_TRUE(CreateOwnerOnTop(owner));
     CTreeWnd tree(owner, kListId);
-    ASSERT_TRUE(tree.Create(owner, kListRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL |
-                                                           WS_VISIBLE,
-                            WS_EX_COMPOSITED | WS_EX_CONTROLPARENT, kListId));
+    ASSERT_TRUE(CreateAsInTheMenu(tree, owner, WS_VISIBLE));
     tree.SetMaxRows(-1);
     tree.SetSmallIcons(1);
     tree.SetRowHeight(23);
@@ -197,11 +205,9 @@ TEST(TreePaint, ScrollBarShownAgainLooksAsTheSystemDrewIt) {
     fw::ComScope com;
     InstallSkin();
     OwnerWnd owner;
-    ASSERT_TRUE(owner.CreateOwner());
-    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ASSERT_TRUE(CreateOwnerOnTop(owner));
     CTreeWnd tree(owner, kListId);
-    ASSERT_TRUE(tree.Create(owner, kListRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL,
-                            WS_EX_COMPOSITED | WS_EX_CONTROLPARENT, kListId));
+    ASSERT_TRUE(CreateAsInTheMenu(tree, owner, 0));
     tree.SetMaxRows(-1);
     tree.SetRowHeight(23);
     for (int i = 0; i < 40; ++i)
