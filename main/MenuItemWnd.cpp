@@ -141,6 +141,16 @@ LRESULT CMenuItemWnd::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL& handled) {
     return 1;
 }
 
+LRESULT CMenuItemWnd::OnNcPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
+    // A button has no frame: the default handling, sent for every button at
+    // every opening, would only find nothing to draw.
+    RECT window, client;
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetClientRect(m_hWnd, &client);
+    handled = window.right - window.left == client.right && window.bottom - window.top == client.bottom;
+    return 0;
+}
+
 LRESULT CMenuItemWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     if (m_pSkinButton)
@@ -166,25 +176,48 @@ bool CMenuItemWnd::Look::operator==(const Look& other) const {
            iconAt.y == other.iconAt.y && wcscmp(caption, other.caption) == 0;
 }
 
-void CMenuItemWnd::Paint(HDC dc) {
+RECT CMenuItemWnd::PlaceInMenu() const {
+    RECT placed;
+    ::GetWindowRect(m_hWnd, &placed);
+    RectScreenToClient(::GetParent(m_hWnd), &placed);
+    return placed;
+}
+
+bool CMenuItemWnd::MakeFace(HDC dc, const RECT& placed) {
+    // Over the skin's background the button covers its whole rectangle: the
+    // picture is made once per look and copied at the next paints. The key
+    // changes with the skin's background, the source with the place.
+    if (!gSkin.pMenuBackground || !m_pSkinButton)
+        return false;
+    const Look look = CurrentLook();
+    if (!(look == m_faceLook)) {
+        m_face.Reset();
+        m_faceLook = look;
+    }
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    // Over the skin's background the button covers its whole rectangle: the
-    // picture is made once per look and copied at the next paints.
-    if (gSkin.pMenuBackground) {
-        RECT placed;
-        ::GetWindowRect(m_hWnd, &placed);
-        RectScreenToClient(GetParent(), &placed);
-        const Look look = CurrentLook();
-        if (!(look == m_faceLook)) {
-            m_face.Reset();
-            m_faceLook = look;
-        }
-        // The key changes with the skin's background, the source with the place.
-        if (m_face.Paint(dc, gSkin.pMenuBackground, placed, [&](HDC memory) { PaintFace(memory, client); }))
-            return;
-    }
+    return m_face.Make(dc, gSkin.pMenuBackground, placed, [&](HDC memory) { PaintFace(memory, client); });
+}
+
+void CMenuItemWnd::Paint(HDC dc) {
+    const RECT placed = PlaceInMenu();
+    if (MakeFace(dc, placed) && m_face.CopyIfCurrent(dc, 0, 0, gSkin.pMenuBackground, placed))
+        return;
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
     PaintFace(dc, client);
+}
+
+void CMenuItemWnd::PrepareFace(HDC dc) {
+    if (m_hWnd)
+        MakeFace(dc, PlaceInMenu());
+}
+
+bool CMenuItemWnd::PaintFromMenu(HDC menuDc) const {
+    if (!m_hWnd || !m_pSkinButton || !(CurrentLook() == m_faceLook))
+        return false;
+    const RECT placed = PlaceInMenu();
+    return m_face.CopyIfCurrent(menuDc, placed.left, placed.top, gSkin.pMenuBackground, placed);
 }
 
 void CMenuItemWnd::PaintFace(HDC dc, const RECT& client) {

@@ -66,6 +66,12 @@ public:
     // Re-arms the auto-open and repaints in the given look (0 normal, 1 hover, 2 pressed).
     void SetState(int state);
     int GetState() const { return m_nState; }
+    // The picture of the button as it looks now, made ahead (at an idle
+    // moment) with dc, so that its first paint only copies it.
+    void PrepareFace(HDC dc);
+    // Copies that picture, when it is the button's current look, to the
+    // menu's DC at the button's place; false when it has none.
+    bool PaintFromMenu(HDC menuDc) const;
 
     // Keyboard. A button takes no part when inert (ACTIVATE=0).
     int IsActive() const;
@@ -90,6 +96,7 @@ public:
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+    MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -114,6 +121,7 @@ private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNcPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
@@ -146,6 +154,8 @@ private:
     };
     Look CurrentLook() const;
     void Paint(HDC dc);
+    RECT PlaceInMenu() const;
+    bool MakeFace(HDC dc, const RECT& placed);
     void PaintFace(HDC dc, const RECT& client);
 
     HWND& m_hMenu;

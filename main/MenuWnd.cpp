@@ -14,6 +14,8 @@
 #include <windowsx.h>
 
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -196,7 +198,10 @@ LRESULT CMenuWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     // Made for the start button's monitor, where it opens.
     m_nDpi = fw::DpiOfMonitor(::MonitorFromWindow(m_hStartButton ? m_hStartButton : m_hWnd, MONITOR_DEFAULTTOPRIMARY));
     const SIZE size = MenuSizeAt(m_nDpi);
-    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, work.bottom - size.cy + 1, size.cx, size.cy, SWP_HIDEWINDOW);
+    // Made at start-up's first idle moment, the hidden menu must not take the
+    // activation (and the keys) from the window the user works in.
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, work.bottom - size.cy + 1, size.cx, size.cy,
+                   SWP_HIDEWINDOW | SWP_NOACTIVATE);
     CreateButtons();
     LoadAllPrograms();
     LoadPinnedList();
@@ -274,9 +279,19 @@ void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
     if (show) {
         if (m_hStartButton)
             ::SendMessageW(m_hStartButton, kMsgSetMode, 2, 0);
-        ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
         m_bVisible = 1;
         ScheduleTreeUpdate(1);
+        // Placed, shown and activated (as SW_SHOW does) in one step: each
+        // step is a trip to the window system, and a move of the hidden
+        // window cost near a tenth of a whole opening.
+        if (show == SW_SHOW) {
+            RECT placed{};
+            ::GetWindowRect(m_hWnd, &placed);
+            const UINT stay = placed.left == pt.x && placed.top == pt.y ? SWP_NOMOVE : 0;
+            ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | stay);
+            return;
+        }
+        ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     } else {
         ScheduleTreeUpdate(0);
         if (m_hStartButton)
@@ -454,29 +469,115 @@ LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     return 0;
 }
 
+void CMenuWnd::DrawBackground(HDC dc) {
+    Gdiplus::Graphics graphics(dc);
+    if (Gdiplus::Image* background = gSkin.pMenuBackground)
+        DrawSkinImage(graphics, background, 0, 0, static_cast<INT>(background->GetWidth()),
+                      static_cast<INT>(background->GetHeight()), m_nDpi);
+    for (const auto& entry : gSkin.DrawImages()) {
+        if (Gdiplus::Image* image = gSkin.GetImage(entry->nImage))
+            DrawSkinImage(graphics, image, entry->x, entry->y, static_cast<INT>(image->GetWidth()),
+                          static_cast<INT>(image->GetHeight()), m_nDpi);
+    }
+}
+
+bool CMenuWnd::MakeBackground(HDC dc) {
+    // Composed once: the background covers the whole window, so the copy is the same picture.
+    Gdiplus::Image* background = gSkin.pMenuBackground;
+    if (!background)
+        return false;
+    const SIZE size = MenuSizeAt(m_nDpi);
+    const RECT whole = {0, 0, size.cx, size.cy};
+    return m_background.Make(dc, background, whole, [&](HDC memory) { DrawBackground(memory); });
+}
+
+void CMenuWnd::PrepareFirstPicture() {
+    // At start-up's first idle moment: the pictures the first opening shows
+    // are made now, so that the click only shows and copies them.
+    if (!IsWindow())
+        return;
+    HDC screen = ::GetDC(nullptr);
+    if (!screen)
+        return;
+    SetUserPicture(nullptr, gSkin.GetImage(1), 1, 0); // the account button as every opening shows it
+    MakeBackground(screen);
+    for (auto& entry : m_buttons)
+        entry.second->PrepareFace(screen);
+    ::ReleaseDC(nullptr, screen);
+}
+
 LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
-    Gdiplus::Image* background = gSkin.pMenuBackground;
-    auto draw = [&](HDC target) {
-        Gdiplus::Graphics graphics(target);
-        if (background)
-            DrawSkinImage(graphics, background, 0, 0, static_cast<INT>(background->GetWidth()),
-                          static_cast<INT>(background->GetHeight()), m_nDpi);
-        for (const auto& entry : gSkin.DrawImages()) {
-            if (Gdiplus::Image* image = gSkin.GetImage(entry->nImage))
-                DrawSkinImage(graphics, image, entry->x, entry->y, static_cast<INT>(image->GetWidth()),
-                              static_cast<INT>(image->GetHeight()), m_nDpi);
-        }
-    };
-    // Composed once: the background covers the whole window, so the copy is the same picture.
-    RECT whole = {0, 0, 0, 0};
-    if (background) {
-        const SIZE size = MenuSizeAt(m_nDpi);
-        whole = {0, 0, size.cx, size.cy};
-    }
-    if (!background || !m_background.Paint(paint.dc(), background, whole, draw))
-        draw(paint.dc());
+    const SIZE size = MenuSizeAt(m_nDpi);
+    const RECT whole = {0, 0, size.cx, size.cy};
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    // The whole menu waits for its paint at every opening: see PaintWithButtons.
+    RECT missed;
+    if (::SubtractRect(&missed, &client, &paint.ps().rcPaint) == FALSE && PaintWithButtons())
+        return 0;
+    if (!MakeBackground(paint.dc()) || !m_background.CopyIfCurrent(paint.dc(), 0, 0, gSkin.pMenuBackground, whole))
+        DrawBackground(paint.dc());
     return 0;
+}
+
+namespace {
+
+struct ChildRects {
+    HWND parent;
+    std::vector<std::pair<HWND, RECT>> shown;
+};
+
+BOOL CALLBACK CollectShownChild(HWND child, LPARAM param) {
+    auto* children = reinterpret_cast<ChildRects*>(param);
+    RECT rc;
+    if (::GetParent(child) == children->parent && ::IsWindowVisible(child) && ::GetWindowRect(child, &rc)) {
+        ::MapWindowPoints(nullptr, children->parent, reinterpret_cast<POINT*>(&rc), 2);
+        children->shown.emplace_back(child, rc);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+bool CMenuWnd::PaintWithButtons() {
+    // Each window's own paint costs more than copying a kept picture, and at
+    // an opening every window of the menu waits for one. The background and
+    // the kept picture of every button (for the look it has now) are put
+    // together off the screen and copied in one go; those buttons are spared
+    // their own paint. A list, a button without a kept picture and one that
+    // shares pixels with another window paint themselves.
+    HDC dc = ::GetDCEx(m_hWnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+    if (!dc)
+        return false;
+    const SIZE size = MenuSizeAt(m_nDpi);
+    const RECT whole = {0, 0, size.cx, size.cy};
+    HDC composed = MakeBackground(dc) ? m_composed.Get(dc, size.cx, size.cy) : nullptr;
+    if (!composed || !m_background.CopyIfCurrent(composed, 0, 0, gSkin.pMenuBackground, whole)) {
+        ::ReleaseDC(m_hWnd, dc);
+        return false;
+    }
+    ChildRects children{m_hWnd, {}};
+    ::EnumChildWindows(m_hWnd, CollectShownChild, reinterpret_cast<LPARAM>(&children));
+    std::vector<HWND> drawn;
+    for (const auto& child : children.shown) {
+        bool alone = true;
+        for (const auto& other : children.shown) {
+            RECT common;
+            if (other.first != child.first && ::IntersectRect(&common, &other.second, &child.second))
+                alone = false;
+        }
+        const CMenuItemWnd* button = ButtonOfWindow(child.first);
+        if (alone && button && button->PaintFromMenu(composed))
+            drawn.push_back(child.first);
+        else
+            ::ExcludeClipRect(dc, child.second.left, child.second.top, child.second.right, child.second.bottom);
+    }
+    ::BitBlt(dc, 0, 0, size.cx, size.cy, composed, 0, 0, SRCCOPY);
+    ::ReleaseDC(m_hWnd, dc);
+    for (HWND child : drawn)
+        ::RedrawWindow(child, nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOCHILDREN);
+    return true;
 }
 
 LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {

@@ -89,6 +89,9 @@ public:
 
     // Creates the hidden menu window: title "Velmar.Menu.Class", topmost tool popup.
     HWND CreateMenuWindow();
+    // Makes, ahead of the first opening, the pictures it shows (the window is
+    // left hidden).
+    void PrepareFirstPicture();
 
     // show != 0 shows the menu by the taskbar (offset = its height, edge = ABE_*);
     // 0 hides it. Both reset the buttons and the lists.
@@ -235,6 +238,9 @@ private:
     LRESULT OnOptions(UINT, WPARAM, LPARAM, BOOL&);
 
     void CreateButtons();
+    bool PaintWithButtons(); // false when it could not: the background is then painted alone
+    void DrawBackground(HDC dc);
+    bool MakeBackground(HDC dc); // false without a skin background or a bitmap for it
     void LoadAllPrograms();
     void LoadPinnedList();
     void RefreshMenu(bool showing);
@@ -285,6 +291,7 @@ private:
     int m_nAllAppMode = 0;
     int m_nDpi = 96;
     CPaintCache m_background; // the background with the skin's draw images
+    CPaintSurface m_composed; // that background with the buttons' pictures, made at each full paint
     CMenuKeyboard m_keys;
     POINT m_keyCursor = {LONG_MIN, LONG_MIN}; // the pointer at the last key: a move from there is the mouse's
     int m_bKeyPicture = 0;                    // a key highlight put a folder icon on the account picture

@@ -50,6 +50,9 @@ public:
         return m_memory.get();
     }
 
+    // The memory DC as it is, null before the first Get.
+    HDC Current() const { return m_memory.get(); }
+
 private:
     fw::UniqueMemDC m_memory;
     HGDIOBJ m_previous = nullptr; // the memory DC's own bitmap, put back before the picture goes
@@ -70,20 +73,40 @@ public:
     // when either changed since. False when no bitmap could be had: the
     // caller then draws directly.
     template <class Draw> bool Paint(HDC dc, const void* key, const RECT& source, Draw draw) {
+        return Make(dc, key, source, draw) && CopyIfCurrent(dc, 0, 0, key, source);
+    }
+
+    // Makes the picture of key and source, compatible with dc, unless it is
+    // already kept; false when no bitmap could be had.
+    template <class Draw> bool Make(HDC dc, const void* key, const RECT& source, Draw draw) {
         bool made = false;
         HDC memory = m_surface.Get(dc, source.right - source.left, source.bottom - source.top, &made);
         if (!memory) {
             m_key = nullptr;
             return false;
         }
-        if (made || key != m_key || !::EqualRect(&source, &m_source)) {
+        if (made || !IsCurrent(key, source)) {
             draw(memory);
             m_key = key;
             m_source = source;
         }
-        return ::BitBlt(dc, 0, 0, source.right - source.left, source.bottom - source.top, memory, 0, 0, SRCCOPY) !=
-               FALSE;
+        return true;
     }
+
+    // Copies the kept picture to dc at (x, y) when it is the one of key and
+    // source; false, with nothing drawn, when it is not.
+    bool CopyIfCurrent(HDC dc, int x, int y, const void* key, const RECT& source) const {
+        return IsCurrent(key, source) && m_surface.Current() &&
+               ::BitBlt(dc, x, y, source.right - source.left, source.bottom - source.top, m_surface.Current(), 0, 0,
+                        SRCCOPY) != FALSE;
+    }
+
+private:
+    bool IsCurrent(const void* key, const RECT& source) const {
+        return key && key == m_key && ::EqualRect(&source, &m_source);
+    }
+
+public:
 
 private:
     CPaintSurface m_surface;

@@ -224,26 +224,39 @@ HWND CStartWnd::KeyOrigin() const {
     return button ? button : m_hWnd;
 }
 
-void CStartWnd::ToggleMenu(WPARAM wParam, HWND origin) {
+bool CStartWnd::EnsureMenu() {
     if (!pMenu) {
         pMenu.reset(new (std::nothrow) CMenuWnd(hMenuOrigin));
         if (!pMenu) {
             Trace(L"pMenu is null.\n");
-            return;
+            return false;
         }
     }
     if (!pMenu->IsAlive()) {
         if (!pMenu->CreateMenuWindow()) {
             pMenu.reset();
             Trace(L"Start Menu create failed.\n");
-            return;
+            return false;
         }
     }
     if (!pMenu->IsAlive()) {
         Trace(L"Menu windows is not initialized\n");
         pMenu.reset();
-        return;
+        return false;
     }
+    return true;
+}
+
+LRESULT CStartWnd::OnPrepareMenu(UINT, WPARAM, LPARAM, BOOL&) {
+    // The first click then only shows the menu: made at start-up's first idle moment.
+    if (!bSecondary && EnsureMenu())
+        pMenu->PrepareFirstPicture();
+    return 0;
+}
+
+void CStartWnd::ToggleMenu(WPARAM wParam, HWND origin) {
+    if (!EnsureMenu())
+        return;
     // A real press (the Windows key posts wParam 0) that already closed the
     // menu by taking its activation must not open it again.
     if ((wParam & MK_LBUTTON) && !pMenu->IsMenuVisible() && pMenu->TakeClosedByButtonPress() && origin == hMenuOrigin)

@@ -34,6 +34,9 @@ constexpr UINT kMsgPressFrom = WM_APP + 0x20;
 // secondary button -> primary button (sent) and -> its owner (posted): the
 // button's window, in lParam, is being destroyed.
 constexpr UINT kMsgButtonGone = WM_APP + 0x21;
+// -> the primary button, sent at start-up's first idle moment: the hidden
+// menu is made with the pictures of its first opening.
+constexpr UINT kMsgPrepareMenu = WM_APP + 0x22;
 
 class CStartWnd : public fw::CWindowImpl<CStartWnd> {
 public:
@@ -67,6 +70,7 @@ public:
         MESSAGE_HANDLER(kMsgSetMode, OnSetMode)
         MESSAGE_HANDLER(kMsgPressFrom, OnPressFrom)
         MESSAGE_HANDLER(kMsgButtonGone, OnButtonGone)
+        MESSAGE_HANDLER(kMsgPrepareMenu, OnPrepareMenu)
         COMMAND_ID_HANDLER(ID_START_EXIT, OnCmdExit)
         COMMAND_ID_HANDLER(ID_START_EXPLORER, OnCmdExplorer)
         COMMAND_ID_HANDLER(ID_START_PROPERTIES, OnCmdProperties)
@@ -84,6 +88,7 @@ public:
     LRESULT OnSetMode(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnPressFrom(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnButtonGone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnPrepareMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdExit(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdExplorer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdProperties(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -93,6 +98,8 @@ private:
     void SetMode(int mode);
     int MenuShown() const;
     void DestroyMenuWindow();
+    // The menu object with its (hidden) window; false when it cannot be made.
+    bool EnsureMenu();
     // Opens or closes the menu for a press (wParam as WM_LBUTTONDOWN's) on `origin`.
     void ToggleMenu(WPARAM wParam, HWND origin);
     // The button a Windows key press opens the menu at: the one on the monitor

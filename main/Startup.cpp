@@ -56,7 +56,7 @@ int VelmarMain(HINSTANCE instance, int showCommand) {
         return kExitNoSkinFile;
 
     gSkin.SetConfigPath(files.szSkinPath);
-    // The menu's parts are loaded once the button is shown (LoadMenuPartsWhenIdle).
+    // The menu's parts are loaded once the button is shown (PrepareMenuAtFirstIdle).
     if (!gSkin.Load(files.szModuleDir, 1)) {
         ::MessageBoxW(nullptr, L"Failed to read the configuration file. ", L"Error", MB_ICONERROR);
         return kExitSkinUnreadable;

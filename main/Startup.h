@@ -30,6 +30,9 @@ bool IsWindowsTooOld(DWORD getVersionResult);
 
 // The skin's menu parts and images 100-102, after a load that left them for later.
 void LoadMenuParts();
+// At the first moment with no input, paint or posted message waiting: the
+// menu's skin parts are loaded, and the menu made with its first picture.
+void PrepareMenuAtFirstIdle();
 
 // Taskbar lookup, start button, message loop; returns the loop's result.
 int RunUserInterface(int showCommand);

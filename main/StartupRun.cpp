@@ -15,14 +15,18 @@ namespace {
 
 // A timer message comes only once no input, paint or posted message waits:
 // the button is painted first. Input that came meanwhile goes first too.
-void CALLBACK LoadMenuPartsWhenIdle(HWND, UINT, UINT_PTR timer, DWORD) {
+void CALLBACK PrepareMenuWhenIdle(HWND, UINT, UINT_PTR timer, DWORD) {
     if (HIWORD(::GetQueueStatus(QS_INPUT)))
         return;
     ::KillTimer(nullptr, timer);
     LoadMenuParts();
+    if (gStartButton && ::IsWindow(gStartButton))
+        ::SendMessageW(gStartButton, kMsgPrepareMenu, 0, 0);
 }
 
 } // namespace
+
+void PrepareMenuAtFirstIdle() { ::SetTimer(nullptr, 0, 0, PrepareMenuWhenIdle); }
 
 int RunUserInterface(int showCommand) {
     fw::CMessageLoop loop;
@@ -47,8 +51,8 @@ int RunUserInterface(int showCommand) {
     if (!StartKeyboardHook())
         Trace(L"Keyboard hook failed.\n");
 
-    // The menu loads them itself should it be opened first.
-    ::SetTimer(nullptr, 0, 0, LoadMenuPartsWhenIdle);
+    // The menu makes all this itself should it be opened first.
+    PrepareMenuAtFirstIdle();
     int result = loop.Run();
 
     fw::gModule.RemoveMessageLoop();

@@ -160,6 +160,14 @@ LRESULT CTreeWnd::OnNcPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handle
     POINT cursor{};
     BarLook look;
     const bool pointerOn = ::GetWindowRect(m_hWnd, &window) && ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
+    // A list without frame or shown scroll bar has nothing outside its rows:
+    // the default handling, sent at every opening, would find nothing to draw.
+    RECT client{};
+    if (::GetClientRect(m_hWnd, &client) && client.right == window.right - window.left &&
+        client.bottom == window.bottom - window.top) {
+        m_bBarKept = 0;
+        return 0;
+    }
     if (!bScrollBar || pointerOn || ::GetCapture() == m_hWnd || !CurrentBarLook(&look)) {
         m_bBarKept = 0;
         handled = FALSE;

@@ -2,6 +2,8 @@
 // the hover picture, its context menu and the power menu.
 #include "menu_test_support.h"
 
+#include "ScreenCapture.h"
+
 #include <algorithm>
 
 namespace {
@@ -19,6 +21,36 @@ std::string FolderButtons() {
 }
 
 } // namespace
+
+// Made ahead, the buttons' pictures go on the screen with the menu's own paint:
+// the buttons are spared theirs, and what shows is what each would paint.
+TEST_F(MenuTest, AnOpeningPaintsTheButtonsPicturesMadeAheadAsTheButtonsWould) {
+    const std::string listBesideTheButtons = "MENU.APPLIST.X=10\r\nMENU.APPLIST.Y=20\r\nMENU.APPLIST.WIDTH=100\r\n"
+                                             "MENU.APPLIST.HEIGHT=200\r\n";
+    ASSERT_EQ(1, LoadSkin(kBackground + listBesideTheButtons, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
+    UseTestAccountPicture();
+    CreateMenu();
+    menu->PrepareFirstPicture();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    ASSERT_TRUE(::GetUpdateRect(menu->m_hWnd, nullptr, FALSE)) << "shown, the menu waits for its paint";
+    ::SendMessageW(menu->m_hWnd, WM_PAINT, 0, 0);
+    for (int id : {0, 1, 2, 9})
+        EXPECT_FALSE(::GetUpdateRect(menu->FindButton(id)->m_hWnd, nullptr, FALSE)) << "button " << id;
+    HWND pinned = ::GetDlgItem(menu->m_hWnd, kPinnedListId);
+    ASSERT_TRUE(pinned && ::IsWindowVisible(pinned));
+    EXPECT_TRUE(::GetUpdateRect(pinned, nullptr, FALSE)) << "a list paints itself";
+
+    ::RedrawWindow(menu->m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::GdiFlush();
+    const Capture fromMenu(menu->m_hWnd);
+    for (int id : {0, 1, 2, 9})
+        ::RedrawWindow(menu->FindButton(id)->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ::GdiFlush();
+    const Capture byButtons(menu->m_hWnd);
+    POINT at{};
+    EXPECT_FALSE(fromMenu.FirstDifference(byButtons, &at)) << "first differs at " << at.x << ", " << at.y;
+    menu->ShowMenu(SW_HIDE, 0, 0);
+}
 
 TEST_F(MenuTest, ActivatingAnotherWindowHidesTheMenuAndResetsTheButton) {
     ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=\r\n"));
@@ -40,7 +72,9 @@ TEST_F(MenuTest, ActivatingAnotherWindowHidesTheMenuAndResetsTheButton) {
 }
 
 TEST_F(MenuTest, RestingOnAFolderButtonShowsItsIconInsteadOfTheAccountPicture) {
-    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
+    const std::string listBesideTheButtons = "MENU.APPLIST.X=10\r\nMENU.APPLIST.Y=20\r\nMENU.APPLIST.WIDTH=100\r\n"
+                                             "MENU.APPLIST.HEIGHT=200\r\n";
+    ASSERT_EQ(1, LoadSkin(kBackground + listBesideTheButtons, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
     UseTestAccountPicture();
     Gdiplus::Image* picture = gSkin.GetImage(1);
     ASSERT_NE(nullptr, picture);
@@ -128,7 +162,9 @@ TEST_F(MenuTest, TheMenuBackgroundOffersOnlyPropertiesOtherWindowsTheWholePopup)
 }
 
 TEST_F(MenuTest, ThePowerMenuOpensAtTheShutdownButtonsCornerWithTheButtonPressed) {
-    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
+    const std::string listBesideTheButtons = "MENU.APPLIST.X=10\r\nMENU.APPLIST.Y=20\r\nMENU.APPLIST.WIDTH=100\r\n"
+                                             "MENU.APPLIST.HEIGHT=200\r\n";
+    ASSERT_EQ(1, LoadSkin(kBackground + listBesideTheButtons, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
     CreateMenu();
     menu->ShowMenu(SW_SHOW, 0, ABE_TOP); // room below the button for the popup
     CMenuItemWnd* shut = menu->FindButton(9);
@@ -162,7 +198,9 @@ TEST_F(MenuTest, WithoutAShutdownButtonThePowerMenuHangsFromTheMenusCorner) {
 }
 
 TEST_F(MenuTest, RightClickOnTheUserFolderShowsTheShellMenuWithoutTheDroppedCommands) {
-    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
+    const std::string listBesideTheButtons = "MENU.APPLIST.X=10\r\nMENU.APPLIST.Y=20\r\nMENU.APPLIST.WIDTH=100\r\n"
+                                             "MENU.APPLIST.HEIGHT=200\r\n";
+    ASSERT_EQ(1, LoadSkin(kBackground + listBesideTheButtons, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
     CreateMenu();
     menu->ShowMenu(SW_SHOW, 0, ABE_TOP);
     CMenuItemWnd* user = menu->FindButton(1);

@@ -187,6 +187,24 @@ TEST_F(StartButtonWindow, ClickTogglesTheMenuAndLeavingWhileOpenKeepsThePressedL
     EXPECT_EQ(2, button->nMode);
 }
 
+// Start-up makes the menu at its first idle moment: hidden, and the one the first click shows.
+TEST_F(StartButtonWindow, AMenuMadeAheadStaysHiddenUntilTheFirstClickShowsIt) {
+    Attach();
+    const HWND active = GetForegroundWindow();
+    SendMessageW(button->m_hWnd, kMsgPrepareMenu, 0, 0);
+    ASSERT_TRUE(button->pMenu && button->pMenu->IsAlive());
+    CMenuWnd* made = button->pMenu.get();
+    EXPECT_FALSE(IsWindowVisible(made->m_hWnd));
+    EXPECT_EQ(active, GetForegroundWindow()) << "what the user types into keeps the keys";
+    EXPECT_EQ(0, button->nMode);
+    SendMessageW(button->m_hWnd, kMsgPrepareMenu, 0, 0);
+    EXPECT_EQ(made, button->pMenu.get()) << "made once";
+    SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(made, button->pMenu.get());
+    EXPECT_TRUE(IsWindowVisible(made->m_hWnd));
+    EXPECT_EQ(2, button->nMode);
+}
+
 TEST_F(StartButtonWindow, ExitDestroysButtonAndMenuQuitsWithZeroAndTheTaskbarLaysOutAgain) {
     Attach();
     SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);

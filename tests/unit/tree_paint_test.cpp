@@ -1,5 +1,7 @@
 #include "tree_test_support.h"
 
+#include "ScreenCapture.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
@@ -8,64 +10,6 @@
 #include <vector>
 
 namespace {
-
-// A screen capture of one window's area as 32-bit pixels, saved as a BMP for a look.
-class Capture {
-public:
-    explicit Capture(HWND window) {
-        GetWindowRect(window, &m_rc);
-        m_w = m_rc.right - m_rc.left;
-        m_h = m_rc.bottom - m_rc.top;
-        m_pixels.resize(static_cast<size_t>(m_w) * m_h);
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = m_w;
-        bi.bmiHeader.biHeight = -m_h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, m_w, m_h, screen, m_rc.left, m_rc.top, SRCCOPY);
-        GdiFlush();
-        memcpy(m_pixels.data(), bits, m_pixels.size() * 4);
-        SelectObject(mem, old);
-        DeleteObject(dib);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
-    }
-    // 0x00RRGGBB at window coordinates.
-    DWORD At(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_w + x] & 0xFFFFFF; }
-    void Save(const std::wstring& path) const {
-        BITMAPFILEHEADER fh{};
-        BITMAPINFOHEADER ih{};
-        ih.biSize = sizeof(ih);
-        ih.biWidth = m_w;
-        ih.biHeight = -m_h;
-        ih.biPlanes = 1;
-        ih.biBitCount = 32;
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof(fh) + sizeof(ih);
-        fh.bfSize = fh.bfOffBits + static_cast<DWORD>(m_pixels.size() * 4);
-        FILE* f = _wfopen(path.c_str(), L"wb");
-        if (!f)
-            return;
-        fwrite(&fh, sizeof(fh), 1, f);
-        fwrite(&ih, sizeof(ih), 1, f);
-        std::vector<DWORD> opaque(m_pixels); // the screen leaves the fourth byte undefined
-        for (DWORD& p : opaque)
-            p |= 0xFF000000;
-        fwrite(opaque.data(), 4, opaque.size(), f);
-        fclose(f);
-    }
-
-private:
-    RECT m_rc{};
-    int m_w = 0, m_h = 0;
-    std::vector<DWORD> m_pixels;
-};
 
 DWORD Rgb(BYTE r, BYTE g, BYTE b) { return (static_cast<DWORD>(r) << 16) | (static_cast<DWORD>(g) << 8) | b; }
 
@@ -245,4 +189,35 @@ TEST(TreePaint, ScrollBarShownAgainLooksAsTheSystemDrewIt) {
     EXPECT_EQ(top, bar([](CTreeWnd& t) { t.CollapseAll(); })); // back at the top while hidden
     tree.DestroyWindow();
     RemoveSkin();
+}
+
+// A kept picture is drawn again only for another key or place, and copied
+// only while it is the picture asked for.
+TEST(PaintCache, DrawsOncePerKeyAndPlaceAndCopiesOnlyTheCurrentPicture) {
+    HDC screen = GetDC(nullptr);
+    CPaintSurface target;
+    HDC into = target.Get(screen, 20, 20);
+    ASSERT_TRUE(into);
+    PatBlt(into, 0, 0, 20, 20, BLACKNESS);
+    CPaintCache cache;
+    int draws = 0, keyA = 0, keyB = 0;
+    auto draw = [&](HDC memory) {
+        ++draws;
+        PatBlt(memory, 0, 0, 10, 10, WHITENESS);
+    };
+    const RECT at = {0, 0, 10, 10}, moved = {1, 0, 11, 10};
+    EXPECT_FALSE(cache.CopyIfCurrent(into, 0, 0, &keyA, at)) << "nothing made yet";
+    EXPECT_TRUE(cache.Make(screen, &keyA, at, draw));
+    EXPECT_TRUE(cache.Make(screen, &keyA, at, draw));
+    EXPECT_EQ(1, draws);
+    EXPECT_FALSE(cache.CopyIfCurrent(into, 0, 0, &keyB, at));
+    EXPECT_FALSE(cache.CopyIfCurrent(into, 0, 0, &keyA, moved));
+    EXPECT_EQ(0u, GetPixel(into, 5, 5) & 0xFFFFFF) << "a refused copy draws nothing";
+    EXPECT_TRUE(cache.CopyIfCurrent(into, 5, 5, &keyA, at));
+    EXPECT_EQ(0xFFFFFFu, GetPixel(into, 5, 5) & 0xFFFFFF);
+    EXPECT_EQ(0u, GetPixel(into, 4, 4) & 0xFFFFFF);
+    EXPECT_TRUE(cache.Make(screen, &keyA, moved, draw));
+    EXPECT_TRUE(cache.Make(screen, &keyB, moved, draw));
+    EXPECT_EQ(3, draws);
+    ReleaseDC(nullptr, screen);
 }
