@@ -8,6 +8,29 @@
 #include <string>
 #include <vector>
 
+// The pixels of a screen rectangle, to see when something was drawn there.
+inline std::vector<DWORD> ScreenPixels(const RECT& rc) {
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 // A screen capture of one window's area as 32-bit pixels, saved as a BMP for a look.
 class Capture {
 public:
@@ -15,25 +38,7 @@ public:
         GetWindowRect(window, &m_rc);
         m_w = m_rc.right - m_rc.left;
         m_h = m_rc.bottom - m_rc.top;
-        m_pixels.resize(static_cast<size_t>(m_w) * m_h);
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = m_w;
-        bi.bmiHeader.biHeight = -m_h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, m_w, m_h, screen, m_rc.left, m_rc.top, SRCCOPY);
-        GdiFlush();
-        memcpy(m_pixels.data(), bits, m_pixels.size() * 4);
-        SelectObject(mem, old);
-        DeleteObject(dib);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
+        m_pixels = ScreenPixels(m_rc);
     }
     // 0x00RRGGBB at window coordinates.
     DWORD At(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_w + x] & 0xFFFFFF; }

@@ -12,6 +12,8 @@
 // the pointer does not stay where a finished xdotool call left it on Xvfb.
 #pragma once
 
+#include "ScreenCapture.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -70,25 +72,3 @@ inline bool Screenshot(const char* name) {
     return !folder || !*folder || RunUnix(std::string("import -window root '") + folder + "/" + name + "'");
 }
 
-// The pixels of a screen rectangle, to see when something was drawn there.
-inline std::vector<DWORD> ScreenPixels(const RECT& rc) {
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
