@@ -5,8 +5,9 @@
 //
 // Lifecycle: FindTaskbar (Taskbar.h) fills hTaskbar and hRebar, then the
 // window is created as the taskbar's child; its WM_CREATE places it and pushes
-// the rebar aside. The menu object is made on the first click and lives as
-// long as the button object. WM_DESTROY removes the hook, destroys the menu
+// the rebar aside. The menu object is made, hidden, at start-up's first idle
+// moment (kMsgPrepareMenu), or at the first click should that come first, and
+// lives as long as the button object. WM_DESTROY removes the hook, destroys the menu
 // window and asks the taskbar to lay out again. Destroying the object also
 // covers a window that vanished with its taskbar without a WM_DESTROY.
 //
