@@ -285,10 +285,7 @@ void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
         // step is a trip to the window system, and a move of the hidden
         // window cost near a tenth of a whole opening.
         if (show == SW_SHOW) {
-            RECT placed{};
-            ::GetWindowRect(m_hWnd, &placed);
-            const UINT stay = placed.left == pt.x && placed.top == pt.y ? SWP_NOMOVE : 0;
-            ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | stay);
+            ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
             return;
         }
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
@@ -481,14 +478,20 @@ void CMenuWnd::DrawBackground(HDC dc) {
     }
 }
 
+RECT CMenuWnd::WholeMenu() const {
+    const SIZE size = MenuSizeAt(m_nDpi);
+    return {0, 0, size.cx, size.cy};
+}
+
 bool CMenuWnd::MakeBackground(HDC dc) {
     // Composed once: the background covers the whole window, so the copy is the same picture.
     Gdiplus::Image* background = gSkin.pMenuBackground;
-    if (!background)
-        return false;
-    const SIZE size = MenuSizeAt(m_nDpi);
-    const RECT whole = {0, 0, size.cx, size.cy};
-    return m_background.Make(dc, background, whole, [&](HDC memory) { DrawBackground(memory); });
+    return background && m_background.Make(dc, background, WholeMenu(), [&](HDC memory) { DrawBackground(memory); });
+}
+
+bool CMenuWnd::CopyBackground(HDC target, HDC compatible) {
+    return MakeBackground(compatible) &&
+           m_background.CopyIfCurrent(target, 0, 0, gSkin.pMenuBackground, WholeMenu());
 }
 
 void CMenuWnd::PrepareFirstPicture() {
@@ -508,15 +511,13 @@ void CMenuWnd::PrepareFirstPicture() {
 
 LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
-    const SIZE size = MenuSizeAt(m_nDpi);
-    const RECT whole = {0, 0, size.cx, size.cy};
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     // The whole menu waits for its paint at every opening: see PaintWithButtons.
     RECT missed;
     if (::SubtractRect(&missed, &client, &paint.ps().rcPaint) == FALSE && PaintWithButtons())
         return 0;
-    if (!MakeBackground(paint.dc()) || !m_background.CopyIfCurrent(paint.dc(), 0, 0, gSkin.pMenuBackground, whole))
+    if (!CopyBackground(paint.dc(), paint.dc()))
         DrawBackground(paint.dc());
     return 0;
 }
@@ -550,10 +551,9 @@ bool CMenuWnd::PaintWithButtons() {
     HDC dc = ::GetDCEx(m_hWnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
     if (!dc)
         return false;
-    const SIZE size = MenuSizeAt(m_nDpi);
-    const RECT whole = {0, 0, size.cx, size.cy};
-    HDC composed = MakeBackground(dc) ? m_composed.Get(dc, size.cx, size.cy) : nullptr;
-    if (!composed || !m_background.CopyIfCurrent(composed, 0, 0, gSkin.pMenuBackground, whole)) {
+    const RECT whole = WholeMenu();
+    HDC composed = m_composed.Get(dc, whole.right, whole.bottom);
+    if (!composed || !CopyBackground(composed, dc)) {
         ::ReleaseDC(m_hWnd, dc);
         return false;
     }
@@ -573,7 +573,7 @@ bool CMenuWnd::PaintWithButtons() {
         else
             ::ExcludeClipRect(dc, child.second.left, child.second.top, child.second.right, child.second.bottom);
     }
-    ::BitBlt(dc, 0, 0, size.cx, size.cy, composed, 0, 0, SRCCOPY);
+    ::BitBlt(dc, 0, 0, whole.right, whole.bottom, composed, 0, 0, SRCCOPY);
     ::ReleaseDC(m_hWnd, dc);
     for (HWND child : drawn)
         ::RedrawWindow(child, nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOCHILDREN);

@@ -240,7 +240,9 @@ private:
     void CreateButtons();
     bool PaintWithButtons(); // false when it could not: the background is then painted alone
     void DrawBackground(HDC dc);
+    RECT WholeMenu() const; // the client area at the current DPI
     bool MakeBackground(HDC dc); // false without a skin background or a bitmap for it
+    bool CopyBackground(HDC target, HDC compatible); // made with compatible when needed
     void LoadAllPrograms();
     void LoadPinnedList();
     void RefreshMenu(bool showing);
