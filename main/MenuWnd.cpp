@@ -445,6 +445,13 @@ CMenuItemWnd* CMenuWnd::ButtonOfWindow(HWND window) const {
     return nullptr;
 }
 
+CTreeWnd* CMenuWnd::ListOfWindow(HWND window) const {
+    for (const ListPtr* list : {&m_pPinnedList, &m_pAllPrograms, &m_pSearchResults})
+        if (window && window == ListWindow(*list))
+            return list->get();
+    return nullptr;
+}
+
 LRESULT CMenuWnd::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1)
         return 0; // the context-menu key: OnKeyDown showed the highlighted part's menu
@@ -513,9 +520,9 @@ LRESULT CMenuWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     fw::PaintScope paint(m_hWnd);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    // The whole menu waits for its paint at every opening: see PaintWithButtons.
+    // The whole menu waits for its paint at every opening: see PaintWithChildren.
     RECT missed;
-    if (::SubtractRect(&missed, &client, &paint.ps().rcPaint) == FALSE && PaintWithButtons())
+    if (::SubtractRect(&missed, &client, &paint.ps().rcPaint) == FALSE && PaintWithChildren())
         return 0;
     if (!CopyBackground(paint.dc(), paint.dc()))
         DrawBackground(paint.dc());
@@ -541,13 +548,15 @@ BOOL CALLBACK CollectShownChild(HWND child, LPARAM param) {
 
 } // namespace
 
-bool CMenuWnd::PaintWithButtons() {
+bool CMenuWnd::PaintWithChildren() {
     // Each window's own paint costs more than copying a kept picture, and at
-    // an opening every window of the menu waits for one. The background and
-    // the kept picture of every button (for the look it has now) are put
-    // together off the screen and copied in one go; those buttons are spared
-    // their own paint. A list, a button without a kept picture and one that
-    // shares pixels with another window paint themselves.
+    // an opening every window of the menu waits for one; each paint that
+    // reaches the screen costs more than drawing a list's rows. The
+    // background, the kept picture of every button (for the look it has now)
+    // and the rows of every list are put together off the screen and copied
+    // in one go; those windows are spared their own paint. A list with a frame
+    // or a shown scroll bar, a button without a kept picture and a window that
+    // shares pixels with another paint themselves.
     HDC dc = ::GetDCEx(m_hWnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
     if (!dc)
         return false;
@@ -568,7 +577,9 @@ bool CMenuWnd::PaintWithButtons() {
                 alone = false;
         }
         const CMenuItemWnd* button = ButtonOfWindow(child.first);
-        if (alone && button && button->PaintFromMenu(composed))
+        CTreeWnd* list = button ? nullptr : ListOfWindow(child.first);
+        if (alone && ((button && button->PaintFromMenu(composed)) ||
+                      (list && list->PaintFromMenu(composed, child.second.left, child.second.top))))
             drawn.push_back(child.first);
         else
             ::ExcludeClipRect(dc, child.second.left, child.second.top, child.second.right, child.second.bottom);

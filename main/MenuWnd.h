@@ -238,7 +238,7 @@ private:
     LRESULT OnOptions(UINT, WPARAM, LPARAM, BOOL&);
 
     void CreateButtons();
-    bool PaintWithButtons(); // false when it could not: the background is then painted alone
+    bool PaintWithChildren(); // false when it could not: the background is then painted alone
     void DrawBackground(HDC dc);
     RECT WholeMenu() const; // the client area at the current DPI
     bool MakeBackground(HDC dc); // false without a skin background or a bitmap for it
@@ -264,6 +264,7 @@ private:
     void FocusStartButton();
     // The button whose window this is, or null.
     CMenuItemWnd* ButtonOfWindow(HWND window) const;
+    CTreeWnd* ListOfWindow(HWND window) const;
 
     // The lists are optional everywhere: these do nothing for a missing one.
     using ListPtr = std::unique_ptr<CTreeWnd, fw::WindowDeleter>;

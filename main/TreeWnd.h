@@ -226,6 +226,11 @@ public:
     int bCreated = 0;
     int m_nDpi = 96;
 
+    // Draws the whole list into its owner's off-screen picture at (x, y), as
+    // its own paint would; false, with nothing drawn, when the list has a frame
+    // or a shown scroll bar, which only its own paint draws.
+    bool PaintFromMenu(HDC menuDc, int x, int y);
+
 private:
     static constexpr UINT kMsgIconsArrived = WM_APP + 0x54; // posted by the icon thread
     static constexpr UINT kMsgWakeIcons = WM_APP + 0x56;    // posted to itself by the first request of a paint

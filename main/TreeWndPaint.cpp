@@ -105,6 +105,23 @@ LRESULT CTreeWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
+bool CTreeWnd::PaintFromMenu(HDC menuDc, int x, int y) {
+    if (!m_hWnd)
+        return false;
+    UpdateScrollBar(); // as the erase before its own paint does: the bar may come or go
+    RECT window, client;
+    if (!::GetWindowRect(m_hWnd, &window) || !::GetClientRect(m_hWnd, &client) ||
+        client.right != window.right - window.left || client.bottom != window.bottom - window.top)
+        return false;
+    HDC memory = m_offscreen.Get(menuDc, client.right, client.bottom);
+    if (!memory)
+        return false;
+    const int saved = ::SaveDC(memory);
+    PaintRows(memory, client);
+    ::RestoreDC(memory, saved);
+    return ::BitBlt(menuDc, x, y, client.right, client.bottom, memory, 0, 0, SRCCOPY) != FALSE;
+}
+
 void CTreeWnd::PaintRows(HDC dc, const RECT& client) {
     PaintBackground(dc);
     Gdiplus::Graphics graphics(dc);
@@ -156,18 +173,17 @@ bool CTreeWnd::CurrentBarLook(BarLook* look) const {
 // showings. With the pointer on the window a part may be hot, and a drag draws
 // its own: such paints stay the system's.
 LRESULT CTreeWnd::OnNcPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    RECT window{};
-    POINT cursor{};
-    BarLook look;
-    const bool pointerOn = ::GetWindowRect(m_hWnd, &window) && ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
     // A list without frame or shown scroll bar has nothing outside its rows:
     // the default handling, sent at every opening, would find nothing to draw.
-    RECT client{};
-    if (::GetClientRect(m_hWnd, &client) && client.right == window.right - window.left &&
-        client.bottom == window.bottom - window.top) {
+    RECT window{}, client{};
+    if (::GetWindowRect(m_hWnd, &window) && ::GetClientRect(m_hWnd, &client) &&
+        client.right == window.right - window.left && client.bottom == window.bottom - window.top) {
         m_bBarKept = 0;
         return 0;
     }
+    POINT cursor{};
+    BarLook look;
+    const bool pointerOn = ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
     if (!bScrollBar || pointerOn || ::GetCapture() == m_hWnd || !CurrentBarLook(&look)) {
         m_bBarKept = 0;
         handled = FALSE;

@@ -2,7 +2,9 @@
 // the hover picture, its context menu and the power menu.
 #include "menu_test_support.h"
 
+#include "AppList.h"
 #include "ScreenCapture.h"
+#include "Text.h"
 
 #include <algorithm>
 
@@ -22,11 +24,23 @@ std::string FolderButtons() {
 
 } // namespace
 
-// Made ahead, the buttons' pictures go on the screen with the menu's own paint:
-// the buttons are spared theirs, and what shows is what each would paint.
-TEST_F(MenuTest, AnOpeningPaintsTheButtonsPicturesMadeAheadAsTheButtonsWould) {
+// Made ahead, the buttons' pictures go on the screen with the menu's own
+// paint, and so do the pinned list's rows: the buttons and the list are spared
+// their own paints, and what shows is what each would paint.
+TEST_F(MenuTest, AnOpeningPaintsTheButtonsPicturesMadeAheadAndTheListsRowsAsTheyWould) {
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<AppListEntry> entries(2);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        fw::StrFormat(entries[i].szName, 256, L"Program %zu", i);
+        fw::StrCopy(entries[i].szPath, self);
+        entries[i].nKind = kAppKindApplication;
+    }
+    const std::wstring list = dir.Join(L"pinned.lst");
+    ASSERT_TRUE(SaveAppList(list.c_str(), entries));
     const std::string listBesideTheButtons = "MENU.APPLIST.X=10\r\nMENU.APPLIST.Y=20\r\nMENU.APPLIST.WIDTH=100\r\n"
-                                             "MENU.APPLIST.HEIGHT=200\r\n";
+                                             "MENU.APPLIST.HEIGHT=200\r\nSKIN.APPLIST=" +
+                                             Narrow(list) + "\r\n";
     ASSERT_EQ(1, LoadSkin(kBackground + listBesideTheButtons, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
     UseTestAccountPicture();
     CreateMenu();
@@ -38,13 +52,14 @@ TEST_F(MenuTest, AnOpeningPaintsTheButtonsPicturesMadeAheadAsTheButtonsWould) {
         EXPECT_FALSE(::GetUpdateRect(menu->FindButton(id)->m_hWnd, nullptr, FALSE)) << "button " << id;
     HWND pinned = ::GetDlgItem(menu->m_hWnd, kPinnedListId);
     ASSERT_TRUE(pinned && ::IsWindowVisible(pinned));
-    EXPECT_TRUE(::GetUpdateRect(pinned, nullptr, FALSE)) << "a list paints itself";
+    EXPECT_FALSE(::GetUpdateRect(pinned, nullptr, FALSE)) << "the list's rows came with the menu's paint";
 
     ::RedrawWindow(menu->m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::GdiFlush();
     const Capture fromMenu(menu->m_hWnd);
     for (int id : {0, 1, 2, 9})
         ::RedrawWindow(menu->FindButton(id)->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ::RedrawWindow(pinned, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ::GdiFlush();
     const Capture byButtons(menu->m_hWnd);
     POINT at{};
