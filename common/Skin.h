@@ -107,6 +107,9 @@ public:
     int GetString(int number, wchar_t* out, size_t capacity) const;
     // Image by number: 1 is the account picture, below 5000 "IMAGE.%d", 5000 up file images.
     Gdiplus::Image* GetImage(int number);
+    // Looks for the account picture again once it was found missing: image 1
+    // remembers a miss, each look costing registry reads and file decodes.
+    Gdiplus::Image* RetryAccountPicture();
     Gdiplus::Image* LoadImageFile(const wchar_t* path);
     int NextImageNumber() const;
     HICON LoadIconSpec(const wchar_t* iconText) const;
@@ -146,6 +149,7 @@ private:
     wchar_t m_szAccountName[256] = {};
     wchar_t m_szAccountSid[256] = {};
     int m_nDecodes = 0;
+    int m_bAccountPictureMissing = 0;
     int m_bMenuParts = 0;
     std::map<Gdiplus::Image*, std::wstring> m_imagePaths;      // decoded image -> its file
     std::map<Gdiplus::Image*, Gdiplus::Image*> m_doubleImages; // null: the file has none

@@ -56,7 +56,10 @@ Gdiplus::Image* CSkin::GetImage(int number) {
 
     Gdiplus::Image* image = nullptr;
     if (number == 1) {
+        if (m_bAccountPictureMissing)
+            return nullptr;
         image = LoadAccountPicture();
+        m_bAccountPictureMissing = image ? 0 : 1;
     } else {
         wchar_t key[256];
         wchar_t path[260];
@@ -67,10 +70,15 @@ Gdiplus::Image* CSkin::GetImage(int number) {
         if (!image)
             Trace(L"LoadImage failed. ");
     }
-    // Nothing is remembered on failure, so the next request tries again.
+    // A missing skin image is looked for again at the next request.
     if (image)
         m_images[number] = image;
     return image;
+}
+
+Gdiplus::Image* CSkin::RetryAccountPicture() {
+    m_bAccountPictureMissing = 0;
+    return GetImage(1);
 }
 
 Gdiplus::Image* CSkin::LoadImageFile(const wchar_t* path) {

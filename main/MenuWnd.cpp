@@ -336,6 +336,7 @@ LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     if (HIWORD(::GetQueueStatus(QS_INPUT)))
         return 0;
     ::KillTimer(m_hWnd, kTreeUpdateTimer);
+    ShowLateAccountPicture();
     if (m_pSearchIndex)
         m_pSearchIndex->Start();
     // A shown tree is never refilled under the pointer: the toggle did that.
@@ -359,6 +360,19 @@ void CMenuWnd::SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateIm
     button->RestartRepaintTimer(startTimer);
     if (!drawStateImage)
         ::InvalidateRect(button->m_hWnd, nullptr, TRUE);
+}
+
+void CMenuWnd::ShowLateAccountPicture() {
+    // A missing picture is looked for again here, with the menu open and idle,
+    // rather than at every opening: one the account got since shows now.
+    if (gSkin.GetImage(1))
+        return;
+    Gdiplus::Image* picture = gSkin.RetryAccountPicture();
+    CMenuItemWnd* button = FindButton(0);
+    if (!picture || !button || button->GetIcon()) // a hovered folder's icon stands in for it
+        return;
+    SetUserPicture(nullptr, picture, 1, 0);
+    ::InvalidateRect(button->m_hWnd, nullptr, TRUE);
 }
 
 void CMenuWnd::FocusStartButton() {

@@ -246,6 +246,7 @@ private:
     void LoadAllPrograms();
     void LoadPinnedList();
     void RefreshMenu(bool showing);
+    void ShowLateAccountPicture();
     // While the menu is open, the first moment with no input, paint or posted
     // message waiting brings the hidden all-programs tree up to date, so that
     // the toggle only has to show it.

@@ -192,7 +192,7 @@ protected:
     }
 
     // Points the account picture at picture.bmp (the registry value the skin reads).
-    void UseTestAccountPicture() {
+    void UseTestAccountPicture(bool lookAgain = true) {
         const std::wstring path =
             std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AccountPicture\\Users\\") +
             gSkin.GetAccountSid();
@@ -204,6 +204,8 @@ protected:
         ::RegSetValueExW(key, L"Image96", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         ::RegCloseKey(key);
+        if (lookAgain)
+            gSkin.RetryAccountPicture(); // an earlier test may have found none
     }
 
     // The start button stand-in and the menu, created hidden as the start button does.

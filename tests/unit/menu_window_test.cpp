@@ -298,6 +298,21 @@ TEST_F(MenuTest, AllProgramsToggleFlipsImageAndCaptionAndComesBackOnShow) {
     menu->ShowMenu(SW_HIDE, 0, 0);
 }
 
+TEST_F(MenuTest, AMissingAccountPictureIsLookedForAgainWhileTheMenuIsOpenNotAtTheOpening) {
+    ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=pic\r\n" + PictureButton()));
+    CreateMenu();
+    CMenuItemWnd* pic = menu->FindButton(0);
+    ASSERT_TRUE(pic);
+    ASSERT_EQ(nullptr, pic->GetOverlayImage()); // none was set up
+    UseTestAccountPicture(false);
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    EXPECT_EQ(nullptr, pic->GetOverlayImage()) << "the opening looked for the picture again";
+    // The open menu's first idle moment finds it, and the button shows it.
+    ASSERT_TRUE(WaitFor([&] { return pic->GetOverlayImage() != nullptr; }));
+    EXPECT_EQ(gSkin.GetImage(1), pic->GetOverlayImage());
+    menu->ShowMenu(SW_HIDE, 0, 0);
+}
+
 TEST_F(MenuTest, AllProgramsToggleWithoutItsButtonDoesNothing) {
     ASSERT_EQ(1, LoadSkin(kBackground, "BUTTON.ENABLED=\r\n"));
     CreateMenu();

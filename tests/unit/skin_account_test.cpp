@@ -141,10 +141,13 @@ TEST_F(SkinAccount, PictureSourcesAndFallBacks) {
     EXPECT_EQ(nullptr, picture());
     EXPECT_EQ(0, skin->DecodeCount());
 
-    // Not remembered: a default picture that appears later is found by the same skin.
+    // The miss is remembered (each look reads the registry and the disk): a
+    // default picture that appears later is found when asked to look again.
     ASSERT_TRUE(WritePng(sources.DefaultPicture(L"user-40.png"), 4, 4));
-    Gdiplus::Image* first = picture();
+    EXPECT_EQ(nullptr, picture());
+    Gdiplus::Image* first = skin->RetryAccountPicture();
     ASSERT_NE(nullptr, first);
+    pictures.push_back(first);
     EXPECT_EQ(4u, first->GetWidth());
     // Cached from now on.
     const int decodes = skin->DecodeCount();
