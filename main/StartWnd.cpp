@@ -271,7 +271,7 @@ void CStartWnd::ToggleMenu(WPARAM wParam, HWND origin) {
     }
     hMenuOrigin = origin;
     HWND taskbar = origin == m_hWnd ? hTaskbar : ::GetParent(origin);
-    pMenu->ShowMenu(SW_SHOW, AnchorForButton(origin, taskbar, origin == m_hWnd));
+    pMenu->ShowMenu(SW_SHOW, AnchorForButton(origin, taskbar, origin == m_hWnd, &m_taskbarAnswer));
     ::SetFocus(pMenu->m_hWnd);
 }
 

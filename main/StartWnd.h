@@ -18,6 +18,7 @@
 #pragma once
 
 #include "MenuProtocol.h"
+#include "Taskbar.h"
 #include "Window.h"
 #include "resource.h"
 
@@ -55,6 +56,7 @@ public:
     HWND hMenuOrigin = nullptr;
     // Deleted only once none of its messages runs (it may be in its context menu).
     std::unique_ptr<CMenuWnd, fw::WindowDeleter> pMenu;
+    TaskbarAnswer m_taskbarAnswer; // the shell's last answer on the taskbar's edge
 
     BEGIN_MSG_MAP(CStartWnd)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)

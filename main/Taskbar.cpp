@@ -140,17 +140,28 @@ int ReleaseSecondaryTaskbar(HWND rebar) {
     return 0;
 }
 
-MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary) {
+MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary, TaskbarAnswer* kept) {
     const MONITORINFO monitor = MonitorOf(taskbar);
     MenuAnchor anchor{monitor.rcMonitor, monitor.rcWork, {}, ABE_BOTTOM, 0};
     ::GetWindowRect(button, &anchor.button);
     if (primary) {
-        APPBARDATA abd{};
-        abd.cbSize = sizeof(abd);
-        abd.hWnd = taskbar;
-        ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
-        anchor.edge = static_cast<int>(abd.uEdge);
-        anchor.offset = abd.rc.bottom - abd.rc.top;
+        TaskbarAnswer answer;
+        answer.taskbar = taskbar;
+        const bool placed = ::GetWindowRect(taskbar, &answer.window) != FALSE;
+        if (!kept || !placed || kept->taskbar != taskbar || !::EqualRect(&kept->window, &answer.window)) {
+            APPBARDATA abd{};
+            abd.cbSize = sizeof(abd);
+            abd.hWnd = taskbar;
+            ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
+            answer.edge = abd.uEdge;
+            answer.thickness = abd.rc.bottom - abd.rc.top;
+            if (kept)
+                *kept = placed ? answer : TaskbarAnswer{};
+        } else {
+            answer = *kept;
+        }
+        anchor.edge = static_cast<int>(answer.edge);
+        anchor.offset = answer.thickness;
         return anchor;
     }
     RECT rc{};

@@ -67,10 +67,21 @@ int PlaceOnSecondaryTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
 // Lets the hook forget a secondary taskbar's band; 1 on success.
 int ReleaseSecondaryTaskbar(HWND rebar);
 
+// The shell's answer on the primary taskbar's edge and thickness, with the
+// taskbar's window rectangle it was given for.
+struct TaskbarAnswer {
+    HWND taskbar = nullptr;
+    RECT window = {};
+    UINT edge = ABE_BOTTOM;
+    int thickness = 0;
+};
+
 // The menu's place for a press on `button`, a Start button on `taskbar`: that
 // taskbar's monitor and work area, its edge and thickness. The primary
-// taskbar's edge and thickness are the shell's answer, as before.
-MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary);
+// taskbar's edge and thickness are the shell's answer, as before; with `kept`,
+// the shell is asked again only when the taskbar's window moved or changed
+// size since the kept answer (asking costs near a tenth of an opening).
+MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary, TaskbarAnswer* kept = nullptr);
 
 // This process's Start button on the secondary taskbar of `monitor`, or none.
 HWND SecondaryButtonOn(HMONITOR monitor);

@@ -154,6 +154,26 @@ TEST_F(StartButtonWindow, ModeMessageTakesTwoAndOneAndTreatsAnythingElseAsNormal
     }
 }
 
+// The shell's answer on the taskbar's edge is kept between openings: a
+// taskbar that changed size since must be asked again.
+TEST_F(StartButtonWindow, TheMenusAnchorFollowsATaskbarThatChangedSizeSinceTheKeptAnswer) {
+    Attach();
+    TaskbarAnswer kept;
+    MenuAnchor anchor = AnchorForButton(button->m_hWnd, taskbar.Taskbar(), true, &kept);
+    EXPECT_EQ(ABE_BOTTOM, anchor.edge);
+    EXPECT_EQ(taskbar.Options().Thickness(), anchor.offset);
+    EXPECT_EQ(anchor.offset, AnchorForButton(button->m_hWnd, taskbar.Taskbar(), true, &kept).offset);
+
+    RECT rc;
+    ASSERT_TRUE(GetWindowRect(taskbar.Taskbar(), &rc));
+    const int taller = taskbar.Options().Thickness() + 20;
+    SetWindowPos(taskbar.Taskbar(), nullptr, rc.left, rc.bottom - taller, rc.right - rc.left, taller,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    anchor = AnchorForButton(button->m_hWnd, taskbar.Taskbar(), true, &kept);
+    EXPECT_EQ(ABE_BOTTOM, anchor.edge);
+    EXPECT_EQ(taller, anchor.offset) << "the kept answer was used for a taskbar of another size";
+}
+
 TEST_F(StartButtonWindow, ClickTogglesTheMenuAndLeavingWhileOpenKeepsThePressedLook) {
     Attach();
     SendMessageW(button->m_hWnd, WM_LBUTTONDOWN, 0, 0);
