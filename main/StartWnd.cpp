@@ -278,6 +278,10 @@ void CStartWnd::ToggleMenu(WPARAM wParam, HWND origin) {
 LRESULT CStartWnd::OnSetMode(UINT, WPARAM wParam, LPARAM, BOOL&) {
     m_bMenuShownHere = wParam == 2;
     SetMode(wParam == 2 ? 2 : wParam == 1 ? 1 : 0);
+    // Painted at once: the pressed look shows ahead of the menu, and this
+    // small paint does not wait behind the menu's whole picture on its way
+    // to the screen.
+    ::UpdateWindow(m_hWnd);
     return 0;
 }
 
