@@ -283,9 +283,12 @@ void CMenuWnd::ShowMenu(int show, const MenuAnchor& anchor) {
         ScheduleTreeUpdate(1);
         // Placed, shown and activated (as SW_SHOW does) in one step: each
         // step is a trip to the window system, and a move of the hidden
-        // window cost near a tenth of a whole opening.
+        // window cost near a tenth of a whole opening. The frames and
+        // backgrounds are left to the paint, which copies every kept picture
+        // at once: erased at the show, each child window was asked for its
+        // frame and background one by one, a quarter of an opening.
         if (show == SW_SHOW) {
-            ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+            ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | SWP_DEFERERASE);
             return;
         }
         ::SetWindowPos(m_hWnd, HWND_TOPMOST, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
