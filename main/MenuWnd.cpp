@@ -603,6 +603,11 @@ bool CMenuWnd::PaintWithChildren() {
     }
     ::BitBlt(dc, 0, 0, whole.right, whole.bottom, composed, 0, 0, SRCCOPY);
     ::ReleaseDC(m_hWnd, dc);
+    // Every shown window drawn (as at an opening): one trip validates them all.
+    if (drawn.size() == children.shown.size()) {
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_ALLCHILDREN);
+        return true;
+    }
     for (HWND child : drawn)
         ::RedrawWindow(child, nullptr, nullptr, RDW_VALIDATE | RDW_NOFRAME | RDW_NOCHILDREN);
     return true;
