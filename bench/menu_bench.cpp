@@ -51,22 +51,11 @@ void Pump() {
     }
 }
 
-BOOL CALLBACK FindPendingChild(HWND child, LPARAM found) {
-    if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
-        *reinterpret_cast<bool*>(found) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A window or any of its visible children still waits for WM_PAINT.
-bool PaintPending(HWND window) {
-    if (GetUpdateRect(window, nullptr, FALSE))
-        return true;
-    bool found = false;
-    EnumChildWindows(window, FindPendingChild, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+// Some window of this thread (the window, its children, any other) still
+// waits for WM_PAINT. One question whatever the number of windows: asked
+// window by window, the check itself cost the menu, with its thirteen child
+// windows, 0.3 ms more than the bare popup, a cost no user meets.
+bool PaintPending() { return (HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) != 0; }
 
 // Runs the queue and paints until the window is on the screen with nothing
 // left to paint; false when that takes more than 10 s.
@@ -75,7 +64,7 @@ bool SettleShown(HWND window) {
     for (;;) {
         Pump();
         RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        if (IsWindowVisible(window) && !PaintPending(window))
+        if (IsWindowVisible(window) && !PaintPending())
             return true;
         if (NowMs() > deadline)
             return false;
