@@ -56,7 +56,6 @@ public:
     HWND hMenuOrigin = nullptr;
     // Deleted only once none of its messages runs (it may be in its context menu).
     std::unique_ptr<CMenuWnd, fw::WindowDeleter> pMenu;
-    TaskbarAnswer m_taskbarAnswer; // the shell's last answer on the taskbar's edge
 
     BEGIN_MSG_MAP(CStartWnd)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
@@ -112,4 +111,5 @@ private:
 
     bool m_bHooked = false;        // Pegwell's hook is installed (or holds this band)
     bool m_bMenuShownHere = false; // a secondary button's pressed state, from the mode messages
+    TaskbarAnswer m_taskbarAnswer; // the shell's last answer on the taskbar's edge
 };
