@@ -51,6 +51,12 @@ int RectScreenToClient(HWND window, RECT* rect) {
     return ::ScreenToClient(window, &points[1]) ? 1 : 0;
 }
 
+bool HasNoFrame(HWND window) {
+    RECT rc, client;
+    return ::GetWindowRect(window, &rc) && ::GetClientRect(window, &client) && client.right == rc.right - rc.left &&
+           client.bottom == rc.bottom - rc.top;
+}
+
 #ifndef NDEBUG
 #include "Trace.h"
 void Trace(const wchar_t* format, ...) {

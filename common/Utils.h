@@ -64,6 +64,8 @@ int GetSpecialFolderPath(HWND window, wchar_t* path, int folder);
 void OpenIdList(LPCITEMIDLIST idList);
 int ShowErrorBox(UINT textId, UINT captionId, HWND owner);
 int RectScreenToClient(HWND window, RECT* rect);
+// The client area is the whole window: no border, caption or shown scroll bar.
+bool HasNoFrame(HWND window);
 
 // The fallback tables of GetFileVersionString, exposed for tests.
 extern const WORD kVersionCodePages[12];

@@ -144,10 +144,7 @@ LRESULT CMenuItemWnd::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL& handled) {
 LRESULT CMenuItemWnd::OnNcPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
     // A button has no frame: the default handling, sent for every button at
     // every opening, would only find nothing to draw.
-    RECT window, client;
-    ::GetWindowRect(m_hWnd, &window);
-    ::GetClientRect(m_hWnd, &client);
-    handled = window.right - window.left == client.right && window.bottom - window.top == client.bottom;
+    handled = HasNoFrame(m_hWnd);
     return 0;
 }
 

@@ -106,9 +106,6 @@ private:
         return key && key == m_key && ::EqualRect(&source, &m_source);
     }
 
-public:
-
-private:
     CPaintSurface m_surface;
     const void* m_key = nullptr;
     RECT m_source = {};

@@ -3,6 +3,7 @@
 
 #include "Handles.h"
 #include "Skin.h"
+#include "Utils.h"
 
 // Every row is placed and recorded, also those scrolled out of sight, so
 // that the recorded rows match what a click can reach; only rows inside the
@@ -109,9 +110,8 @@ bool CTreeWnd::PaintFromMenu(HDC menuDc, int x, int y) {
     if (!m_hWnd)
         return false;
     UpdateScrollBar(); // as the erase before its own paint does: the bar may come or go
-    RECT window, client;
-    if (!::GetWindowRect(m_hWnd, &window) || !::GetClientRect(m_hWnd, &client) ||
-        client.right != window.right - window.left || client.bottom != window.bottom - window.top)
+    RECT client;
+    if (!HasNoFrame(m_hWnd) || !::GetClientRect(m_hWnd, &client))
         return false;
     HDC memory = m_offscreen.Get(menuDc, client.right, client.bottom);
     if (!memory)
@@ -175,15 +175,14 @@ bool CTreeWnd::CurrentBarLook(BarLook* look) const {
 LRESULT CTreeWnd::OnNcPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     // A list without frame or shown scroll bar has nothing outside its rows:
     // the default handling, sent at every opening, would find nothing to draw.
-    RECT window{}, client{};
-    if (::GetWindowRect(m_hWnd, &window) && ::GetClientRect(m_hWnd, &client) &&
-        client.right == window.right - window.left && client.bottom == window.bottom - window.top) {
+    if (HasNoFrame(m_hWnd)) {
         m_bBarKept = 0;
         return 0;
     }
+    RECT window{};
     POINT cursor{};
     BarLook look;
-    const bool pointerOn = ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
+    const bool pointerOn = ::GetWindowRect(m_hWnd, &window) && ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
     if (!bScrollBar || pointerOn || ::GetCapture() == m_hWnd || !CurrentBarLook(&look)) {
         m_bBarKept = 0;
         handled = FALSE;
