@@ -41,11 +41,6 @@ inline std::vector<int> Ids(CTreeWnd* list) {
 // all-programs toggle (ID key 10) and an application list file in the test folder.
 class ListsTest : public MenuTest {
 protected:
-    void SetUp() override {
-        MenuTest::SetUp();
-        listFile = dir.Join(L"applist.lst");
-    }
-
     int LoadListsSkin() {
         return LoadSkin("MENU.BACKGROUND=bg.bmp\r\nSKIN.APPLIST=" + Narrow(listFile) +
                             "\r\nMENU.APPLIST.X=10\r\nMENU.APPLIST.Y=12\r\nMENU.APPLIST.WIDTH=180\r\n"
@@ -53,15 +48,6 @@ protected:
                         "BUTTON.ENABLED=all\r\n" + Button("all", {"ID=10", "TEXT=All", "POS.X=10", "POS.Y=360",
                                                                   "POS.WIDTH=180", "POS.HEIGHT=30"}),
                         "IMAGE.100=all.bmp\r\nIMAGE.101=back.bmp\r\nSTRING.100=All Programs\r\nSTRING.101=Back\r\n");
-    }
-
-    // Writes the list file (UTF-8, as the options program does) with the given lines.
-    void WriteList(const std::vector<std::wstring>& lines) {
-        std::wstring text = L"# Application List\r\n# encoding: UTF-8\r\n";
-        for (const std::wstring& line : lines)
-            text += line + L"\r\n";
-        std::string bytes = "\xEF\xBB\xBF" + Narrow(text);
-        dir.WriteFile(L"applist.lst", bytes);
     }
 
     void CreateMenuWithLists() {
@@ -76,7 +62,6 @@ protected:
         return list && (::GetWindowLongW(list->m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
     }
 
-    std::wstring listFile;
     CTreeWnd* pinned = nullptr;
     CTreeWnd* all = nullptr;
 };

@@ -2,9 +2,7 @@
 // the hover picture, its context menu and the power menu.
 #include "menu_test_support.h"
 
-#include "AppList.h"
 #include "ScreenCapture.h"
-#include "Text.h"
 
 #include <algorithm>
 
@@ -30,17 +28,10 @@ std::string FolderButtons() {
 TEST_F(MenuTest, AnOpeningPaintsTheButtonsPicturesMadeAheadAndTheListsRowsAsTheyWould) {
     wchar_t self[MAX_PATH];
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::vector<AppListEntry> entries(2);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        fw::StrFormat(entries[i].szName, 256, L"Program %zu", i);
-        fw::StrCopy(entries[i].szPath, self);
-        entries[i].nKind = kAppKindApplication;
-    }
-    const std::wstring list = dir.Join(L"pinned.lst");
-    ASSERT_TRUE(SaveAppList(list.c_str(), entries));
+    WriteList({L"APP=Program 0|app|" + std::wstring(self), L"APP=Program 1|app|" + std::wstring(self)});
     const std::string listBesideTheButtons = "MENU.APPLIST.X=10\r\nMENU.APPLIST.Y=20\r\nMENU.APPLIST.WIDTH=100\r\n"
                                              "MENU.APPLIST.HEIGHT=200\r\nSKIN.APPLIST=" +
-                                             Narrow(list) + "\r\n";
+                                             Narrow(listFile) + "\r\n";
     ASSERT_EQ(1, LoadSkin(kBackground + listBesideTheButtons, "BUTTON.ENABLED=pic,user,docs,shut\r\n" + FolderButtons()));
     UseTestAccountPicture();
     CreateMenu();

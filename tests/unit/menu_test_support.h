@@ -160,6 +160,7 @@ protected:
         StartGdiplusOnce();
         InstallSessionRecorders();
         ParkMouse();
+        listFile = dir.Join(L"applist.lst");
     }
     void TearDown() override {
         menu.reset();
@@ -177,6 +178,15 @@ protected:
         dir.WriteFile(L"skin\\back.bmp", BmpBytes(18, 18, 0xC0, 0xC0, 0x10));
         dir.WriteFile(L"skin\\mark.bmp", BmpBytes(20, 4, 0xFF, 0xFF, 0xFF));
         dir.WriteFile(L"skin\\picture.bmp", BmpBytes(48, 48, 0xE0, 0x60, 0xB0));
+    }
+
+    // Writes the list file (UTF-8, as the options program does) with the given lines.
+    void WriteList(const std::vector<std::wstring>& lines) {
+        std::wstring text = L"# Application List\r\n# encoding: UTF-8\r\n";
+        for (const std::wstring& line : lines)
+            text += line + L"\r\n";
+        std::string bytes = "\xEF\xBB\xBF" + Narrow(text);
+        dir.WriteFile(L"applist.lst", bytes);
     }
 
     // Loads [DESIGN] + [BUTTON] + [RESOURCE] text; the skin folder is "skin".
@@ -230,6 +240,7 @@ protected:
 
     fw::ComScope com;
     TempDir dir;
+    std::wstring listFile; // the application list WriteList writes
     HWND m_hStart = nullptr;
     std::unique_ptr<RecordingWnd> startButton;
     std::unique_ptr<CMenuWnd> menu;
