@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "FreshSkin.h"
 #include "Processes.h"
 #include "TestFiles.h"
 #include "Wait.h"
@@ -158,6 +159,7 @@ protected:
     void SetUp() override {
         fw::gModule.Init(::GetModuleHandleW(nullptr));
         StartGdiplusOnce();
+        FreshSkin();
         InstallSessionRecorders();
         ParkMouse();
         listFile = dir.Join(L"applist.lst");

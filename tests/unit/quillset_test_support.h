@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AppListTestHelpers.h"
+#include "FreshSkin.h"
 #include "GdiplusScope.h"
 #include "Handles.h"
 #include "MainDlg.h"
@@ -31,7 +32,7 @@ protected:
     }
     void TearDown() override {
         dialog.reset();
-        gSkin.Clear();
+        FreshSkin(); // while this test's GDI+ still runs: its images go with it
         fw::gModule.RemoveMessageLoop();
     }
 
