@@ -8,6 +8,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 DESKTOP_SIZE=${DESKTOP_SIZE:-1280x800}
 
 log() { echo "== $*" >&2; }
+elapsed() { echo "$(($1 / 60)) min $(($1 % 60)) s"; }
 
 # Debian packages the build and the tests need; installed only when missing.
 ensure_packages() {

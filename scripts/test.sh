@@ -1,20 +1,30 @@
 #!/usr/bin/env bash
 # make test: all set-up on a fresh Debian machine, then the whole suite under Wine.
 set -u
+started=$SECONDS
 source "$(dirname "$0")/lib.sh"
 ensure_packages || exit 1
 configure_and_build || exit 1
 make_template_prefix || exit 1
 export WINEPREFIX=$BUILD/wine-test
 fresh_prefix "$WINEPREFIX"
+rm -rf "$BUILD/test-logs"
 trap stop_all EXIT INT TERM
 start_display own || exit 1
 start_wine
-log "running the tests"
+# Each test program runs whole, once. A selection (-R, -I,
+# --rerun-failed) runs each selected case in a process of its own instead, as a
+# few cases are quicker that way than their whole programs.
+for a in "$@"; do
+    case $a in -R | -I | -R?* | -I?* | --tests-regex* | --tests-information* | --rerun-failed) export VELMAR_TEST_EACH=1 ;; esac
+done
+log "running the tests ($(elapsed $((SECONDS - started))) of set-up and build)"
+tests_started=$SECONDS
 # One test at a time: component and end-to-end tests share one desktop, its
 # activation, focus and pointer, and a test running beside them can steal those.
 cd "$BUILD" && ctest --output-on-failure -j"${TEST_JOBS:-1}" --timeout 300 "$@"
 rc=$?
 stop_all
 trap - EXIT
+echo "make test: $(elapsed $((SECONDS - started))) wall time, of which tests $(elapsed $((SECONDS - tests_started)))"
 exit $rc
