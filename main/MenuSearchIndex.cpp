@@ -1,6 +1,6 @@
 // The search index's thread: reads the Start Menu folders, then waits for
 // their change notifications and reads them again.
-#include "MenuSearch.h"
+#include "MenuSearchIndex.h"
 
 #include "Utils.h"
 

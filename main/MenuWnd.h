@@ -25,6 +25,7 @@
 #include "MenuKeyboard.h"
 #include "MenuProtocol.h"
 #include "MenuSearch.h"
+#include "MenuSearchIndex.h"
 #include "PaintCache.h"
 #include "Window.h"
 #include "resource.h"

@@ -1,7 +1,7 @@
 // Type to search inside the real menu window: typed characters (also when a
 // list has the focus), the results from the pinned list and the Start Menu,
 // the keys that act on a search, and the index following the Start Menu.
-#include "MenuSearch.h"
+#include "MenuSearchIndex.h"
 
 #include "lists_test_support.h"
 
