@@ -7,10 +7,10 @@
 #include "GdiplusScope.h"
 #include "Handles.h"
 #include "MenuItemWnd.h"
+#include "MenuProtocol.h"
 #include "MenuWnd.h"
 #include "Session.h"
 #include "Skin.h"
-#include "StartWnd.h"
 #include "Window.h"
 
 

@@ -1,4 +1,3 @@
-#include "MenuWnd.h"
 #include "tree_test_support.h"
 #include "Utils.h"
 
