@@ -139,7 +139,7 @@ public:
     CMenuItemWnd* FindButton(int idKey) const;
     int IsAllProgramsMode() const { return m_nAllAppMode; }
 
-    // Keys while typed text searches (MenuSearch.cpp): Backspace edits, Enter
+    // Keys while typed text searches (MenuWndSearch.cpp): Backspace edits, Enter
     // starts the highlighted or first result, Esc clears the search and brings
     // the list back, Up/Down move the highlight. False, and nothing done, when
     // no search runs or the key is not one of these.
@@ -252,7 +252,7 @@ private:
     // message waiting brings the hidden all-programs tree up to date, so that
     // the toggle only has to show it.
     void ScheduleTreeUpdate(int showing);
-    // Search (MenuSearch.cpp).
+    // Search (MenuWndSearch.cpp).
     int LoadSearchResults(); // the results list, made on first use; 0 when it cannot be
     void UpdateSearch();
     void ShowSearchLine();
