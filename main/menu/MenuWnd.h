@@ -237,39 +237,45 @@ private:
     LRESULT OnLock(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnProperties(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnOptions(UINT, WPARAM, LPARAM, BOOL&);
+    void OpenSpecialFolder(int folder);
 
     void CreateButtons();
-    bool PaintWithChildren(); // false when it could not: the background is then painted alone
-    void DrawBackground(HDC dc);
-    RECT WholeMenu() const; // the client area at the current DPI
-    bool MakeBackground(HDC dc); // false without a skin background or a bitmap for it
-    bool CopyBackground(HDC target, HDC compatible); // made with compatible when needed
-    void LoadAllPrograms();
-    void LoadPinnedList();
+    // The button whose window this is, or null.
+    CMenuItemWnd* ButtonOfWindow(HWND window) const;
+    CTreeWnd* ListOfWindow(HWND window) const;
+
+    // Showing and hiding (MenuWndShow.cpp).
     void RefreshMenu(bool showing);
     void ShowLateAccountPicture();
     // While the menu is open, the first moment with no input, paint or posted
     // message waiting brings the hidden all-programs tree up to date, so that
     // the toggle only has to show it.
     void ScheduleTreeUpdate(int showing);
+    // The user picture button (ID key 0) shows icon and image; drawStateImage 0
+    // repaints at once, startTimer repaints once 300 ms later.
+    void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
+    void FocusStartButton();
+
+    // Painting (MenuWndPaint.cpp).
+    bool PaintWithChildren(); // false when it could not: the background is then painted alone
+    void DrawBackground(HDC dc);
+    RECT WholeMenu() const; // the client area at the current DPI
+    bool MakeBackground(HDC dc); // false without a skin background or a bitmap for it
+    bool CopyBackground(HDC target, HDC compatible); // made with compatible when needed
+
     // Search (MenuWndSearch.cpp).
-    int LoadSearchResults(); // the results list, made on first use; 0 when it cannot be
     void UpdateSearch();
     void ShowSearchLine();
     void ClearSearch();
     void MoveSearchHighlight(int step);
     void StartSearchResult();
-    // The user picture button (ID key 0) shows icon and image; drawStateImage 0
-    // repaints at once, startTimer repaints once 300 ms later.
-    void SetUserPicture(HICON icon, Gdiplus::Image* image, int drawStateImage, int startTimer);
-    void OpenSpecialFolder(int folder);
-    void FocusStartButton();
-    // The button whose window this is, or null.
-    CMenuItemWnd* ButtonOfWindow(HWND window) const;
-    CTreeWnd* ListOfWindow(HWND window) const;
 
-    // The lists are optional everywhere: these do nothing for a missing one.
+    // The lists (MenuWndLists.cpp).
     using ListPtr = std::unique_ptr<CTreeWnd, fw::WindowDeleter>;
+    void LoadAllPrograms();
+    void LoadPinnedList();
+    int LoadSearchResults(); // the results list, made on first use; 0 when it cannot be
+    // The lists are optional everywhere: these do nothing for a missing one.
     void ShowList(const ListPtr& list, int show);
     static void CollapseList(const ListPtr& list);
     static HWND ListWindow(const ListPtr& list);
