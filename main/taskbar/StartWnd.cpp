@@ -18,6 +18,7 @@
 
 namespace {
 const DWORD kMenuReleaseWait = 500; // ms
+const wchar_t kButtonTitle[] = L"Start.Button.Main";
 } // namespace
 
 CStartWnd::CStartWnd() = default;
@@ -301,4 +302,48 @@ LRESULT CStartWnd::OnCmdExplorer(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CStartWnd::OnCmdProperties(UINT, WPARAM, LPARAM, BOOL&) {
     LaunchTaskbarProperties();
     return 0;
+}
+
+HWND FindTaskbar(CStartWnd& button) {
+    button.hTaskbar = ::FindWindowW(L"Shell_TrayWnd", L"");
+    if (!button.hTaskbar) {
+        Trace(L"FindWindow failed. (ClassName=Shell_TrayWnd)\n");
+        return nullptr;
+    }
+    button.hRebar = ::FindWindowExW(button.hTaskbar, nullptr, L"ReBarWindow32", nullptr);
+    if (!button.hRebar) {
+        Trace(L"FindWindow failed. (ClassName=ReBarWindow32)\n");
+        return nullptr;
+    }
+    return button.hTaskbar;
+}
+
+HWND CreateStartButton(CStartWnd& button, int showCommand) {
+    HWND hwnd = button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    if (!hwnd)
+        return nullptr;
+    gStartButton = hwnd;
+    ::ShowWindow(hwnd, showCommand);
+    return hwnd;
+}
+
+HWND CreateSecondaryButton(CStartWnd& button) {
+    return button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+}
+
+HWND SecondaryButtonOn(HMONITOR monitor) {
+    for (HWND taskbar : FindSecondaryTaskbars()) {
+        if (::MonitorFromWindow(taskbar, MONITOR_DEFAULTTONEAREST) != monitor)
+            continue;
+        HWND button = nullptr;
+        while ((button = ::FindWindowExW(taskbar, button, nullptr, kButtonTitle)) != nullptr) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(button, &process);
+            if (process == ::GetCurrentProcessId())
+                return button;
+        }
+    }
+    return nullptr;
 }

@@ -3,8 +3,8 @@
 // start menu on a left click and offers "Properties", "Open Windows Explorer"
 // and "Exit Velmar" on a right click.
 //
-// Lifecycle: FindTaskbar (Taskbar.h) fills hTaskbar and hRebar, then the
-// window is created as the taskbar's child; its WM_CREATE places it and pushes
+// Lifecycle: FindTaskbar (below) fills hTaskbar and hRebar, then the window
+// is created as the taskbar's child; its WM_CREATE places it and pushes
 // the rebar aside. The menu object is made, hidden, at start-up's first idle
 // moment (kMsgPrepareMenu), or at the first click should that come first, and
 // lives as long as the button object. WM_DESTROY removes the hook, destroys the menu
@@ -113,3 +113,19 @@ private:
     bool m_bMenuShownHere = false; // a secondary button's pressed state, from the mode messages
     TaskbarAnswer m_taskbarAnswer; // the shell's last answer on the taskbar's edge
 };
+
+// The first top-level "Shell_TrayWnd" with an empty title and its first
+// "ReBarWindow32" child, stored in the button's hTaskbar and hRebar. Returns
+// the taskbar, or none when either is missing.
+HWND FindTaskbar(CStartWnd& button);
+
+// Creates the button window as a child of button.hTaskbar, publishes it in
+// gStartButton and shows it with showCommand. Returns the window, or none.
+HWND CreateStartButton(CStartWnd& button, int showCommand);
+
+// The same for a button on a secondary taskbar (button.bSecondary set,
+// hTaskbar and hRebar filled); gStartButton stays the primary button.
+HWND CreateSecondaryButton(CStartWnd& button);
+
+// This process's Start button on the secondary taskbar of `monitor`, or none.
+HWND SecondaryButtonOn(HMONITOR monitor);

@@ -4,7 +4,6 @@
 #include "KeyHook.h"
 #include "MessageLoop.h"
 #include "StartWnd.h"
-#include "Taskbar.h"
 #include "TaskbarWatch.h"
 #include "Trace.h"
 

@@ -3,8 +3,6 @@
 #include "HookDecision.h"
 #include "MenuWnd.h"
 #include "Pegwell.h"
-#include "StartWnd.h"
-#include "Startup.h"
 #include "Trace.h"
 #include "Utils.h"
 
@@ -15,8 +13,6 @@
 namespace {
 
 const UINT kTaskbarSendTimeout = 2000; // ms
-
-const wchar_t kButtonTitle[] = L"Start.Button.Main";
 
 WindowBox BoxOf(const RECT& rc) { return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top}; }
 
@@ -47,20 +43,6 @@ UINT PlacedEdge(HWND taskbar, RECT* rc) {
 }
 
 } // namespace
-
-HWND FindTaskbar(CStartWnd& button) {
-    button.hTaskbar = ::FindWindowW(L"Shell_TrayWnd", L"");
-    if (!button.hTaskbar) {
-        Trace(L"FindWindow failed. (ClassName=Shell_TrayWnd)\n");
-        return nullptr;
-    }
-    button.hRebar = ::FindWindowExW(button.hTaskbar, nullptr, L"ReBarWindow32", nullptr);
-    if (!button.hRebar) {
-        Trace(L"FindWindow failed. (ClassName=ReBarWindow32)\n");
-        return nullptr;
-    }
-    return button.hTaskbar;
-}
 
 TaskbarLayout ComputeTaskbarLayout(UINT edge, const RECT& taskbar, const RECT& rebar, int size) {
     RECT rcButton = taskbar;
@@ -170,21 +152,6 @@ MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary, TaskbarAnswe
     return anchor;
 }
 
-HWND SecondaryButtonOn(HMONITOR monitor) {
-    for (HWND taskbar : FindSecondaryTaskbars()) {
-        if (::MonitorFromWindow(taskbar, MONITOR_DEFAULTTONEAREST) != monitor)
-            continue;
-        HWND button = nullptr;
-        while ((button = ::FindWindowExW(taskbar, button, nullptr, kButtonTitle)) != nullptr) {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(button, &process);
-            if (process == ::GetCurrentProcessId())
-                return button;
-        }
-    }
-    return nullptr;
-}
-
 void RelayOutTaskbar(HWND taskbar) {
     // A taskbar that has already gone (shell ended) needs no lay-out.
     // The taskbar lives in the shell's process: a hung shell must not hang us.
@@ -192,19 +159,4 @@ void RelayOutTaskbar(HWND taskbar) {
         DWORD_PTR ignored = 0;
         ::SendMessageTimeoutW(taskbar, WM_SIZE, 0, 0, SMTO_ABORTIFHUNG, kTaskbarSendTimeout, &ignored);
     }
-}
-
-HWND CreateStartButton(CStartWnd& button, int showCommand) {
-    HWND hwnd = button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
-    if (!hwnd)
-        return nullptr;
-    gStartButton = hwnd;
-    ::ShowWindow(hwnd, showCommand);
-    return hwnd;
-}
-
-HWND CreateSecondaryButton(CStartWnd& button) {
-    return button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
-                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
 }

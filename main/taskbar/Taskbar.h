@@ -1,8 +1,8 @@
 // The Start button's place on the shell's taskbar.
 //
-// FindTaskbar runs before the button window exists and gives it its parent.
-// While the window is created, PlaceOnTaskbar puts it at the taskbar's start,
-// pushes the rebar (the band of task buttons) aside once and installs
+// The button window is a child of the taskbar (found by FindTaskbar,
+// StartWnd.h). While it is created, PlaceOnTaskbar puts it at the taskbar's
+// start, pushes the rebar (the band of task buttons) aside once and installs
 // Pegwell's hook, which keeps the rebar there whenever the shell moves it
 // again. When the window goes, ReleaseTaskbar removes the hook and, once the
 // menu is gone too, RelayOutTaskbar lets the shell lay the taskbar out afresh.
@@ -12,7 +12,6 @@
 
 #include <vector>
 
-class CStartWnd;
 struct MenuAnchor;
 
 // Smallest height of the button window.
@@ -30,11 +29,6 @@ struct TaskbarLayout {
     WindowBox button;
     WindowBox rebar;
 };
-
-// The first top-level "Shell_TrayWnd" with an empty title and its first
-// "ReBarWindow32" child, stored in the button's hTaskbar and hRebar. Returns
-// the taskbar, or none when either is missing.
-HWND FindTaskbar(CStartWnd& button);
 
 // Where button and rebar go for a taskbar at edge (ABE_LEFT ... ABE_BOTTOM).
 // taskbar and rebar are window rectangles in the taskbar's client
@@ -83,16 +77,5 @@ struct TaskbarAnswer {
 // size since the kept answer (asking costs near a tenth of an opening).
 MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary, TaskbarAnswer* kept = nullptr);
 
-// This process's Start button on the secondary taskbar of `monitor`, or none.
-HWND SecondaryButtonOn(HMONITOR monitor);
-
 // Asks the taskbar to lay itself out again (the rebar moves back to its start).
 void RelayOutTaskbar(HWND taskbar);
-
-// Creates the button window as a child of button.hTaskbar, publishes it in
-// gStartButton and shows it with showCommand. Returns the window, or none.
-HWND CreateStartButton(CStartWnd& button, int showCommand);
-
-// The same for a button on a secondary taskbar (button.bSecondary set,
-// hTaskbar and hRebar filled); gStartButton stays the primary button.
-HWND CreateSecondaryButton(CStartWnd& button);
