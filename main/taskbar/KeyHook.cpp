@@ -1,8 +1,9 @@
 #include "KeyHook.h"
 
 #include "Handles.h"
+#include "StartWnd.h"
 
-#include "Startup.h"
+HHOOK gKeyboardHook = nullptr;
 
 namespace {
 

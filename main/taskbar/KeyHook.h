@@ -58,6 +58,9 @@ KeyHookState& KeyHookProcState();
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK keyHookProc(int code, WPARAM wParam, LPARAM lParam);
 
+// The WH_KEYBOARD_LL hook of keyHookProc, released at shutdown.
+extern HHOOK gKeyboardHook;
+
 // Starts the hook thread and installs keyHookProc there (gKeyboardHook);
 // true once the hook is in place. StopKeyboardHook removes it and ends the
 // thread; both wait a bounded time only.

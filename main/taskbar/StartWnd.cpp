@@ -5,7 +5,6 @@
 #include "Handles.h"
 #include "MenuWnd.h"
 #include "Skin.h"
-#include "Startup.h"
 #include "Taskbar.h"
 #include "Trace.h"
 #include "Utils.h"
@@ -15,6 +14,8 @@
 #include <windowsx.h>
 
 #include <new>
+
+HWND gStartButton = nullptr;
 
 namespace {
 const DWORD kMenuReleaseWait = 500; // ms

@@ -114,6 +114,10 @@ private:
     TaskbarAnswer m_taskbarAnswer; // the shell's last answer on the taskbar's edge
 };
 
+// The primary Start button's window once it exists: where a secondary button
+// sends its presses and the Windows key its click (read on the hook's thread).
+extern HWND gStartButton;
+
 // The first top-level "Shell_TrayWnd" with an empty title and its first
 // "ReBarWindow32" child, stored in the button's hTaskbar and hRebar. Returns
 // the taskbar, or none when either is missing.

@@ -11,9 +11,6 @@
 #include <commctrl.h>
 #include <gdiplus.h>
 
-HWND gStartButton = nullptr;
-HHOOK gKeyboardHook = nullptr;
-
 namespace {
 
 const wchar_t kMutexName[] = L"{6D4250E9-0FAA-484B-AE61-D577C975A0DE}";

@@ -18,11 +18,6 @@ constexpr int kExitWindowsTooOld = 4;
 // The user interface's own results: no taskbar, and a normal end.
 constexpr int kExitNoTaskbar = -1;
 
-// The start button window, once it exists (read by the keyboard hook procedure).
-extern HWND gStartButton;
-// The WH_KEYBOARD_LL hook of keyHookProc, released at shutdown.
-extern HHOOK gKeyboardHook;
-
 int VelmarMain(HINSTANCE instance, int showCommand);
 
 // Windows 7 (6.1) and older: (major << 8 | minor) of GetVersion at most 0x0601.

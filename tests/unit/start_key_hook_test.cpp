@@ -4,7 +4,7 @@
 // thread is free again. A hook on the busy UI thread is not answered in time,
 // and the system hands the key on (Windows also removes such a hook).
 #include "KeyHook.h"
-#include "Startup.h"
+#include "StartWnd.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The Start button's pure decisions: where button and rebar go on each
 // taskbar edge, and what the keyboard hook does with the Windows key.
 #include "KeyHook.h"
-#include "Startup.h"
+#include "StartWnd.h"
 #include "Taskbar.h"
 
 #include <gtest/gtest.h>

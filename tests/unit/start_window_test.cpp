@@ -4,7 +4,6 @@
 // edge is checked end to end, against the stand-in in its own process.)
 #include "Skin.h"
 #include "StartWnd.h"
-#include "Startup.h"
 #include "Taskbar.h"
 #include "TaskbarWatch.h"
 
