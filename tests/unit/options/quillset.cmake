@@ -1,3 +1,5 @@
+include_guard(GLOBAL)
+
 # The options program: pure text logic and the dialog template, then the real
 # dialog, list control and image buttons created in the test process. Both
 # executables carry the program's translatable resources.
