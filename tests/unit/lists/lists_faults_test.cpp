@@ -5,13 +5,6 @@
 
 namespace {
 
-std::vector<std::wstring> Names(CTreeWnd* list) {
-    std::vector<std::wstring> out;
-    for (_treeNode* item : TopLevel(list))
-        out.push_back(item->szText);
-    return out;
-}
-
 TEST_F(ListsTest, AnUnreadableListKeepsTheLastGoodRowsUntilItCanBeReadAgain) {
     ASSERT_EQ(1, LoadListsSkin());
     WriteList({L"APP=One|app|" + Recorder()});

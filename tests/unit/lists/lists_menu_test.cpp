@@ -15,13 +15,6 @@ RECT RectInMenu(HWND menu, HWND child) {
     return rc;
 }
 
-std::vector<std::wstring> Names(CTreeWnd* list) {
-    std::vector<std::wstring> out;
-    for (_treeNode* item : TopLevel(list))
-        out.push_back(item->szText);
-    return out;
-}
-
 } // namespace
 
 TEST_F(ListsTest, ThePinnedListShowsTheFirstTenUsableLinesWithIconsAndPaths) {

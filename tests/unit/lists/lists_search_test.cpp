@@ -9,13 +9,6 @@
 
 namespace {
 
-std::vector<std::wstring> Names(CTreeWnd* list) {
-    std::vector<std::wstring> names;
-    for (_treeNode* item : TopLevel(list))
-        names.push_back(item->szText);
-    return names;
-}
-
 bool Indexed(const CSearchIndexer* indexer, const std::wstring& path) {
     auto entries = indexer ? indexer->Snapshot() : nullptr;
     return entries && std::any_of(entries->begin(), entries->end(),

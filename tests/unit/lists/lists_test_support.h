@@ -30,6 +30,13 @@ inline std::vector<_treeNode*> TopLevel(CTreeWnd* list) {
     return out;
 }
 
+inline std::vector<std::wstring> Names(CTreeWnd* list) {
+    std::vector<std::wstring> out;
+    for (_treeNode* item : TopLevel(list))
+        out.push_back(item->szText);
+    return out;
+}
+
 inline std::vector<int> Ids(CTreeWnd* list) {
     std::vector<int> out;
     for (_treeNode* item : TopLevel(list))
