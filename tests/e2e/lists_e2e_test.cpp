@@ -8,8 +8,8 @@
 // With VELMAR_SHOTS set to a Unix folder, the tests also save screenshots there
 // (the pinned list with a hovered row, the opened all-programs tree).
 #include "AppList.h"
+#include "MenuProtocol.h"
 #include "PinnedEntry.h"
-#include "MenuWnd.h"
 #include "VelmarEndToEnd.h"
 
 #include <shlobj.h>

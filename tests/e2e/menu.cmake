@@ -10,5 +10,6 @@ velmar_target_options(menu_preview)
 # The menu end to end with Velmar.exe on the stand-in taskbar and real X input.
 include(${CMAKE_CURRENT_LIST_DIR}/standin.cmake)
 velmar_add_taskbar_test(menu_e2e_tests ${CMAKE_CURRENT_LIST_DIR}/menu_e2e_test.cpp)
-target_include_directories(menu_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/main ${CMAKE_SOURCE_DIR}/framework)
+target_include_directories(menu_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/main
+    ${CMAKE_SOURCE_DIR}/main/taskbar ${CMAKE_SOURCE_DIR}/main/parts ${CMAKE_SOURCE_DIR}/framework)
 add_dependencies(menu_e2e_tests Velmar pegwell default_skin)

@@ -1,0 +1,162 @@
+#include "Taskbar.h"
+
+#include "HookDecision.h"
+#include "MenuWnd.h"
+#include "Pegwell.h"
+#include "Trace.h"
+#include "Utils.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+namespace {
+
+const UINT kTaskbarSendTimeout = 2000; // ms
+
+WindowBox BoxOf(const RECT& rc) { return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top}; }
+
+MONITORINFO MonitorOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info;
+}
+
+// Moves rebar and button for a taskbar at `edge`, the button being at the
+// taskbar's client origin (so that its client coordinates are the taskbar's).
+void MoveButtonAndBand(HWND button, HWND taskbar, HWND rebar, UINT edge, int size) {
+    RECT rcTaskbar{}, rcRebar{};
+    ::GetWindowRect(taskbar, &rcTaskbar);
+    ::GetWindowRect(rebar, &rcRebar);
+    RectScreenToClient(button, &rcTaskbar);
+    RectScreenToClient(button, &rcRebar);
+
+    TaskbarLayout layout = ComputeTaskbarLayout(edge, rcTaskbar, rcRebar, size);
+    ::MoveWindow(rebar, layout.rebar.x, layout.rebar.y, layout.rebar.cx, layout.rebar.cy, TRUE);
+    ::MoveWindow(button, layout.button.x, layout.button.y, layout.button.cx, layout.button.cy, TRUE);
+}
+
+UINT PlacedEdge(HWND taskbar, RECT* rc) {
+    ::GetWindowRect(taskbar, rc);
+    return EdgeOfTaskbar(*rc, MonitorOf(taskbar).rcMonitor);
+}
+
+} // namespace
+
+TaskbarLayout ComputeTaskbarLayout(UINT edge, const RECT& taskbar, const RECT& rebar, int size) {
+    RECT rcButton = taskbar;
+    RECT rcRebar = rebar;
+    switch (edge) {
+    case ABE_LEFT:
+    case ABE_RIGHT:
+        rcButton = {0, 1, taskbar.right, size};
+        rcRebar.top = size;
+        break;
+    case ABE_TOP:
+    case ABE_BOTTOM:
+        rcButton = {1, 1, size, taskbar.bottom};
+        rcRebar.left = size;
+        break;
+    default:
+        break;
+    }
+    TaskbarLayout layout{BoxOf(rcButton), BoxOf(rcRebar)};
+    layout.button.cy = std::max(layout.button.cy, kMinButtonHeight);
+    return layout;
+}
+
+int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    LayOutOnTaskbar(button, taskbar, rebar, size);
+    if (InstallHook(button, rebar))
+        return 1;
+    Trace(L"Install hook failed.\n");
+    return 0;
+}
+
+void LayOutOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    APPBARDATA abd{};
+    abd.cbSize = sizeof(abd);
+    UINT state = static_cast<UINT>(::SHAppBarMessage(ABM_GETSTATE, &abd));
+    abd.hWnd = taskbar;
+    ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
+    if (state & ABS_AUTOHIDE)
+        ::SetActiveWindow(taskbar);
+
+    MoveButtonAndBand(button, taskbar, rebar, abd.uEdge, size);
+}
+
+int ReleaseTaskbar() {
+    if (Uninstallhook())
+        return 1;
+    Trace(L"UnInstall hook failed.\n");
+    return 0;
+}
+
+std::vector<HWND> FindSecondaryTaskbars() {
+    std::vector<HWND> taskbars;
+    HWND taskbar = nullptr;
+    while ((taskbar = ::FindWindowExW(nullptr, taskbar, L"Shell_SecondaryTrayWnd", nullptr)) != nullptr)
+        taskbars.push_back(taskbar);
+    return taskbars;
+}
+
+HWND FindTaskbarBand(HWND taskbar) {
+    HWND band = ::FindWindowExW(taskbar, nullptr, L"ReBarWindow32", nullptr);
+    return band ? band : ::FindWindowExW(taskbar, nullptr, L"WorkerW", nullptr);
+}
+
+int PlaceOnSecondaryTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    RECT rc{};
+    MoveButtonAndBand(button, taskbar, rebar, PlacedEdge(taskbar, &rc), size);
+    if (AddHookTarget(rebar))
+        return 1;
+    Trace(L"Install hook failed.\n");
+    return 0;
+}
+
+int ReleaseSecondaryTaskbar(HWND rebar) {
+    if (RemoveHookTarget(rebar))
+        return 1;
+    Trace(L"UnInstall hook failed.\n");
+    return 0;
+}
+
+MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary, TaskbarAnswer* kept) {
+    const MONITORINFO monitor = MonitorOf(taskbar);
+    MenuAnchor anchor{monitor.rcMonitor, monitor.rcWork, {}, ABE_BOTTOM, 0};
+    ::GetWindowRect(button, &anchor.button);
+    if (primary) {
+        TaskbarAnswer answer;
+        answer.taskbar = taskbar;
+        const bool placed = ::GetWindowRect(taskbar, &answer.window) != FALSE;
+        if (!kept || !placed || kept->taskbar != taskbar || !::EqualRect(&kept->window, &answer.window)) {
+            APPBARDATA abd{};
+            abd.cbSize = sizeof(abd);
+            abd.hWnd = taskbar;
+            ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
+            answer.edge = abd.uEdge;
+            answer.thickness = abd.rc.bottom - abd.rc.top;
+            if (kept)
+                *kept = placed ? answer : TaskbarAnswer{};
+        } else {
+            answer = *kept;
+        }
+        anchor.edge = static_cast<int>(answer.edge);
+        anchor.offset = answer.thickness;
+        return anchor;
+    }
+    RECT rc{};
+    anchor.edge = static_cast<int>(PlacedEdge(taskbar, &rc));
+    anchor.offset = anchor.edge == ABE_LEFT || anchor.edge == ABE_RIGHT ? rc.right - rc.left : rc.bottom - rc.top;
+    return anchor;
+}
+
+void RelayOutTaskbar(HWND taskbar) {
+    // A taskbar that has already gone (shell ended) needs no lay-out.
+    // The taskbar lives in the shell's process: a hung shell must not hang us.
+    if (taskbar && ::IsWindow(taskbar)) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(taskbar, WM_SIZE, 0, 0, SMTO_ABORTIFHUNG, kTaskbarSendTimeout, &ignored);
+    }
+}

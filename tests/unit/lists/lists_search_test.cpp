@@ -1,0 +1,251 @@
+// Type to search inside the real menu window: typed characters (also when a
+// list has the focus), the results from the pinned list and the Start Menu,
+// the keys that act on a search, and the index following the Start Menu.
+#include "MenuSearchIndex.h"
+
+#include "lists_test_support.h"
+
+#include <algorithm>
+
+namespace {
+
+bool Indexed(const CSearchIndexer* indexer, const std::wstring& path) {
+    auto entries = indexer ? indexer->Snapshot() : nullptr;
+    return entries && std::any_of(entries->begin(), entries->end(),
+                                  [&](const SearchEntry& e) { return _wcsicmp(e.strPath.c_str(), path.c_str()) == 0; });
+}
+
+class SearchTest : public ListsTest {
+protected:
+    void SetUp() override {
+        ListsTest::SetUp();
+        record = dir.Join(L"launch.txt");
+        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", record.c_str());
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr);
+        ListsTest::TearDown();
+    }
+    // The menu shown with a pinned "Qwzx Pinned" and the Start Menu indexed with `deep` in it.
+    void OpenIndexed(const std::wstring& deep) {
+        WriteList({L"APP=Qwzx Pinned|app|" + Recorder(), L"APP=Other|app|" + Recorder()});
+        ASSERT_EQ(1, LoadListsSkin());
+        CreateMenuWithLists();
+        menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+        ASSERT_TRUE(WaitFor([&] { return Indexed(menu->GetSearchIndexer(), deep); })) << "the shortcut was not indexed";
+    }
+    void Type(const std::wstring& text, HWND to = nullptr) {
+        for (wchar_t c : text)
+            ::SendMessageW(to ? to : menu->m_hWnd, WM_CHAR, c, 1);
+    }
+    void Key(UINT vk) { ::SendMessageW(menu->m_hWnd, WM_KEYDOWN, vk, 1); }
+    CTreeWnd* Results() const { return ListOf(menu->m_hWnd, kSearchResultsId); }
+    HWND Line() const { return ::GetDlgItem(menu->m_hWnd, kSearchLineId); }
+    bool LineShown() const { return Line() && (::GetWindowLongW(Line(), GWL_STYLE) & WS_VISIBLE); }
+    bool AllProgramsButtonShown() const { return ::IsWindowVisible(menu->FindButton(10)->m_hWnd) != FALSE; }
+
+    std::wstring record;
+};
+
+} // namespace
+
+TEST_F(SearchTest, TheSearchLineTakesTheAllProgramsPlaceUnlessTheSkinPlacesIt) {
+    ASSERT_EQ(1, LoadListsSkin());
+    EXPECT_EQ((std::vector<int>{10, 360, 180, 30}),
+              (std::vector<int>{gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchWidth, gSkin.nSearchHeight}));
+    ASSERT_NE(nullptr, gSkin.pDefaultColor);
+    EXPECT_EQ(gSkin.pDefaultColor->GetValue(), gSkin.nSearchTextColor);
+
+    ASSERT_EQ(1, LoadSkin("MENU.SEARCH.X=20\r\nMENU.SEARCH.Y=370\r\nMENU.SEARCH.WIDTH=100\r\nMENU.SEARCH.HEIGHT=20\r\n"
+                          "MENU.SEARCH.TEXT.COLOR=255,1,2,3\r\n",
+                          "BUTTON.ENABLED=all\r\n" + Button("all", {"ID=10", "POS.X=10", "POS.Y=360"})));
+    EXPECT_EQ((std::vector<int>{20, 370, 100, 20}),
+              (std::vector<int>{gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchWidth, gSkin.nSearchHeight}));
+    EXPECT_EQ(0xFF010203u, gSkin.nSearchTextColor);
+
+    ASSERT_EQ(1, LoadSkin("", "BUTTON.ENABLED=\r\n")); // no keys, no All Programs button: the default skin's row
+    EXPECT_EQ((std::vector<int>{10, 443, 256, 30}),
+              (std::vector<int>{gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchWidth, gSkin.nSearchHeight}));
+}
+
+TEST_F(SearchTest, TypingListsPinnedThenDeepStartMenuMatchesAndEscBringsTheListBack) {
+    StartMenuFolder folder(L"VelmarSearch Keys");
+    ASSERT_TRUE(::CreateDirectoryW((folder.path() + L"\\Deep").c_str(), nullptr));
+    const std::wstring deep = folder.path() + L"\\Deep\\Tools Qwzx.lnk";
+    ASSERT_TRUE(MakeShortcut(deep, Recorder()));
+    ASSERT_NO_FATAL_FAILURE(OpenIndexed(deep));
+
+    // A space starts nothing; characters typed while a list has the focus still reach the menu.
+    Type(L" ");
+    EXPECT_EQ(L"", menu->GetSearchText());
+    Type(L"qW");
+    Type(L"zx", pinned->m_hWnd);
+    EXPECT_EQ(L"qWzx", menu->GetSearchText());
+    CTreeWnd* results = Results();
+    ASSERT_NE(nullptr, results);
+    EXPECT_TRUE(Visible(results));
+    EXPECT_FALSE(Visible(pinned));
+    EXPECT_FALSE(Visible(all));
+    EXPECT_FALSE(AllProgramsButtonShown());
+    ASSERT_TRUE(LineShown());
+    RECT line;
+    ::GetWindowRect(Line(), &line);
+    ::MapWindowPoints(nullptr, menu->m_hWnd, reinterpret_cast<POINT*>(&line), 2);
+    EXPECT_EQ((std::vector<LONG>{10, 360, 190, 390}), (std::vector<LONG>{line.left, line.top, line.right, line.bottom}));
+    // The name's start before a later word's; the best match highlighted for Enter.
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned", L"Tools Qwzx"}), Names(results));
+    EXPECT_EQ(TopLevel(results)[0], results->FindItem(-1));
+
+    Key(VK_DOWN);
+    Key(VK_DOWN); // the last row stays highlighted
+    EXPECT_EQ(TopLevel(results)[1], results->FindItem(-1));
+    Key(VK_UP);
+    EXPECT_EQ(TopLevel(results)[0], results->FindItem(-1));
+
+    Type(L"k\U0001F600"); // a letter and a character of two halves
+    EXPECT_TRUE(Names(results).empty());
+    Key(VK_BACK);
+    EXPECT_EQ(L"qWzxk", menu->GetSearchText());
+    Key(VK_BACK);
+    EXPECT_EQ(L"qWzx", menu->GetSearchText());
+    EXPECT_EQ(2u, Names(results).size());
+
+    Key(VK_ESCAPE);
+    EXPECT_EQ(L"", menu->GetSearchText());
+    EXPECT_FALSE(Visible(results));
+    EXPECT_FALSE(LineShown());
+    EXPECT_TRUE(Visible(pinned));
+    EXPECT_TRUE(AllProgramsButtonShown());
+    EXPECT_EQ(1, menu->IsMenuVisible());
+    // Without a search the keys are left to the rest of the keyboard handling.
+    EXPECT_FALSE(menu->OnSearchKey(VK_ESCAPE));
+    EXPECT_FALSE(menu->OnSearchKey(VK_RETURN));
+
+    // Backspace over the last character ends the search as Esc does, in the all-programs view too.
+    ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0);
+    ASSERT_TRUE(Visible(all));
+    Type(L"q");
+    EXPECT_FALSE(Visible(all));
+    Key(VK_BACK);
+    EXPECT_TRUE(Visible(all));
+    EXPECT_FALSE(Visible(Results()));
+}
+
+TEST_F(SearchTest, EnterStartsTheHighlightedResultAndTheNextOpeningHasNoSearch) {
+    StartMenuFolder folder(L"VelmarSearch Enter");
+    const std::wstring deep = folder.path() + L"\\Qwzx Deep.lnk";
+    ASSERT_TRUE(MakeShortcut(deep, Recorder(), L"from-the-search"));
+    ASSERT_NO_FATAL_FAILURE(OpenIndexed(deep));
+
+    Type(L"QWZX");
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned", L"Qwzx Deep"}), Names(Results()))
+        << "equally good: the pinned entry first";
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_EQ(0, menu->IsMenuVisible());
+    EXPECT_TRUE(WaitFor([&] { return !ReadFileBytes(record).empty(); })) << "nothing started";
+    EXPECT_EQ("from-the-search\n", ReadFileBytes(record));
+    EXPECT_EQ(L"", menu->GetSearchText());
+
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    EXPECT_TRUE(Visible(pinned));
+    EXPECT_FALSE(LineShown());
+    // Typing into the hidden menu does nothing.
+    menu->ShowMenu(0, 0, 0);
+    Type(L"q");
+    EXPECT_EQ(L"", menu->GetSearchText());
+}
+
+// What the search keeps between keystrokes: the rows' icons (a row listed
+// again shows its icon, alive, with no new look-up; Esc frees them) and the
+// line's picture (shorter text leaves no ink of the longer one).
+TEST_F(SearchTest, KeystrokesReuseTheRowsIconsAndTheLinesPictureWithNothingLeftOver) {
+    StartMenuFolder folder(L"VelmarSearch Icons");
+    const std::wstring deep = folder.path() + L"\\Tools Qwzx.lnk";
+    ASSERT_TRUE(MakeShortcut(deep, Recorder()));
+    ASSERT_NO_FATAL_FAILURE(OpenIndexed(deep));
+    std::vector<HICON> seen;
+    auto liveIcons = [&] {
+        for (_treeNode* item : TopLevel(Results())) {
+            ICONINFO info{};
+            if (item->nPending || !::GetIconInfo(item->hIcon, &info))
+                return false;
+            ::DeleteObject(info.hbmColor);
+            ::DeleteObject(info.hbmMask);
+            if (std::find(seen.begin(), seen.end(), item->hIcon) == seen.end())
+                seen.push_back(item->hIcon);
+        }
+        return true;
+    };
+    auto linePixels = [&] {
+        ::UpdateWindow(Line());
+        RECT rc;
+        ::GetClientRect(Line(), &rc);
+        std::vector<COLORREF> pixels;
+        HDC dc = ::GetDC(Line());
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right; ++x)
+                pixels.push_back(::GetPixel(dc, x, y));
+        ::ReleaseDC(Line(), dc);
+        return pixels;
+    };
+    Type(L"qwzx");
+    const std::vector<COLORREF> picture = linePixels();
+    ::UpdateWindow(Results()->m_hWnd);
+    ASSERT_TRUE(WaitFor(liveIcons)) << "the results' icons never arrived";
+    Type(L" p");
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned"}), Names(Results()));
+    EXPECT_TRUE(liveIcons()) << "a row listed again lost its icon";
+    EXPECT_NE(picture, linePixels()) << "the line did not show the longer text";
+    Key(VK_BACK);
+    Key(VK_BACK);
+    ASSERT_EQ(2u, Names(Results()).size());
+    EXPECT_TRUE(liveIcons()) << "a row listed again lost its icon";
+    EXPECT_EQ(2u, seen.size()) << "an icon was looked up or copied again";
+    EXPECT_EQ(picture, linePixels()) << "ink of the longer text stayed";
+
+    Key(VK_ESCAPE);
+    for (HICON icon : seen) {
+        ICONINFO info{};
+        EXPECT_FALSE(::GetIconInfo(icon, &info)) << "an icon of the search outlived it";
+    }
+}
+
+TEST_F(SearchTest, AShortcutAddedWhileSearchingJoinsTheResults) {
+    WriteList({L"APP=Qwzx One|app|" + Recorder()});
+    ASSERT_EQ(1, LoadListsSkin());
+    CreateMenuWithLists();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    ASSERT_TRUE(WaitFor([&] { return menu->GetSearchIndexer()->Generation() >= 1; })) << "no index";
+    Type(L"qwzx o");
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx One"}), Names(Results()));
+    // A new folder with a shortcut, as an installer makes them (see the note on SearchIndexer below).
+    StartMenuFolder folder(L"VelmarSearch Later");
+    ASSERT_TRUE(MakeShortcut(folder.path() + L"\\Qwzx Other.lnk", Recorder()));
+    EXPECT_TRUE(WaitFor([&] { return Names(Results()) == std::vector<std::wstring>{L"Qwzx One", L"Qwzx Other"}; }))
+        << "the new shortcut did not reach the results";
+}
+
+// Windows reports changes anywhere below a watched folder; Wine (8.0) only in
+// the folder itself and in subfolders made after the watch began, so the
+// changes made here are of those kinds.
+TEST(SearchIndexer, StopsWhileReadingOrWatchingAndStartsAgain) {
+    TempDir dir;
+    dir.WriteFile(L"A.lnk", "x");
+    CSearchIndexer indexer(nullptr, 0, {{dir.path(), 1}});
+    ASSERT_EQ(1, indexer.Start());
+    indexer.Stop(); // whether or not it had read the folder yet
+    ASSERT_EQ(1, indexer.Start());
+    ASSERT_TRUE(WaitFor([&] { return indexer.Generation() >= 1; })) << "no index";
+    const unsigned read = indexer.Generation();
+    ASSERT_EQ(1u, indexer.Snapshot()->size());
+    dir.WriteFile(L"B.lnk", "x");
+    ASSERT_TRUE(WaitFor([&] { return indexer.Generation() > read && indexer.Snapshot()->size() == 2; }))
+        << "the change was not followed";
+    dir.MakeDir(L"New");
+    dir.WriteFile(L"New\\C.lnk", "x");
+    ASSERT_TRUE(WaitFor([&] { return indexer.Snapshot()->size() == 3; }))
+        << "the change in a new subfolder was not followed";
+    indexer.Stop();
+    EXPECT_EQ(3u, indexer.Snapshot()->size()); // the last index stays readable
+}
