@@ -67,22 +67,43 @@ fresh_prefix() { # $1 = prefix directory
     cp -a "$BUILD/wine-template" "$1"
 }
 
-STARTED_XVFB=""
-start_display() { # $1 = "own" to always start a private Xvfb
-    if [ "${1:-}" != own ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+# Starts an Xvfb on the first free display number and waits until it answers;
+# sets XVFB_DISPLAY and XVFB_PID.
+start_xvfb() {
     local n
     for n in $(seq 91 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
     done
     Xvfb ":$n" -screen 0 "${DESKTOP_SIZE}x24" -nolisten tcp >/dev/null 2>&1 &
-    STARTED_XVFB=$!
-    export DISPLAY=":$n"
+    XVFB_PID=$!
+    XVFB_DISPLAY=":$n"
     for _ in $(seq 50); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+        xdpyinfo -display "$XVFB_DISPLAY" >/dev/null 2>&1 && return 0
         sleep 0.1
     done
     echo "Xvfb did not start" >&2
     return 1
+}
+
+STARTED_XVFB=""
+start_display() { # $1 = "own" to always start a private Xvfb
+    if [ "${1:-}" != own ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+    start_xvfb || return 1
+    STARTED_XVFB=$XVFB_PID
+    export DISPLAY=$XVFB_DISPLAY
+}
+
+# The tests' second lane: a display, a Wine prefix and a wineserver of its own
+# (scripts/wine-run moves a program there when VELMAR_LANE is b), so that two
+# test programs run side by side without sharing a desktop.
+LANE_B_XVFB=""
+start_lane_b() {
+    export VELMAR_LANE_B_PREFIX=$BUILD/wine-test-b
+    fresh_prefix "$VELMAR_LANE_B_PREFIX"
+    start_xvfb || return 1
+    LANE_B_XVFB=$XVFB_PID
+    export VELMAR_LANE_B_DISPLAY=$XVFB_DISPLAY
+    DISPLAY=$VELMAR_LANE_B_DISPLAY WINEPREFIX=$VELMAR_LANE_B_PREFIX start_wine
 }
 
 # Two monitors side by side for what needs them: a nested X server (Xephyr)
@@ -129,6 +150,13 @@ start_wine() { # needs WINEPREFIX and DISPLAY
 
 stop_all() {
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; fi
+    if [ -n "$LANE_B_XVFB" ]; then
+        WINEPREFIX=$VELMAR_LANE_B_PREFIX wineserver -k >/dev/null 2>&1
+        WINEPREFIX=$VELMAR_LANE_B_PREFIX wineserver -w >/dev/null 2>&1
+        kill "$LANE_B_XVFB" 2>/dev/null
+        wait "$LANE_B_XVFB" 2>/dev/null
+        LANE_B_XVFB=""
+    fi
     if [ -n "$STARTED_XVFB" ]; then kill "$STARTED_XVFB" 2>/dev/null; wait "$STARTED_XVFB" 2>/dev/null; fi
     STARTED_XVFB=""
 }

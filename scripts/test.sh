@@ -8,10 +8,11 @@ configure_and_build || exit 1
 make_template_prefix || exit 1
 export WINEPREFIX=$BUILD/wine-test
 fresh_prefix "$WINEPREFIX"
-rm -rf "$BUILD/test-logs"
+rm -rf "$BUILD/test-logs" "$BUILD/wine-test-b"
 trap stop_all EXIT INT TERM
 start_display own || exit 1
 start_wine
+start_lane_b || exit 1
 # Each test program runs whole, once. A selection (-R, -I,
 # --rerun-failed) runs each selected case in a process of its own instead, as a
 # few cases are quicker that way than their whole programs.
@@ -20,9 +21,10 @@ for a in "$@"; do
 done
 log "running the tests ($(elapsed $((SECONDS - started))) of set-up and build)"
 tests_started=$SECONDS
-# One test at a time: component and end-to-end tests share one desktop, its
-# activation, focus and pointer, and a test running beside them can steal those.
-cd "$BUILD" && ctest --output-on-failure -j"${TEST_JOBS:-1}" --timeout 300 "$@"
+# Two lanes, one program at a time in each (tests/CMakeLists.txt): component
+# and end-to-end tests share their lane's desktop, its activation, focus and
+# pointer, and a test running beside them there could steal those.
+cd "$BUILD" && ctest --output-on-failure -j"${TEST_JOBS:-2}" --timeout 300 "$@"
 rc=$?
 stop_all
 trap - EXIT

@@ -5,16 +5,11 @@ include_guard(GLOBAL)
 # own resource script; the fixtures of the menu and of its lists
 # (menu_test_support.h, lists_test_support.h) are on the include path.
 function(velmar_menu_test name)
-    cmake_parse_arguments(T "SERIAL" "" "SOURCES" ${ARGN})
+    cmake_parse_arguments(T "" "" "SOURCES" ${ARGN})
     velmar_test_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/main/Velmar.rc)
     target_link_libraries(${name} PRIVATE velmar_menu)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_FUNCTION_LIST_DIR}
         ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../lists ${CMAKE_SOURCE_DIR}/main)
     add_dependencies(${name} launch_recorder)
-    set(_props)
-    # These move the real mouse and take the activation: nothing else may run beside them.
-    if(T_SERIAL)
-        list(APPEND _props RUN_SERIAL TRUE)
-    endif()
-    velmar_discover_tests(${name} ${_props})
+    velmar_discover_tests(${name})
 endfunction()
