@@ -62,7 +62,7 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
     for (size_t n = begin; n < end; ++n) {
         watchdog.Begin(n);
         FuzzRandom rnd(plan.CaseSeed(n));
-        const std::string bytes = MutatedList(rnd, Utf8(program), Utf8(shortcut));
+        const std::string bytes = MutatedList(rnd, Narrow(program), Narrow(shortcut));
         bool withWindows = plan.WithWindows(n);
         if (withWindows) {
             dir.WriteFile(L"applist.lst", bytes);

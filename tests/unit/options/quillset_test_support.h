@@ -37,7 +37,7 @@ protected:
     }
 
     void WriteSkin(const std::string& extra = "") {
-        dir.WriteFile(L"skin.cfg", "[DESIGN]\r\nSKIN.APPLIST=" + Utf8(listPath) +
+        dir.WriteFile(L"skin.cfg", "[DESIGN]\r\nSKIN.APPLIST=" + Narrow(listPath) +
                                        "\r\nDEFAULT.FONT.NAME=Liberation Sans\r\nDEFAULT.FONT.SIZE=9\r\n" + extra);
         gSkin.SetConfigPath(dir.Join(L"skin.cfg").c_str());
         gSkin.Load((dir.path() + L"\\").c_str());
@@ -46,7 +46,7 @@ protected:
         std::wstring text = L"# Application List\r\n# encoding: UTF-8\r\n";
         for (const auto& line : lines)
             text += line + L"\r\n";
-        dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF" + Utf8(text));
+        dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF" + Narrow(text));
     }
     std::wstring App(const std::wstring& name, const std::wstring& path) { return L"APP=" + name + L"|app|" + path; }
     std::wstring Lnk(const std::wstring& name, const std::wstring& path) { return L"LNK=" + name + L"|lnk|" + path; }
