@@ -47,6 +47,14 @@ inline AppListEntry MakeEntry(const std::wstring& name, int kind, const std::wst
     return entry;
 }
 
+// The list file as Quillset writes it, with a modification time (whole
+// seconds) other than the last one, so that Velmar can tell it from what it read.
+inline bool SaveListAnew(const std::wstring& path, const std::vector<AppListEntry>& entries) {
+    const int64_t previous = ModifiedTime(path);
+    WaitFor([&] { return _time64(nullptr) > previous; }, 3000);
+    return SaveAppList(path.c_str(), entries) == 1 && ModifiedTime(path) != previous;
+}
+
 inline AppListReadOptions MainReader() {
     AppListReadOptions options;
     options.bSkipMissing = 1;

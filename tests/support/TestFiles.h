@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
@@ -86,6 +87,12 @@ inline std::string ReadFileBytes(const std::wstring& path) {
         out.append(buf, got);
     CloseHandle(f);
     return out;
+}
+
+// The last-write time in Unix seconds, -1 when there is no such file.
+inline int64_t ModifiedTime(const std::wstring& path) {
+    struct _stat64 st;
+    return _wstat64(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_mtime) : -1;
 }
 
 // Sets the last-write time from Unix seconds (as _wstat reports it).

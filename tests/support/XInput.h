@@ -53,6 +53,19 @@ inline bool RunUnix(const std::string& command, DWORD timeoutMs = 15000) {
     return text[0] == '0';
 }
 
+// The Unix name Wine gives a Windows path; empty when not under Wine.
+inline std::string UnixFileName(const std::wstring& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!name)
+        return {};
+    std::string text = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
 inline bool Xdotool(const std::string& arguments, DWORD timeoutMs = 15000) {
     return RunUnix("/usr/bin/xdotool " + arguments, timeoutMs);
 }
