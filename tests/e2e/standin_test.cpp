@@ -1,6 +1,8 @@
 #include "StandinClient.h"
 #include "StandinProcess.h"
 #include "StandinTaskbar.h"
+#include "ScreenCapture.h"
+#include "Wait.h"
 
 #include <commctrl.h>
 
@@ -37,15 +39,6 @@ APPBARDATA NewAppBarData() {
     APPBARDATA abd = {};
     abd.cbSize = sizeof(abd);
     return abd;
-}
-
-// Runs whatever is posted to this thread, so that posted messages are handled.
-void DrainMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 TEST(StandinTaskbar, AnswersTaskbarPositionWithItsOwnEdgeAndRectangle) {
@@ -113,10 +106,10 @@ TEST(StandinTaskbar, AnnouncesItselfToTopLevelWindows) {
     HWND hListener =
         CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(hListener);
-    DrainMessages();
+    Pump();
     CStandinTaskbar taskbar;
     ASSERT_TRUE(taskbar.Create(StandinOptions()));
-    DrainMessages();
+    Pump();
     EXPECT_EQ(1, announcements);
     DestroyWindow(hListener);
 }

@@ -96,6 +96,15 @@ public:
         return ok;
     }
 
+    // Takes over a running process started some other way (through a Unix shell).
+    bool Attach(DWORD pid) {
+        Kill();
+        m_pi.hProcess =
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        m_pi.dwProcessId = m_pi.hProcess ? pid : 0;
+        return m_pi.hProcess != nullptr;
+    }
+
     // Waits for the end; returns the exit code, or STILL_ACTIVE on time-out.
     DWORD Wait(DWORD timeoutMs = 20000) {
         if (!m_pi.hProcess)
