@@ -63,16 +63,8 @@ bool ClickOn(HWND control) {
     const POINT at = Centre(control);
     if (!WaitFor([&] { return GetForegroundWindow() == root && GetAncestor(WindowFromPoint(at), GA_ROOT) == root; }))
         return false;
-    INPUT in[3] = {};
-    for (INPUT& i : in) {
-        i.type = INPUT_MOUSE;
-        i.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        i.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    }
-    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    return SendInput(3, in, sizeof(INPUT)) == 3;
+    RealClick(at);
+    return true;
 }
 
 class QuillsetProgram : public ::testing::Test {

@@ -25,6 +25,7 @@
 #include "Processes.h"
 #include "TestFiles.h"
 #include "Wait.h"
+#include "XInput.h"
 #include "skin_test_files.h"
 
 // Records what reaches it. As the start button it also notes whether the menu
@@ -91,29 +92,7 @@ inline void MoveMouse(HWND window, int x, int y) {
     ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
 }
 
-// Real mouse input at a screen point, as the hardware sends it.
-inline void SendMouse(DWORD flags, POINT screen) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1));
-    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1));
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    ::SendInput(1, &in, sizeof(in));
-}
-
-inline void RealClick(POINT screen) {
-    SendMouse(0, screen);
-    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
-    SendMouse(MOUSEEVENTF_LEFTUP, screen);
-}
-
 inline void ParkMouse() { ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 2, ::GetSystemMetrics(SM_CYSCREEN) - 2); }
-
-// One process-wide GDI+ session: gSkin keeps its images for the whole process.
-inline void StartGdiplusOnce() {
-    static fw::GdiplusScope gdiplus;
-    (void)gdiplus;
-}
 
 // Power actions recorded instead of carried out.
 struct SessionRecord {
