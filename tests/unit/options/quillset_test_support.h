@@ -19,6 +19,49 @@
 #include <string>
 #include <vector>
 
+// Message boxes of this thread while the object lives, read and closed with OK
+// from a timer (they are modal: the test's own code waits under them). The
+// dialog they stand over is never taken for one.
+class MessageBoxCloser {
+public:
+    explicit MessageBoxCloser(const std::unique_ptr<CMainDlg>& dialog) : m_dialog(dialog) {
+        s_active = this;
+        m_timer = SetTimer(nullptr, 0, 50, Close);
+    }
+    ~MessageBoxCloser() {
+        KillTimer(nullptr, m_timer);
+        s_active = nullptr;
+    }
+    MessageBoxCloser(const MessageBoxCloser&) = delete;
+    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+
+    std::wstring caption, text; // of the last box closed
+
+private:
+    static void CALLBACK Close(HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND h, LPARAM) -> BOOL {
+                MessageBoxCloser* self = s_active;
+                wchar_t cls[32] = {}, buf[256] = {};
+                GetClassNameW(h, cls, 32);
+                if (!self || (self->m_dialog && h == self->m_dialog->m_hWnd) || wcscmp(cls, L"#32770") ||
+                    !GetDlgItem(h, 0xFFFF) || !IsWindowVisible(h))
+                    return TRUE;
+                GetWindowTextW(h, buf, 256);
+                self->caption = buf;
+                GetDlgItemTextW(h, 0xFFFF, buf, 256);
+                self->text = buf;
+                PostMessageW(h, WM_COMMAND, IDOK, 0);
+                return FALSE;
+            },
+            0);
+    }
+    static inline MessageBoxCloser* s_active = nullptr;
+    const std::unique_ptr<CMainDlg>& m_dialog;
+    UINT_PTR m_timer = 0;
+};
+
 class QuillsetDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
