@@ -141,6 +141,28 @@ inline std::wstring MenuString(HMODULE module, UINT menuId, int position) {
     return text;
 }
 
+// A popup menu of items by id, 0 for a separator.
+inline HMENU MenuOf(std::initializer_list<UINT> ids) {
+    HMENU menu = CreatePopupMenu();
+    for (UINT id : ids)
+        AppendMenuW(menu, id ? MF_STRING : MF_SEPARATOR, id, id ? L"x" : nullptr);
+    return menu;
+}
+
+// The ids of a menu's items by position, 0 for separators and submenus.
+inline std::vector<UINT> MenuIds(HMENU menu) {
+    std::vector<UINT> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        out.push_back(GetMenuItemID(menu, i) == static_cast<UINT>(-1) ? 0 : GetMenuItemID(menu, i));
+    return out;
+}
+
+// A timer callback that ends this thread's popup menu: its modal loop still runs timers.
+inline void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
 // A shortcut file as the shell writes it; COM must be initialised by the caller.
 inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& arguments = L"",
                          const std::wstring& iconFile = L"", int iconIndex = 0) {
