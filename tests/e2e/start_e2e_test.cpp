@@ -65,17 +65,11 @@ TEST_F(StartButtonEndToEnd, SitsAtTheStartOfTheTaskbarOnEveryEdgeWithTheRebarPus
         RECT rc = RectInParent(button);
         RECT rebar = standin::RebarPlacement(standin.Taskbar());
         if (edge == ABE_LEFT || edge == ABE_RIGHT) {
-            EXPECT_EQ(0, rc.left);
-            EXPECT_EQ(1, rc.top);
-            EXPECT_EQ(client.right, rc.right);
-            EXPECT_EQ(std::max(size, 41), rc.bottom);
+            EXPECT_EQ((RECT{0, 1, client.right, std::max(size, 41)}), rc);
             EXPECT_EQ(size, rebar.top);
             EXPECT_EQ(client.bottom, rebar.bottom);
         } else {
-            EXPECT_EQ(1, rc.left);
-            EXPECT_EQ(1, rc.top);
-            EXPECT_EQ(size, rc.right);
-            EXPECT_EQ(std::max<LONG>(client.bottom, 41), rc.bottom);
+            EXPECT_EQ((RECT{1, 1, size, std::max<LONG>(client.bottom, 41)}), rc);
             EXPECT_EQ(size, rebar.left);
             EXPECT_EQ(client.right, rebar.right);
         }
