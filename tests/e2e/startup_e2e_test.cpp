@@ -52,11 +52,8 @@ TEST_F(VelmarStartup, WithoutSkinFileEndsSilentlyWithItsOwnCode) {
 
 TEST_F(VelmarStartup, OnWindows7ShowsTheBuiltInPairWhenOneSkinStringIsMissing) {
     // Wine reports Windows 7 for this program name only.
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld.exe", 0,
-                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win7"), 10);
-    RegCloseKey(key);
+    ASSERT_TRUE(
+        SetRegistryString(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld.exe", L"Version", L"win7"));
     ASSERT_TRUE(folder.CopyAs(L"Velmar.exe", L"VelmarOld.exe"));
     WriteSkin("[RESOURCE]\r\nSTRING.104=Nur ab Windows 8.\r\n");
     ASSERT_TRUE(velmar.Start(Exe(L"VelmarOld.exe")));
@@ -68,11 +65,8 @@ TEST_F(VelmarStartup, OnWindows7ShowsTheBuiltInPairWhenOneSkinStringIsMissing) {
 }
 
 TEST_F(VelmarStartup, OnWindows7ShowsTheSkinsOwnTextAndCaption) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld7.exe", 0,
-                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win7"), 10);
-    RegCloseKey(key);
+    ASSERT_TRUE(
+        SetRegistryString(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld7.exe", L"Version", L"win7"));
     ASSERT_TRUE(folder.CopyAs(L"Velmar.exe", L"VelmarOld7.exe"));
     WriteSkin("[RESOURCE]\r\nSTRING.102=Sorry\r\nSTRING.104=Needs a newer Windows.\r\n");
     ASSERT_TRUE(velmar.Start(Exe(L"VelmarOld7.exe")));

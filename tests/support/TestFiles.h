@@ -184,6 +184,17 @@ inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, co
     return ok;
 }
 
+// Writes a REG_SZ value, making the key when needed.
+inline bool SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG rc = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
+}
+
 // Puts a registry key back as the test found it: its values, or its absence
 // (with everything a test created below it). Machine-wide keys such as the
 // account picture's must survive a test run on a real machine.

@@ -188,13 +188,7 @@ protected:
             std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AccountPicture\\Users\\") +
             gSkin.GetAccountSid();
         m_accountKey = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, path);
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-        std::wstring value = dir.Join(L"skin\\picture.bmp");
-        ::RegSetValueExW(key, L"Image96", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
+        ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, path, L"Image96", dir.Join(L"skin\\picture.bmp")));
         if (lookAgain)
             gSkin.RetryAccountPicture(); // an earlier test may have found none
     }
