@@ -34,8 +34,11 @@ protected:
     void Start(UINT edge = ABE_BOTTOM, const std::vector<std::wstring>& env = {}) {
         ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, edge));
         ASSERT_NO_FATAL_FAILURE(StartVelmar(env));
-        button = Button(standin.Taskbar());
-        ASSERT_TRUE(button) << "no Start button";
+        ASSERT_TRUE(WaitFor([&] {
+            button = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main");
+            return button && IsWindowVisible(button);
+        })) << "no Start button";
+        WaitForInputIdle(velmar.Handle(), 5000);
     }
     // A stand-in at `edge`, with a secondary taskbar at `secondaryEdge` unless -1.
     void StartTaskbar(CStandinProcess& shell, UINT edge = ABE_BOTTOM, int secondaryEdge = -1) {
