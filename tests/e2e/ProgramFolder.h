@@ -35,4 +35,14 @@ public:
         FindClose(h);
         return true;
     }
+    // Points the copied skin's list file at `path` (the default skin keeps it under the roaming folder).
+    bool KeepListAt(const std::wstring& path) const {
+        std::string skin = ReadFileBytes(Join(L"skin.cfg"));
+        const size_t at = skin.find("SKIN.APPLIST=");
+        if (at == std::string::npos)
+            return false;
+        skin.replace(at, skin.find('\n', at) - at, "SKIN.APPLIST=" + Narrow(path) + "\r");
+        WriteFile(L"skin.cfg", skin);
+        return true;
+    }
 };

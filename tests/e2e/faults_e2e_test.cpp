@@ -5,152 +5,62 @@
 // scratch folder whose skin keeps the list file in the folder's "data".
 // Times until the button is back are printed for the report, not asserted.
 #include "AppList.h"
-#include "PinnedEntry.h"
-#include "ProgramFolder.h"
-#include "Processes.h"
+#include "AppListTestHelpers.h"
 #include "StandinClient.h"
-#include "StandinProcess.h"
-#include "XInput.h"
-#include "resource.h" // the options dialog's control ids
-
-#include <gtest/gtest.h>
-
-#include <shlobj.h>
-#include <shobjidl.h>
-#include <sys/stat.h>
+#include "VelmarEndToEnd.h"
+#include "options/resource.h" // the options dialog's control ids
 
 #include <atomic>
 #include <cstdio>
-#include <ctime>
 #include <functional>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-const int kPinnedRowHeight = 36;
-const int kRowsTop = 5;
-
-bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& arguments) {
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    link->SetPath(target.c_str());
-    link->SetArguments(arguments.c_str());
-    IPersistFile* file = nullptr;
-    const bool saved = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-                       SUCCEEDED(file->Save(lnk.c_str(), TRUE));
-    if (file)
-        file->Release();
-    link->Release();
-    return saved;
-}
-
-int64_t ModifiedTime(const std::wstring& path) {
-    struct _stat64 st;
-    return _wstat64(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_mtime) : -1;
-}
-
-// The visible top-level window of the process with this class and title.
-HWND FindTitled(DWORD pid, const wchar_t* cls, const wchar_t* title, DWORD timeoutMs = 15000) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND h = GetTopWindow(nullptr); h; h = GetNextWindow(h, GW_HWNDNEXT)) {
-                wchar_t text[128] = {}, name[64] = {};
-                GetWindowTextW(h, text, 128);
-                GetClassNameW(h, name, 64);
-                if (OwnerProcess(h) == pid && IsWindowVisible(h) && wcscmp(text, title) == 0 &&
-                    wcscmp(name, cls) == 0) {
-                    found = h;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMs);
-    return found;
-}
-
-class Faults : public ::testing::Test {
+class Faults : public VelmarEndToEnd {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        ASSERT_TRUE(folder.Copy({L"Velmar.exe", L"Pegwell.dll", L"Quillset.exe"}));
-        ASSERT_TRUE(folder.CopyDefaultSkin());
+        ASSERT_NO_FATAL_FAILURE(VelmarEndToEnd::SetUp());
+        ASSERT_TRUE(folder.Copy({L"Quillset.exe"}));
         ASSERT_TRUE(folder.CopyAs(L"launch_recorder.exe", L"Recorder.exe"));
         recorder = folder.Join(L"Recorder.exe");
         record = folder.Join(L"launch.txt");
         dataDir = folder.MakeDir(L"data");
         listFile = dataDir + L"\\applist.lst";
-        std::string skin = ReadFileBytes(folder.Join(L"skin.cfg"));
-        const size_t at = skin.find("SKIN.APPLIST=");
-        ASSERT_NE(std::string::npos, at);
-        skin.replace(at, skin.find('\n', at) - at, "SKIN.APPLIST=" + Narrow(listFile) + "\r");
-        folder.WriteFile(L"skin.cfg", skin);
-        size = GetPrivateProfileIntW(L"DESIGN", L"STBTN.HEIGHT", 54, folder.Join(L"skin.cfg").c_str());
+        ASSERT_TRUE(folder.KeepListAt(listFile));
     }
     void TearDown() override {
-        velmar.Kill();
         quillset.Kill();
-        if (standin)
-            standin->Stop();
+        VelmarEndToEnd::TearDown();
         SetFileAttributesW(listFile.c_str(), FILE_ATTRIBUTE_NORMAL);
         CoUninitialize();
     }
 
-    void StartTaskbar() {
-        standin = std::make_unique<CStandinProcess>();
-        StandinOptions options;
-        ASSERT_TRUE(standin->Start(options));
-        ASSERT_EQ(standin->Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
-    }
-    void StartVelmar() { ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe"), L"", {L"LAUNCH_RECORD=" + record})); }
+    void StartTaskbar() { ASSERT_NO_FATAL_FAILURE(VelmarEndToEnd::StartTaskbar(standin)); }
+    void StartVelmar() { ASSERT_NO_FATAL_FAILURE(VelmarEndToEnd::StartVelmar({L"LAUNCH_RECORD=" + record})); }
     // The button on the current taskbar once it is shown and the band is pushed aside.
     HWND ButtonBack(DWORD timeoutMs = 15000) {
         HWND found = nullptr;
         const bool back = WaitFor(
             [&] {
-                found = FindWindowExW(standin->Taskbar(), nullptr, nullptr, L"Start.Button.Main");
-                return found && IsWindowVisible(found) && standin::RebarPlacement(standin->Taskbar()).left == size;
+                found = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main");
+                return found && IsWindowVisible(found) && standin::RebarPlacement(standin.Taskbar()).left == size;
             },
             timeoutMs);
         return back ? found : nullptr;
     }
-    HWND Menu() const {
-        HWND menu = FindWindowW(nullptr, L"Velmar.Menu.Class");
-        return menu && OwnerProcess(menu) == velmar.Id() ? menu : nullptr;
-    }
-    bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
     // A real click on the Start button, then the state it must bring.
     bool ClickButton(HWND button, bool open) {
         WaitForInputIdle(velmar.Handle(), 5000);
         return XClick(Centre(button)) && WaitFor([&] { return MenuShown() == open; }, 10000);
     }
-    POINT PinnedRow(int row) const {
-        RECT menu;
-        GetWindowRect(Menu(), &menu);
-        auto skin = [&](const wchar_t* key) {
-            return static_cast<int>(GetPrivateProfileIntW(L"DESIGN", key, 0, folder.Join(L"skin.cfg").c_str()));
-        };
-        return {menu.left + skin(L"MENU.APPLIST.X") + skin(L"MENU.APPLIST.WIDTH") / 2,
-                menu.top + skin(L"MENU.APPLIST.Y") + kRowsTop + row * kPinnedRowHeight + kPinnedRowHeight / 2};
-    }
-    // The list file as Quillset writes it, with a modification time Velmar has not seen.
-    void SaveList(const std::vector<AppListEntry>& entries) {
-        const int64_t previous = ModifiedTime(listFile);
-        WaitFor([&] { return _time64(nullptr) > previous; }, 3000);
-        ASSERT_EQ(1, SaveAppList(listFile.c_str(), entries));
-    }
+    void SaveList(const std::vector<AppListEntry>& entries) { ASSERT_TRUE(SaveListAnew(listFile, entries)); }
 
-    ProgramFolder folder;
     std::wstring recorder, record, dataDir, listFile;
-    std::unique_ptr<CStandinProcess> standin;
-    ChildProcess velmar, quillset;
-    int size = 54;
+    ChildProcess quillset;
 };
 
 TEST_F(Faults, TheTaskbarKilledAndMadeAgainFiveTimesGetsTheButtonBackEachTime) {
@@ -158,8 +68,8 @@ TEST_F(Faults, TheTaskbarKilledAndMadeAgainFiveTimesGetsTheButtonBackEachTime) {
     StartVelmar();
     ASSERT_TRUE(ButtonBack()) << "no button at the start";
     for (int round = 1; round <= 5; ++round) {
-        TerminateProcess(standin->Process(), 1);
-        WaitForSingleObject(standin->Process(), 10000);
+        TerminateProcess(standin.Process(), 1);
+        WaitForSingleObject(standin.Process(), 10000);
         ASSERT_TRUE(velmar.Running()) << "Velmar ended with the taskbar, round " << round;
         StartTaskbar();
         const DWORD started = GetTickCount();
@@ -179,15 +89,15 @@ TEST_F(Faults, VelmarKilledWithItsHookInstalledLeavesTheTaskbarWorking) {
     ASSERT_EQ(1u, velmar.Wait(10000));
 
     standin::RebarRecord before{};
-    ASSERT_TRUE(standin::ReadRebarRecord(standin->Taskbar(), &before));
-    ASSERT_TRUE(standin::Relayout(standin->Taskbar(), 0, 0, 0, 0)) << "the taskbar did not lay out its band";
+    ASSERT_TRUE(standin::ReadRebarRecord(standin.Taskbar(), &before));
+    ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0)) << "the taskbar did not lay out its band";
     standin::RebarRecord after{};
-    ASSERT_TRUE(standin::ReadRebarRecord(standin->Taskbar(), &after));
+    ASSERT_TRUE(standin::ReadRebarRecord(standin.Taskbar(), &after));
     EXPECT_GT(after.nCount, before.nCount);
     DWORD_PTR answer = 0;
-    EXPECT_NE(0, SendMessageTimeoutW(standin->Taskbar(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
-    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(standin->Process(), 0)) << "the taskbar's process ended";
-    std::printf("band after Velmar was killed: left %ld\n", standin::RebarPlacement(standin->Taskbar()).left);
+    EXPECT_NE(0, SendMessageTimeoutW(standin.Taskbar(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(standin.Process(), 0)) << "the taskbar's process ended";
+    std::printf("band after Velmar was killed: left %ld\n", standin::RebarPlacement(standin.Taskbar()).left);
 
     // Velmar started again finds the same taskbar and pushes the band aside again.
     StartVelmar();
@@ -198,7 +108,7 @@ TEST_F(Faults, TheListFileTakenAwayOrChangedUnderTheOpenMenuNeverEndsVelmar) {
     const std::wstring first = folder.Join(L"First.lnk"), second = folder.Join(L"Second.lnk");
     ASSERT_TRUE(MakeShortcut(first, recorder, L"first"));
     ASSERT_TRUE(MakeShortcut(second, recorder, L"second"));
-    SaveList({Entry(kAppKindShortcut, L"First", first)});
+    SaveList({MakeEntry(L"First", kAppKindShortcut, first)});
     StartTaskbar();
     StartVelmar();
     HWND button = ButtonBack();
@@ -215,13 +125,13 @@ TEST_F(Faults, TheListFileTakenAwayOrChangedUnderTheOpenMenuNeverEndsVelmar) {
         {"back, then locked",
          [&] {
              RemoveDirectoryW(listFile.c_str());
-             SaveList({Entry(kAppKindShortcut, L"First", first)});
+             SaveList({MakeEntry(L"First", kAppKindShortcut, first)});
              lock = CreateFileW(listFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
          }},
         {"rewritten by another program",
          [&] {
              CloseHandle(lock);
-             SaveList({Entry(kAppKindShortcut, L"Second", second), Entry(kAppKindShortcut, L"First", first)});
+             SaveList({MakeEntry(L"Second", kAppKindShortcut, second), MakeEntry(L"First", kAppKindShortcut, first)});
          }},
     };
     for (const Fault& fault : faults) {
@@ -234,7 +144,7 @@ TEST_F(Faults, TheListFileTakenAwayOrChangedUnderTheOpenMenuNeverEndsVelmar) {
     }
     // The next opening shows the new content: its first row starts the new entry.
     ASSERT_TRUE(ClickButton(button, true));
-    ASSERT_TRUE(XClick(PinnedRow(0)));
+    ASSERT_TRUE(XClick(Middle(Row(0))));
     ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(record).find('\n') != std::string::npos; }))
         << "nothing started from the first row";
     EXPECT_EQ("second\n", ReadFileBytes(record));
@@ -246,14 +156,14 @@ TEST_F(Faults, TheListFileTakenAwayOrChangedUnderTheOpenMenuNeverEndsVelmar) {
 // the saves end, the next opening shows the last list saved.
 TEST_F(Faults, QuillsetSavingWhileVelmarReloadsShowsTheOldOrTheNewListNeverAMix) {
     const wchar_t* names[2] = {L"Old list", L"The new list's first entry"};
-    SaveList({Entry(kAppKindApplication, names[0], recorder), Entry(kAppKindApplication, L"Second", recorder),
-              Entry(kAppKindApplication, L"Third", recorder)});
+    SaveList({MakeEntry(names[0], kAppKindApplication, recorder), MakeEntry(L"Second", kAppKindApplication, recorder),
+              MakeEntry(L"Third", kAppKindApplication, recorder)});
     StartTaskbar();
     StartVelmar();
     HWND button = ButtonBack();
     ASSERT_TRUE(button);
     ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
-    HWND dialog = FindTitled(quillset.Id(), L"#32770", L"Start Menu Options");
+    HWND dialog = FindTitledWindow(quillset.Id(), L"#32770", L"Start Menu Options");
     ASSERT_TRUE(dialog);
     WaitForInputIdle(quillset.Handle(), 5000);
 
@@ -266,16 +176,7 @@ TEST_F(Faults, QuillsetSavingWhileVelmarReloadsShowsTheOldOrTheNewListNeverAMix)
     };
     // The pinned list's first three rows, where the menu stands when shown.
     ASSERT_TRUE(ClickButton(button, true));
-    RECT rows;
-    {
-        RECT menu;
-        GetWindowRect(Menu(), &menu);
-        auto skin = [&](const wchar_t* key) {
-            return static_cast<int>(GetPrivateProfileIntW(L"DESIGN", key, 0, folder.Join(L"skin.cfg").c_str()));
-        };
-        const int left = menu.left + skin(L"MENU.APPLIST.X"), top = menu.top + skin(L"MENU.APPLIST.Y");
-        rows = {left, top, left + skin(L"MENU.APPLIST.WIDTH"), top + kRowsTop + 3 * kPinnedRowHeight};
-    }
+    const RECT rows = {Row(0).left, Row(0).top, Row(2).right, Row(2).bottom};
     ASSERT_TRUE(ClickButton(button, false));
     // An opening's rows as drawn: other than what was there before, and holding still.
     auto openAndLook = [&](std::vector<DWORD>* drawn) {
@@ -344,10 +245,10 @@ class QuillsetFaults : public Faults {
 protected:
     void SetUp() override {
         Faults::SetUp();
-        SaveList({Entry(kAppKindApplication, L"Editor", recorder)});
+        SaveList({MakeEntry(L"Editor", kAppKindApplication, recorder)});
         oldBytes = ReadFileBytes(listFile);
         ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
-        dialog = FindTitled(quillset.Id(), L"#32770", L"Start Menu Options");
+        dialog = FindTitledWindow(quillset.Id(), L"#32770", L"Start Menu Options");
         ASSERT_TRUE(dialog);
         WaitForInputIdle(quillset.Handle(), 5000);
         // An edit in the dialog: the selected entry renamed through its name field.
@@ -357,13 +258,10 @@ protected:
     // were. unlock (when given) ends the fault before the file is compared.
     void ExpectFailedApply(const char* fault, bool fileKept, HANDLE unlock = nullptr) {
         PostMessageW(dialog, WM_COMMAND, IDC_APPLY, 0);
-        HWND box = FindTitled(quillset.Id(), L"#32770", L"Error");
-        ASSERT_TRUE(box) << fault << ": no error box";
-        wchar_t text[256] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 256);
-        EXPECT_STREQ(L"Error occurred while writing the file.", text) << fault;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); })) << fault;
+        const MessageBoxSeen box = TakeMessageBox(quillset.Id(), 15000, L"Error");
+        ASSERT_TRUE(box.window) << fault << ": no error box";
+        EXPECT_EQ(L"Error occurred while writing the file.", box.text) << fault;
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box.window); })) << fault;
         if (unlock)
             CloseHandle(unlock);
         if (fileKept) {
@@ -378,7 +276,7 @@ protected:
         PostMessageW(dialog, WM_COMMAND, IDC_APPLY, 0);
         EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(listFile).find("APP=Edited|app|") != std::string::npos; }))
             << "the edit was not saved once the fault was gone";
-        EXPECT_EQ(nullptr, FindTitled(quillset.Id(), L"#32770", L"Error", 0));
+        EXPECT_EQ(nullptr, FindTitledWindow(quillset.Id(), L"#32770", L"Error", 0));
     }
 
     std::string oldBytes;
@@ -412,29 +310,17 @@ TEST_F(QuillsetFaults, SavingIntoAVanishedFolderFailsAndKeepsTheEdits) {
 // A full disk without privileges: under Wine the file Quillset writes before
 // it replaces the list (the list's name with ".tmp") is made a link to the
 // Linux device that answers every write with "no space left on the device"
-// (ERROR_DISK_FULL). The link is made and taken away by the system's ln and
-// rm, started by their full paths; the test waits until the folder shows the
-// change.
+// (ERROR_DISK_FULL). The link is made and taken away on the Unix side; the
+// test waits until the folder shows the change.
 class UnixLink {
 public:
-    explicit UnixLink(const std::wstring& path) : m_path(path) {
-        using UnixName = char*(CDECL*)(const wchar_t*);
-        const auto unixName = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-        if (char* name = unixName ? unixName(path.c_str()) : nullptr) {
-            m_unix = name;
-            HeapFree(GetProcessHeap(), 0, name);
-        }
-    }
+    explicit UnixLink(const std::wstring& path) : m_path(path), m_unix(UnixFileName(path)) {}
     ~UnixLink() { Remove(); }
-    bool Available() const { return !m_unix.empty() && GetFileAttributesW(L"Z:\\bin\\ln") != INVALID_FILE_ATTRIBUTES; }
+    bool Available() const { return !m_unix.empty(); }
     bool MakeTo(const char* target) {
-        return Run(std::string("Z:\\bin\\ln -s ") + target + " \"" + m_unix + "\"") &&
-               WaitFor([&] { return Listed(); });
+        return RunUnix(std::string("ln -s ") + target + " '" + m_unix + "'") && WaitFor([&] { return Listed(); });
     }
-    bool Remove() {
-        return !Listed() || (Run("Z:\\bin\\rm -f \"" + m_unix + "\"") && WaitFor([&] { return !Listed(); }));
-    }
+    bool Remove() { return !Listed() || (RunUnix("rm -f '" + m_unix + "'") && WaitFor([&] { return !Listed(); })); }
 
 private:
     // A link to a device has no attributes a Windows program can read; the
@@ -445,16 +331,6 @@ private:
         if (find == INVALID_HANDLE_VALUE)
             return false;
         FindClose(find);
-        return true;
-    }
-    static bool Run(std::string command) {
-        STARTUPINFOA si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            return false;
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
         return true;
     }
 

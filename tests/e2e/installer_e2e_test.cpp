@@ -19,7 +19,6 @@ namespace {
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmar";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-const DWORD kExitVelmar = 32786;
 
 std::wstring KnownFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};

@@ -9,29 +9,18 @@
 // (the pinned list with a hovered row, the opened all-programs tree).
 #include "AppList.h"
 #include "MenuProtocol.h"
-#include "PinnedEntry.h"
+#include "AppListTestHelpers.h"
 #include "VelmarEndToEnd.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cwctype>
 #include <string>
 #include <vector>
 
 namespace {
-
-const int kPinnedRowHeight = 36;
-const int kTreeRowHeight = 23;
-const int kRowsTop = 5; // the lists draw their rows from this height on
-
-int64_t ModifiedTime(const std::wstring& path) {
-    struct _stat64 st;
-    return _wstat64(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_mtime) : -1;
-}
 
 // The top level of the all-programs tree as Velmar reads it: the entries of
 // the user's programs folder, the All Users' Start Menu (files only) and the
@@ -104,15 +93,6 @@ protected:
         HWND list = GetDlgItem(Menu(), id);
         return list && (GetWindowLongW(list, GWL_STYLE) & WS_VISIBLE);
     }
-    // The screen rectangle of row `row` (0 the first drawn) of a list with rows `height` high.
-    RECT Row(int row, int height) const {
-        RECT menu;
-        GetWindowRect(Menu(), &menu);
-        const int left = menu.left + Skin(L"DESIGN", L"MENU.APPLIST.X");
-        const int top = menu.top + Skin(L"DESIGN", L"MENU.APPLIST.Y") + kRowsTop + row * height;
-        return {left + 3, top, left + Skin(L"DESIGN", L"MENU.APPLIST.WIDTH") - 3, top + height};
-    }
-    static POINT Middle(const RECT& rc) { return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; }
     // Waits until the screen in rc differs from `before` and holds still: drawn, and shown by Wine.
     static bool WaitForDrawn(const RECT& rc, const std::vector<DWORD>& before) {
         std::vector<DWORD> last;
@@ -149,14 +129,7 @@ protected:
         ASSERT_TRUE(XClick(Middle(Row(row, height))));
         ASSERT_TRUE(WaitFor([&] { return RecordLines() >= lines; })) << "nothing started from row " << row;
     }
-    // The list file as the options program writes it; a new modification time
-    // (whole seconds) so that Velmar can tell it from the last one it read.
-    void SaveList(const std::vector<AppListEntry>& entries) {
-        const int64_t previous = ModifiedTime(listFile);
-        WaitFor([&] { return _time64(nullptr) > previous; }, 3000);
-        ASSERT_EQ(1, SaveAppList(listFile.c_str(), entries));
-        ASSERT_NE(previous, ModifiedTime(listFile));
-    }
+    void SaveList(const std::vector<AppListEntry>& entries) { ASSERT_TRUE(SaveListAnew(listFile, entries)); }
 
     std::wstring recorder, record, listFile, startMenuFolder;
     bool hadList = false;
@@ -169,11 +142,11 @@ TEST_F(ListsEndToEnd, APinnedProgramStartsFromItsRowAndTheMenuCloses) {
     const std::wstring windows = SpecialFolder(CSIDL_WINDOWS);
     const std::wstring shortcut = folder.Join(L"Recorder shortcut.lnk");
     ASSERT_TRUE(MakeShortcut(shortcut, recorder, L"through-the-shortcut"));
-    SaveList({Entry(kAppKindApplication, L"Notepad", windows + L"\\notepad.exe"),
-              Entry(kAppKindApplication, L"Recorder", recorder),
-              Entry(kAppKindApplication, L"Gone", folder.Join(L"gone.exe")),
-              Entry(kAppKindApplication, L"Registry Editor", windows + L"\\regedit.exe"),
-              Entry(kAppKindShortcut, L"Recorder shortcut", shortcut)});
+    SaveList({MakeEntry(L"Notepad", kAppKindApplication, windows + L"\\notepad.exe"),
+              MakeEntry(L"Recorder", kAppKindApplication, recorder),
+              MakeEntry(L"Gone", kAppKindApplication, folder.Join(L"gone.exe")),
+              MakeEntry(L"Registry Editor", kAppKindApplication, windows + L"\\regedit.exe"),
+              MakeEntry(L"Recorder shortcut", kAppKindShortcut, shortcut)});
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(OpenMenu());
     EXPECT_TRUE(ListShown(kPinnedListId)) << "the menu opens with the pinned list";
@@ -204,7 +177,7 @@ TEST_F(ListsEndToEnd, AShortcutInAStartMenuFolderStartsFromTheAllProgramsTree) {
     startMenuFolder = SpecialFolder(CSIDL_PROGRAMS) + L"\\" + name;
     ASSERT_TRUE(CreateDirectoryW(startMenuFolder.c_str(), nullptr));
     ASSERT_TRUE(MakeShortcut(startMenuFolder + L"\\Recorder.lnk", recorder, L"from-the-tree"));
-    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    SaveList({MakeEntry(L"Recorder", kAppKindApplication, recorder)});
 
     // Velmar reads the Start Menu when the menu is first made; the rows are
     // worked out from the listing at that moment.
@@ -244,12 +217,12 @@ TEST_F(ListsEndToEnd, AShortcutInAStartMenuFolderStartsFromTheAllProgramsTree) {
 TEST_F(ListsEndToEnd, AListRewrittenWhileVelmarRunsShowsAtTheNextOpening) {
     const std::wstring shortcut = folder.Join(L"New entry.lnk");
     ASSERT_TRUE(MakeShortcut(shortcut, recorder, L"new-entry"));
-    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    SaveList({MakeEntry(L"Recorder", kAppKindApplication, recorder)});
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(OpenMenu());
 
     // What the options program's OK does: the whole file replaced; the menu shows it when opened anew.
-    SaveList({Entry(kAppKindShortcut, L"New entry", shortcut), Entry(kAppKindApplication, L"Recorder", recorder)});
+    SaveList({MakeEntry(L"New entry", kAppKindShortcut, shortcut), MakeEntry(L"Recorder", kAppKindApplication, recorder)});
     ASSERT_NO_FATAL_FAILURE(CloseMenu());
     ASSERT_NO_FATAL_FAILURE(ClickRow(0, kPinnedRowHeight, 1));
     EXPECT_EQ("new-entry\n", ReadFileBytes(record)) << "the first row is not the new entry";
@@ -311,7 +284,7 @@ protected:
 
 TEST_F(KeysEndToEnd, KeysAloneStartAPinnedProgramAShortcutInAFolderAndAButtonsCommand) {
     ASSERT_NO_FATAL_FAILURE(MakeFolder());
-    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    SaveList({MakeEntry(L"Recorder", kAppKindApplication, recorder)});
     // A button of the skin that runs the recorder, in the right-hand column above the shutdown button.
     const std::wstring cmd = recorder + L"|from-a-button";
     for (const auto& key : std::vector<std::pair<const wchar_t*, std::wstring>>{
@@ -361,7 +334,7 @@ TEST_F(KeysEndToEnd, KeysAloneStartAPinnedProgramAShortcutInAFolderAndAButtonsCo
 
 TEST_F(KeysEndToEnd, EscClosesThePowerMenuThenAFolderThenTheAllProgramsViewThenTheMenu) {
     ASSERT_NO_FATAL_FAILURE(MakeFolder());
-    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    SaveList({MakeEntry(L"Recorder", kAppKindApplication, recorder)});
     ASSERT_NO_FATAL_FAILURE(Start());
     const int row = TreeRowOf(folderName);
     ASSERT_NO_FATAL_FAILURE(OpenWithWindowsKey());
@@ -450,7 +423,7 @@ TEST_F(ListsEndToEnd, TypedTextFindsAShortcutDeepInAFolderAndEnterStartsIt) {
 }
 
 TEST_F(ListsEndToEnd, EscClearsTheSearchAndBringsBackTheListThatWasShown) {
-    SaveList({Entry(kAppKindApplication, L"Recorder", recorder)});
+    SaveList({MakeEntry(L"Recorder", kAppKindApplication, recorder)});
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(OpenMenu());
     ASSERT_TRUE(XKeys("r e c"));

@@ -6,29 +6,14 @@
 
 #include "ProgramFolder.h"
 #include "Processes.h"
+#include "XInput.h"
+#include "options/resource.h"
 
 #include <string>
 
 namespace {
 
 const wchar_t kMutex[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
-
-// The top-level window of the process with this title.
-HWND FindTitled(DWORD pid, const wchar_t* title, DWORD timeoutMs = 15000) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND h = GetTopWindow(nullptr); h; h = GetNextWindow(h, GW_HWNDNEXT)) {
-                wchar_t text[128] = {};
-                GetWindowTextW(h, text, 128);
-                if (OwnerProcess(h) == pid && IsWindowVisible(h) && wcscmp(text, title) == 0)
-                    return (found = h) != nullptr;
-            }
-            return false;
-        },
-        timeoutMs);
-    return found;
-}
 
 std::wstring ItemText(HWND dialog, int id) {
     wchar_t text[512] = {};
@@ -78,16 +63,8 @@ bool ClickOn(HWND control) {
     const POINT at = Centre(control);
     if (!WaitFor([&] { return GetForegroundWindow() == root && GetAncestor(WindowFromPoint(at), GA_ROOT) == root; }))
         return false;
-    INPUT in[3] = {};
-    for (INPUT& i : in) {
-        i.type = INPUT_MOUSE;
-        i.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        i.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    }
-    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    return SendInput(3, in, sizeof(INPUT)) == 3;
+    RealClick(at);
+    return true;
 }
 
 class QuillsetProgram : public ::testing::Test {
@@ -96,12 +73,7 @@ protected:
         ASSERT_TRUE(folder.Copy({L"Quillset.exe"}));
         ASSERT_TRUE(folder.CopyDefaultSkin());
         listPath = folder.Join(L"applist.lst");
-        // The default skin keeps its list under the roaming folder; this test keeps its own.
-        std::string skin = ReadFileBytes(folder.Join(L"skin.cfg"));
-        size_t at = skin.find("SKIN.APPLIST=");
-        ASSERT_NE(std::string::npos, at);
-        skin.replace(at, skin.find('\n', at) - at, "SKIN.APPLIST=" + Narrow(listPath) + "\r");
-        folder.WriteFile(L"skin.cfg", skin);
+        ASSERT_TRUE(folder.KeepListAt(listPath));
         editor = folder.Join(L"editor.exe");
         ASSERT_TRUE(folder.CopyAs(L"Quillset.exe", L"editor.exe"));
         WriteList("APP=Editor|app|" + Narrow(editor) + "\r\n");
@@ -115,7 +87,7 @@ protected:
     }
     HWND StartDialog() {
         EXPECT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
-        HWND dialog = FindTitled(quillset.Id(), L"Start Menu Options");
+        HWND dialog = FindTitledWindow(quillset.Id(), nullptr, L"Start Menu Options");
         if (dialog) {
             SetForegroundWindow(dialog);
             EXPECT_TRUE(WaitUntilReadyForKeys(dialog)) << "the dialog did not come to the front";
@@ -136,16 +108,16 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
     ASSERT_TRUE(folder.CopyAs(L"launch_recorder.exe", L"tool.exe"));
     HWND dialog = StartDialog();
     ASSERT_TRUE(dialog) << "no dialog";
-    EXPECT_EQ(L"Editor", ItemText(dialog, 1001));
+    EXPECT_EQ(L"Editor", ItemText(dialog, IDC_NAME));
 
-    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, 1014))) << "the Add button is not in front";
-    HWND open = FindTitled(quillset.Id(), L"Open");
+    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDC_ADD))) << "the Add button is not in front";
+    HWND open = FindTitledWindow(quillset.Id(), nullptr, L"Open");
     ASSERT_TRUE(open) << "no file dialog after clicking Add";
     SetForegroundWindow(open);
     ASSERT_TRUE(WaitUntilReadyForKeys(open)) << "the file dialog did not take the keyboard";
     Type(tool);
     Press(VK_RETURN);
-    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, 1004) == tool; })) << "the new entry was not selected";
+    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, IDC_LOCATION) == tool; })) << "the new entry was not selected";
 
     // The name box has the focus, ready for renaming.
     Press(VK_END);
@@ -153,7 +125,7 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
     Press(VK_HOME);
     Key(VK_SHIFT, true);
     Type(L"My Tool");
-    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, 1001) == L"My Tool"; }));
+    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, IDC_NAME) == L"My Tool"; }));
     Press(VK_RETURN); // Enter outside a push button is OK
     EXPECT_EQ(1u, quillset.Wait());
     EXPECT_EQ("# Application List\r\n# encoding: UTF-8\r\nAPP=Editor|app|" + Narrow(editor) +
@@ -215,13 +187,10 @@ TEST_F(QuillsetProgram, AListFileThatCannotBeReadShowsTheReadErrorOverTheDialog)
     DeleteFileW(listPath.c_str());
     CreateDirectoryW(listPath.c_str(), nullptr); // a folder in the list file's place
     ASSERT_TRUE(quillset.Start(folder.Join(L"Quillset.exe")));
-    HWND box = FindTitled(quillset.Id(), L"Error");
-    ASSERT_TRUE(box) << "no error box";
-    wchar_t text[256] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 256);
-    EXPECT_STREQ(L"Error occurred while reading the file.", text);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    HWND dialog = FindTitled(quillset.Id(), L"Start Menu Options");
+    const MessageBoxSeen box = TakeMessageBox(quillset.Id(), 15000, L"Error");
+    ASSERT_TRUE(box.window) << "no error box";
+    EXPECT_EQ(L"Error occurred while reading the file.", box.text);
+    HWND dialog = FindTitledWindow(quillset.Id(), nullptr, L"Start Menu Options");
     ASSERT_TRUE(dialog);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(2u, quillset.Wait());

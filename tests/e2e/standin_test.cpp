@@ -1,20 +1,14 @@
 #include "StandinClient.h"
 #include "StandinProcess.h"
 #include "StandinTaskbar.h"
+#include "ScreenCapture.h"
+#include "Wait.h"
 
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-::testing::AssertionResult SameRect(const RECT& expected, const RECT& actual) {
-    if (EqualRect(&expected, &actual))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected {" << expected.left << "," << expected.top << ","
-                                         << expected.right << "," << expected.bottom << "} got {" << actual.left << ","
-                                         << actual.top << "," << actual.right << "," << actual.bottom << "}";
-}
 
 RECT WindowRect(HWND hWnd) {
     RECT rc = {};
@@ -39,27 +33,18 @@ APPBARDATA NewAppBarData() {
     return abd;
 }
 
-// Runs whatever is posted to this thread, so that posted messages are handled.
-void DrainMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 TEST(StandinTaskbar, AnswersTaskbarPositionWithItsOwnEdgeAndRectangle) {
     for (UINT edge : {ABE_LEFT, ABE_TOP, ABE_RIGHT, ABE_BOTTOM}) {
         SCOPED_TRACE(EdgeName(edge));
         CStandinTaskbar taskbar;
         ASSERT_TRUE(taskbar.Create(AtEdge(edge)));
-        EXPECT_TRUE(SameRect(ExpectedRect(taskbar.Options()), WindowRect(taskbar.Taskbar())));
+        EXPECT_EQ(ExpectedRect(taskbar.Options()), WindowRect(taskbar.Taskbar()));
 
         APPBARDATA abd = NewAppBarData();
         ASSERT_EQ(1u, SHAppBarMessage(ABM_GETTASKBARPOS, &abd));
         EXPECT_EQ(edge, abd.uEdge);
         EXPECT_EQ(taskbar.Taskbar(), abd.hWnd);
-        EXPECT_TRUE(SameRect(WindowRect(taskbar.Taskbar()), abd.rc));
+        EXPECT_EQ(WindowRect(taskbar.Taskbar()), abd.rc);
     }
 }
 
@@ -91,11 +76,11 @@ TEST(StandinTaskbar, IsTheTaskbarTheProductFindsWithARebarAcrossIt) {
 
     RECT client;
     GetClientRect(taskbar.Taskbar(), &client);
-    EXPECT_TRUE(SameRect(client, standin::RebarPlacement(taskbar.Taskbar())));
+    EXPECT_EQ(client, standin::RebarPlacement(taskbar.Taskbar()));
     // Moved away and told of a new size, it lays the rebar out again as a shell does.
     MoveWindow(taskbar.Rebar(), 54, 0, 100, 20, FALSE);
     SendMessageW(taskbar.Taskbar(), WM_SIZE, 0, 0);
-    EXPECT_TRUE(SameRect(client, standin::RebarPlacement(taskbar.Taskbar())));
+    EXPECT_EQ(client, standin::RebarPlacement(taskbar.Taskbar()));
 }
 
 TEST(StandinTaskbar, AnnouncesItselfToTopLevelWindows) {
@@ -113,10 +98,10 @@ TEST(StandinTaskbar, AnnouncesItselfToTopLevelWindows) {
     HWND hListener =
         CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(hListener);
-    DrainMessages();
+    Pump();
     CStandinTaskbar taskbar;
     ASSERT_TRUE(taskbar.Create(StandinOptions()));
-    DrainMessages();
+    Pump();
     EXPECT_EQ(1, announcements);
     DestroyWindow(hListener);
 }
@@ -129,7 +114,7 @@ TEST(StandinTaskbar, RelayoutMovesTheRebarAndRecordsWhatItSaw) {
 
     ASSERT_TRUE(standin::Relayout(taskbar.Taskbar(), 5, 1, 700, 30));
     RECT placed = standin::RebarPlacement(taskbar.Taskbar());
-    EXPECT_TRUE(SameRect(RECT{5, 1, 705, 31}, placed));
+    EXPECT_EQ((RECT{5, 1, 705, 31}), placed);
     standin::RebarRecord record = {};
     ASSERT_TRUE(standin::ReadRebarRecord(taskbar.Taskbar(), &record));
     EXPECT_GE(record.nCount, before.nCount + 2) << "the move and the notification";
@@ -141,7 +126,7 @@ TEST(StandinTaskbar, RelayoutMovesTheRebarAndRecordsWhatItSaw) {
     ASSERT_TRUE(standin::RelayoutHere(taskbar.Taskbar(), 0, 0, 0, 0)) << "all zero: the whole client area";
     RECT client;
     GetClientRect(taskbar.Taskbar(), &client);
-    EXPECT_TRUE(SameRect(client, standin::RebarPlacement(taskbar.Taskbar())));
+    EXPECT_EQ(client, standin::RebarPlacement(taskbar.Taskbar()));
     ASSERT_TRUE(standin::ReadRebarRecord(taskbar.Taskbar(), &record));
     EXPECT_EQ(0, record.x);
     EXPECT_EQ(client.right, record.cx);
@@ -190,12 +175,12 @@ TEST(StandinProcess, RunsAtTheRequestedEdgeAndEndsOnClose) {
     ASSERT_TRUE(standin.Start(AtEdge(ABE_LEFT, 70)));
     ASSERT_EQ(standin.Taskbar(), standin::FindTaskbar());
     RECT expected = ExpectedRect(AtEdge(ABE_LEFT, 70));
-    EXPECT_TRUE(SameRect(expected, WindowRect(standin.Taskbar())));
+    EXPECT_EQ(expected, WindowRect(standin.Taskbar()));
 
     APPBARDATA abd = NewAppBarData();
     ASSERT_EQ(1u, SHAppBarMessage(ABM_GETTASKBARPOS, &abd));
     EXPECT_EQ(static_cast<UINT>(ABE_LEFT), abd.uEdge);
-    EXPECT_TRUE(SameRect(expected, abd.rc));
+    EXPECT_EQ(expected, abd.rc);
 
     PostMessageW(standin.Taskbar(), WM_CLOSE, 0, 0);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(standin.Process(), 20000));

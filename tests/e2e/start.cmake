@@ -3,7 +3,8 @@
 include(${CMAKE_CURRENT_LIST_DIR}/standin.cmake)
 
 velmar_add_taskbar_test(start_e2e_tests ${CMAKE_CURRENT_LIST_DIR}/start_e2e_test.cpp)
-target_include_directories(start_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_include_directories(start_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/main
+    ${CMAKE_SOURCE_DIR}/main/taskbar ${CMAKE_SOURCE_DIR}/main/parts ${CMAKE_SOURCE_DIR}/framework)
 add_dependencies(start_e2e_tests Velmar pegwell default_skin)
 
 # Velmar.exe exports keyHookProc and nothing else.

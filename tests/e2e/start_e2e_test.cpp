@@ -6,13 +6,8 @@
 // tests look at the button's place, parent and state (the window property
 // "Velmar.Start.Mode" mirrors its look), never at its pixels; the component
 // tests read those where the taskbar lives in the same process.
-#include "ProgramFolder.h"
-#include "Processes.h"
 #include "StandinClient.h"
-#include "StandinProcess.h"
-#include "XInput.h"
-
-#include <gtest/gtest.h>
+#include "VelmarEndToEnd.h"
 
 #include <shellapi.h>
 
@@ -23,9 +18,6 @@
 
 namespace {
 
-const wchar_t kModeProperty[] = L"Velmar.Start.Mode";
-const int kExitCommand = 32786;
-
 RECT RectInParent(HWND window) {
     RECT rc;
     GetWindowRect(window, &rc);
@@ -33,47 +25,8 @@ RECT RectInParent(HWND window) {
     return rc;
 }
 
-class StartButtonEndToEnd : public ::testing::Test {
+class StartButtonEndToEnd : public VelmarEndToEnd {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.Copy({L"Velmar.exe", L"Pegwell.dll"}));
-        ASSERT_TRUE(folder.CopyDefaultSkin());
-        size = GetPrivateProfileIntW(L"DESIGN", L"STBTN.HEIGHT", 54, folder.Join(L"skin.cfg").c_str());
-    }
-    void TearDown() override {
-        velmar.Kill();
-        standin.Stop();
-    }
-
-    void StartTaskbar(CStandinProcess& shell, UINT edge, int secondaryEdge = -1) {
-        StandinOptions options;
-        options.uEdge = edge;
-        options.nSecondaryEdge = secondaryEdge;
-        ASSERT_TRUE(shell.Start(options));
-        ASSERT_EQ(shell.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
-    }
-    void StartVelmar() { ASSERT_TRUE(velmar.Start(folder.Join(L"Velmar.exe"))); }
-
-    // The button Velmar put on the taskbar, once it is shown and Velmar waits
-    // for input (the window exists, unseen, while it is being created).
-    HWND Button(HWND taskbar, DWORD timeoutMs = 15000) {
-        HWND found = nullptr;
-        WaitFor(
-            [&] {
-                found = FindWindowExW(taskbar, nullptr, nullptr, L"Start.Button.Main");
-                return found != nullptr && IsWindowVisible(found);
-            },
-            timeoutMs);
-        WaitForInputIdle(velmar.Handle(), 5000);
-        return found && IsWindowVisible(found) ? found : nullptr;
-    }
-    HWND Menu() const {
-        HWND menu = FindWindowW(nullptr, L"Velmar.Menu.Class");
-        return menu && OwnerProcess(menu) == velmar.Id() ? menu : nullptr;
-    }
-    bool MenuShown() const { return Menu() && IsWindowVisible(Menu()); }
-    static int Mode(HWND button) { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(button, kModeProperty))); }
-
     // The start button's context menu, opened by a real right click.
     HWND OpenContextMenu(HWND button) {
         EXPECT_TRUE(XClick(Centre(button), 3));
@@ -90,11 +43,6 @@ protected:
         GetWindowRect(popup, &rc);
         ASSERT_TRUE(XClick({(rc.left + rc.right) / 2, rc.bottom - 10}));
     }
-
-    ProgramFolder folder;
-    CStandinProcess standin;
-    ChildProcess velmar;
-    int size = 54;
 };
 
 } // namespace
@@ -117,17 +65,11 @@ TEST_F(StartButtonEndToEnd, SitsAtTheStartOfTheTaskbarOnEveryEdgeWithTheRebarPus
         RECT rc = RectInParent(button);
         RECT rebar = standin::RebarPlacement(standin.Taskbar());
         if (edge == ABE_LEFT || edge == ABE_RIGHT) {
-            EXPECT_EQ(0, rc.left);
-            EXPECT_EQ(1, rc.top);
-            EXPECT_EQ(client.right, rc.right);
-            EXPECT_EQ(std::max(size, 41), rc.bottom);
+            EXPECT_EQ((RECT{0, 1, client.right, std::max(size, 41)}), rc);
             EXPECT_EQ(size, rebar.top);
             EXPECT_EQ(client.bottom, rebar.bottom);
         } else {
-            EXPECT_EQ(1, rc.left);
-            EXPECT_EQ(1, rc.top);
-            EXPECT_EQ(size, rc.right);
-            EXPECT_EQ(std::max<LONG>(client.bottom, 41), rc.bottom);
+            EXPECT_EQ((RECT{1, 1, size, std::max<LONG>(client.bottom, 41)}), rc);
             EXPECT_EQ(size, rebar.left);
             EXPECT_EQ(client.right, rebar.right);
         }
@@ -136,7 +78,7 @@ TEST_F(StartButtonEndToEnd, SitsAtTheStartOfTheTaskbarOnEveryEdgeWithTheRebarPus
         rebar = standin::RebarPlacement(standin.Taskbar());
         EXPECT_EQ(size, edge == ABE_LEFT || edge == ABE_RIGHT ? rebar.top : rebar.left);
 
-        PostMessageW(button, WM_COMMAND, kExitCommand, 0);
+        PostMessageW(button, WM_COMMAND, ID_START_EXIT, 0);
         EXPECT_EQ(0u, velmar.Wait());
         standin.Stop();
     }

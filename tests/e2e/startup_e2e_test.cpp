@@ -5,6 +5,8 @@
 #include "ProgramFolder.h"
 #include "Processes.h"
 #include "StandinProcess.h"
+#include "XInput.h"
+#include "resource.h"
 
 #include <psapi.h>
 
@@ -50,11 +52,8 @@ TEST_F(VelmarStartup, WithoutSkinFileEndsSilentlyWithItsOwnCode) {
 
 TEST_F(VelmarStartup, OnWindows7ShowsTheBuiltInPairWhenOneSkinStringIsMissing) {
     // Wine reports Windows 7 for this program name only.
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld.exe", 0,
-                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win7"), 10);
-    RegCloseKey(key);
+    ASSERT_TRUE(
+        SetRegistryString(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld.exe", L"Version", L"win7"));
     ASSERT_TRUE(folder.CopyAs(L"Velmar.exe", L"VelmarOld.exe"));
     WriteSkin("[RESOURCE]\r\nSTRING.104=Nur ab Windows 8.\r\n");
     ASSERT_TRUE(velmar.Start(Exe(L"VelmarOld.exe")));
@@ -66,11 +65,8 @@ TEST_F(VelmarStartup, OnWindows7ShowsTheBuiltInPairWhenOneSkinStringIsMissing) {
 }
 
 TEST_F(VelmarStartup, OnWindows7ShowsTheSkinsOwnTextAndCaption) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld7.exe", 0,
-                                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win7"), 10);
-    RegCloseKey(key);
+    ASSERT_TRUE(
+        SetRegistryString(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\VelmarOld7.exe", L"Version", L"win7"));
     ASSERT_TRUE(folder.CopyAs(L"Velmar.exe", L"VelmarOld7.exe"));
     WriteSkin("[RESOURCE]\r\nSTRING.102=Sorry\r\nSTRING.104=Needs a newer Windows.\r\n");
     ASSERT_TRUE(velmar.Start(Exe(L"VelmarOld7.exe")));
@@ -136,14 +132,10 @@ HWND WaitForButton(HWND taskbar) {
 // starts, so a program is started for another language through a shell with
 // LC_ALL set. Returns false when not under Wine.
 bool StartInLocale(const char* locale, const std::wstring& program) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix)
+    const std::string exe = UnixFileName(program);
+    if (exe.empty())
         return false;
-    char* exe = toUnix(program.c_str());
     std::string command = std::string("/bin/sh -c \"LC_ALL=") + locale + " exec wine '" + exe + "'\"";
-    HeapFree(GetProcessHeap(), 0, exe);
     std::wstring line(command.begin(), command.end());
     STARTUPINFOW si{};
     si.cb = sizeof(si);
@@ -164,12 +156,9 @@ protected:
     }
     void TearDown() override {
         if (HWND b = FindWindowExW(standin.Taskbar(), nullptr, nullptr, L"Start.Button.Main"))
-            PostMessageW(b, WM_COMMAND, 32786, 0); // "Exit Velmar"
-        if (running) {
-            if (WaitForSingleObject(running, 10000) != WAIT_OBJECT_0)
-                TerminateProcess(running, 99);
-            CloseHandle(running);
-        }
+            PostMessageW(b, WM_COMMAND, ID_START_EXIT, 0);
+        running.Wait(10000);
+        running.Kill();
     }
     // Starts Velmar in the locale and waits for its button; the process is kept in running.
     HWND RunVelmarIn(const char* locale) {
@@ -179,16 +168,14 @@ protected:
         EXPECT_TRUE(button);
         if (!button)
             return nullptr;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(button, &pid);
-        running = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        running.Attach(OwnerProcess(button));
         return button;
     }
     // Starts Velmar for a German user and answers whether its German library stayed loaded.
     bool RunGermanAndCheckLibrary() {
-        return RunVelmarIn("de_DE.UTF-8") && running && HasModule(running, L"VelmarDEU.DLL");
+        return RunVelmarIn("de_DE.UTF-8") && running.Handle() && HasModule(running.Handle(), L"VelmarDEU.DLL");
     }
-    HANDLE running = nullptr;
+    ChildProcess running;
     CStandinProcess standin;
 };
 
@@ -243,7 +230,7 @@ HWND QuillsetDialog() {
 // its context menu says "Exit Velmar" in that language; Quillset opens its
 // dialog with the translated caption.
 TEST_F(VelmarLanguage, EveryShippedLanguageStartsBothProgramsInThatLanguage) {
-    if (!GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"))
+    if (UnixFileName(BinDir()).empty())
         GTEST_SKIP() << "the locale is set per process only under Wine";
     ASSERT_TRUE(folder.Copy({L"Quillset.exe"}));
     for (const ShippedLanguage& language : kShippedLanguages) {
@@ -254,12 +241,12 @@ TEST_F(VelmarLanguage, EveryShippedLanguageStartsBothProgramsInThatLanguage) {
                                  (L"skin_" + abbr + L".cfg").c_str()}));
 
         ASSERT_TRUE(RunVelmarIn(language.locale));
-        EXPECT_TRUE(running && HasModule(running, velmarLibrary.c_str())) << "the language's library was not kept";
+        EXPECT_TRUE(running.Handle() && HasModule(running.Handle(), velmarLibrary.c_str()))
+            << "the language's library was not kept";
         HMODULE resources = LoadLibraryExW(folder.Join(velmarLibrary).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        EXPECT_EQ(language.exitVelmar, MenuString(resources, 132, 3));
+        EXPECT_EQ(language.exitVelmar, MenuString(resources, IDR_MENU_STARTBUTTON, 3));
         FreeLibrary(resources);
         TearDown();
-        running = nullptr;
 
         ASSERT_TRUE(StartInLocale(language.locale, folder.Join(L"Quillset.exe")));
         HWND dialog = nullptr;
@@ -269,12 +256,10 @@ TEST_F(VelmarLanguage, EveryShippedLanguageStartsBothProgramsInThatLanguage) {
             GetWindowTextW(dialog, caption, 128);
             EXPECT_EQ(std::wstring(language.optionsCaption), caption);
             // Ended every time: a program started through /bin/sh holds the test's output open.
-            HANDLE quillset = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, OwnerProcess(dialog));
+            ChildProcess quillset;
+            quillset.Attach(OwnerProcess(dialog));
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-            if (quillset && WaitForSingleObject(quillset, 10000) != WAIT_OBJECT_0)
-                TerminateProcess(quillset, 99);
-            if (quillset)
-                CloseHandle(quillset);
+            quillset.Wait(10000);
         }
         // The next language must not find this one's files.
         for (const std::wstring& f : {velmarLibrary, L"Quillset" + abbr + L".DLL", L"skin_" + abbr + L".cfg"})

@@ -1,27 +1,19 @@
-// Helpers shared by the application list tests: UTF-8 text, a real program to
-// point entries at, and shortcuts made with the shell link object.
+// Helpers shared by the application list tests: a real program to point entries
+// at, entries and list files as Quillset saves them, and each program's reader.
 #pragma once
 
 #include "AppList.h"
 #include "TestFiles.h"
+#include "Wait.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
-
-inline std::string Utf8(const std::wstring& text) {
-    std::string out;
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    }
-    return out;
-}
 
 inline std::string Utf16Le(const std::wstring& text) {
     std::string out = "\xFF\xFE";
@@ -53,6 +45,14 @@ inline AppListEntry MakeEntry(const std::wstring& name, int kind, const std::wst
     entry.nKind = kind;
     wcsncpy(entry.szPath, path.c_str(), kAppListPathCapacity - 1);
     return entry;
+}
+
+// The list file as Quillset writes it, with a modification time (whole
+// seconds) other than the last one, so that Velmar can tell it from what it read.
+inline bool SaveListAnew(const std::wstring& path, const std::vector<AppListEntry>& entries) {
+    const int64_t previous = ModifiedTime(path);
+    WaitFor([&] { return _time64(nullptr) > previous; }, 3000);
+    return SaveAppList(path.c_str(), entries) == 1 && ModifiedTime(path) != previous;
 }
 
 inline AppListReadOptions MainReader() {

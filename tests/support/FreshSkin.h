@@ -4,6 +4,7 @@
 // from here rather than from what the earlier test loaded.
 #pragma once
 
+#include "GdiplusScope.h"
 #include "Skin.h"
 
 #include <new>
@@ -11,4 +12,10 @@
 inline void FreshSkin() {
     gSkin.~CSkin();
     new (&gSkin) CSkin();
+}
+
+// One process-wide GDI+ session: gSkin keeps its images for the whole process.
+inline void StartGdiplusOnce() {
+    static fw::GdiplusScope gdiplus;
+    (void)gdiplus;
 }

@@ -96,6 +96,15 @@ public:
         return ok;
     }
 
+    // Takes over a running process started some other way (through a Unix shell).
+    bool Attach(DWORD pid) {
+        Kill();
+        m_pi.hProcess =
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        m_pi.dwProcessId = m_pi.hProcess ? pid : 0;
+        return m_pi.hProcess != nullptr;
+    }
+
     // Waits for the end; returns the exit code, or STILL_ACTIVE on time-out.
     DWORD Wait(DWORD timeoutMs = 20000) {
         if (!m_pi.hProcess)
@@ -125,30 +134,28 @@ private:
     PROCESS_INFORMATION m_pi{};
 };
 
-// The first visible top-level window of the process with the given class (any when null).
-inline HWND FindProcessWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs = 10000) {
-    struct Search {
-        DWORD pid;
-        const wchar_t* cls;
-        HWND found;
-    } s{pid, className, nullptr};
+// The first visible top-level window of the process with the given class and
+// title (any when null); dialogs and message boxes share a class, not a title.
+inline HWND FindTitledWindow(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs = 15000) {
+    HWND found = nullptr;
     WaitFor(
         [&] {
-            EnumWindows(
-                [](HWND h, LPARAM lp) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(lp);
-                    wchar_t cls[64] = {};
-                    GetClassNameW(h, cls, 64);
-                    if (OwnerProcess(h) != s->pid || !IsWindowVisible(h) || (s->cls && wcscmp(cls, s->cls) != 0))
-                        return TRUE;
-                    s->found = h;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&s));
-            return s.found != nullptr;
+            for (HWND h = GetTopWindow(nullptr); h; h = GetNextWindow(h, GW_HWNDNEXT)) {
+                wchar_t cls[64] = {}, text[128] = {};
+                GetClassNameW(h, cls, 64);
+                GetWindowTextW(h, text, 128);
+                if (OwnerProcess(h) == pid && IsWindowVisible(h) && (!className || wcscmp(cls, className) == 0) &&
+                    (!title || wcscmp(text, title) == 0))
+                    return (found = h) != nullptr;
+            }
+            return false;
         },
         timeoutMs);
-    return s.found;
+    return found;
+}
+
+inline HWND FindProcessWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs = 10000) {
+    return FindTitledWindow(pid, className, nullptr, timeoutMs);
 }
 
 struct MessageBoxSeen {
@@ -157,10 +164,11 @@ struct MessageBoxSeen {
     std::wstring text;
 };
 
-// Finds the message box of a process, reads it and closes it with OK.
-inline MessageBoxSeen TakeMessageBox(DWORD pid, DWORD timeoutMs = 10000) {
+// Finds the message box of a process (the one with this caption when given),
+// reads it and closes it with OK.
+inline MessageBoxSeen TakeMessageBox(DWORD pid, DWORD timeoutMs = 10000, const wchar_t* caption = nullptr) {
     MessageBoxSeen seen;
-    seen.window = FindProcessWindow(pid, L"#32770", timeoutMs);
+    seen.window = FindTitledWindow(pid, L"#32770", caption, timeoutMs);
     if (!seen.window)
         return seen;
     wchar_t buf[1024] = {};

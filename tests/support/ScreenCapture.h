@@ -1,12 +1,19 @@
-// Screen captures of a window's area for tests that check what was painted.
+// Screen captures of a window's area for tests that check what was painted,
+// and screen rectangles as values in assertions: EXPECT_EQ((RECT{...}), rc).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
+
+inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+inline void PrintTo(const RECT& rc, std::ostream* os) {
+    *os << "{" << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom << "}";
+}
 
 // The pixels of a screen rectangle, to see when something was drawn there.
 inline std::vector<DWORD> ScreenPixels(const RECT& rc) {

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <string>
@@ -88,6 +89,12 @@ inline std::string ReadFileBytes(const std::wstring& path) {
     return out;
 }
 
+// The last-write time in Unix seconds, -1 when there is no such file.
+inline int64_t ModifiedTime(const std::wstring& path) {
+    struct _stat64 st;
+    return _wstat64(path.c_str(), &st) == 0 ? static_cast<int64_t>(st.st_mtime) : -1;
+}
+
 // Sets the last-write time from Unix seconds (as _wstat reports it).
 inline void SetModifiedTime(const std::wstring& path, int64_t unixSeconds) {
     HANDLE f = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -134,6 +141,28 @@ inline std::wstring MenuString(HMODULE module, UINT menuId, int position) {
     return text;
 }
 
+// A popup menu of items by id, 0 for a separator.
+inline HMENU MenuOf(std::initializer_list<UINT> ids) {
+    HMENU menu = CreatePopupMenu();
+    for (UINT id : ids)
+        AppendMenuW(menu, id ? MF_STRING : MF_SEPARATOR, id, id ? L"x" : nullptr);
+    return menu;
+}
+
+// The ids of a menu's items by position, 0 for separators and submenus.
+inline std::vector<UINT> MenuIds(HMENU menu) {
+    std::vector<UINT> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        out.push_back(GetMenuItemID(menu, i) == static_cast<UINT>(-1) ? 0 : GetMenuItemID(menu, i));
+    return out;
+}
+
+// A timer callback that ends this thread's popup menu: its modal loop still runs timers.
+inline void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
 // A shortcut file as the shell writes it; COM must be initialised by the caller.
 inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, const std::wstring& arguments = L"",
                          const std::wstring& iconFile = L"", int iconIndex = 0) {
@@ -153,6 +182,17 @@ inline bool MakeShortcut(const std::wstring& lnk, const std::wstring& target, co
         file->Release();
     link->Release();
     return ok;
+}
+
+// Writes a REG_SZ value, making the key when needed.
+inline bool SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG rc = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
 }
 
 // Puts a registry key back as the test found it: its values, or its absence

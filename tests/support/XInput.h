@@ -1,5 +1,6 @@
-// The Unix side of end-to-end tests under Wine: real X input through xdotool,
-// screenshots, and the pixels of the screen.
+// Real input for tests: the mouse through SendInput, which Wine queues as
+// hardware input; and the Unix side of end-to-end tests under Wine: real X
+// input through xdotool, screenshots, and the pixels of the screen.
 //
 // xdotool is a Unix program. Wine starts Unix programs from CreateProcessW,
 // but their process handle cannot be waited on (WaitForSingleObject fails),
@@ -23,6 +24,22 @@
 
 #include "TestFiles.h"
 #include "Wait.h"
+
+// Mouse input at a screen point, as the hardware sends it.
+inline void SendMouse(DWORD flags, POINT screen) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof(in));
+}
+
+inline void RealClick(POINT screen) {
+    SendMouse(0, screen);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
+}
 
 // Runs a shell command line on the Unix side and waits for it; true when it
 // ran and reported success.
@@ -51,6 +68,19 @@ inline bool RunUnix(const std::string& command, DWORD timeoutMs = 15000) {
         return false;
     DeleteFileW(path.c_str());
     return text[0] == '0';
+}
+
+// The Unix name Wine gives a Windows path; empty when not under Wine.
+inline std::string UnixFileName(const std::wstring& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    if (!name)
+        return {};
+    std::string text = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
 }
 
 inline bool Xdotool(const std::string& arguments, DWORD timeoutMs = 15000) {

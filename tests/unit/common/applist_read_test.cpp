@@ -29,7 +29,7 @@ TEST(AppListRead, MenuReaderFollowsTheGrammarAndSkipsWhatCannotBeShown) {
                         L"LNK =Blank key|lnk|" + other + L"\r\n"
                         L"  #APP=not a comment|app|" + tool + L"\r\n"
                         L"# last\r\n";
-    std::wstring file = dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF" + Utf8(text));
+    std::wstring file = dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF" + Narrow(text));
 
     std::vector<AppListEntry> entries;
     ASSERT_EQ(AppListStatus::Ok, ReadList(file, MainReader(), &entries));
@@ -67,7 +67,7 @@ TEST(AppListRead, EmptyNamesTakeTheShellsDisplayName) {
     std::wstring tool = CopyProgram(dir, L"Tool.exe");
     std::wstring lnk = dir.Join(L"Tool shortcut.lnk");
     ASSERT_TRUE(MakeShortcut(lnk, tool));
-    std::wstring file = dir.WriteFile(L"applist.lst", Utf8(L"APP=|app|" + tool + L"\r\nlnk=|app|" + lnk + L"\r\n"));
+    std::wstring file = dir.WriteFile(L"applist.lst", Narrow(L"APP=|app|" + tool + L"\r\nlnk=|app|" + lnk + L"\r\n"));
 
     for (const AppListReadOptions& options : {MainReader(), OptionsReader()}) {
         std::vector<AppListEntry> entries;
@@ -90,9 +90,9 @@ TEST(AppListRead, EncodingsAndLineEnds) {
     std::wstring text = L"# c\r\nAPP=Gr\x00FC\x00DF" L"e \x65E5\x672C|app|" + tool + L"\r\nAPP=Zwei|app|" + tool;
     std::wstring lfOnly = L"# c\nAPP=Gr\x00FC\x00DF" L"e \x65E5\x672C|app|" + tool + L"\nAPP=Zwei|app|" + tool + L"\n";
     const std::string forms[] = {
-        "\xEF\xBB\xBF" + Utf8(text), // as written, but the last line has no line feed
-        Utf8(text),                  // no mark
-        Utf8(lfOnly),                // LF only
+        "\xEF\xBB\xBF" + Narrow(text), // as written, but the last line has no line feed
+        Narrow(text),                  // no mark
+        Narrow(lfOnly),                // LF only
         Utf16Le(text),               // UTF-16 LE with its mark
         Utf16Le(lfOnly),
     };
@@ -138,7 +138,7 @@ TEST(AppListRead, TheMenuStopsAtItsLimitTheEditorDoesNot) {
     std::wstring text = L"APP=Missing|app|" + dir.Join(L"gone.exe") + L"\r\n";
     for (int i = 1; i <= 12; ++i)
         text += L"APP=Entry " + std::to_wstring(i) + L"|app|" + tool + L"\r\n";
-    std::wstring file = dir.WriteFile(L"applist.lst", Utf8(text));
+    std::wstring file = dir.WriteFile(L"applist.lst", Narrow(text));
 
     std::vector<AppListEntry> entries;
     ASSERT_EQ(AppListStatus::Ok, ReadList(file, MainReader(), &entries));
@@ -164,7 +164,7 @@ TEST(AppListRead, LongLinesAndOverLongFieldsAreCut) {
                         + L"APP=" + longName + L"|app|" + tool + L"\r\n"
                         + L"APP=Long path|app|" + tool + L"\\" + std::wstring(600, L'p') + L"\r\n"
                         + L"APP=After|app|" + tool + L"\r\n";
-    std::wstring file = dir.WriteFile(L"applist.lst", Utf8(text));
+    std::wstring file = dir.WriteFile(L"applist.lst", Narrow(text));
 
     std::vector<AppListEntry> entries;
     ASSERT_EQ(AppListStatus::Ok, ReadList(file, MainReader(), &entries));
@@ -199,7 +199,7 @@ TEST(AppListRead, ShortcutsAreReadEvenWithoutAShellLinkObject) {
     }
     // COM is not initialised here, so the link object cannot be created: the
     // shortcut takes the shell's icon and the other lines are still read.
-    std::wstring file = dir.WriteFile(L"applist.lst", Utf8(L"LNK=Link|lnk|" + lnk + L"\r\nAPP=App|app|" + tool + L"\r\n"));
+    std::wstring file = dir.WriteFile(L"applist.lst", Narrow(L"LNK=Link|lnk|" + lnk + L"\r\nAPP=App|app|" + tool + L"\r\n"));
     std::vector<AppListEntry> entries;
     ASSERT_EQ(AppListStatus::Ok, ReadList(file, MainReader(), &entries));
     ASSERT_EQ(2u, entries.size());

@@ -108,8 +108,8 @@ TEST(AppListSave, TheEditorKeepsAnEntryWhoseFileIsGoneAndWritesItBack) {
     std::wstring tool = CopyProgram(dir, L"Tool.exe");
     std::wstring gone = dir.Join(L"Removed tool.exe");
     std::wstring goneLink = L"Q:\\Unplugged\\Tool.lnk";
-    std::string bytes = std::string(kHeader) + Utf8(L"APP=Tool|app|" + tool + L"\r\n") +
-                        Utf8(L"APP=Removed|app|" + gone + L"\r\n") + Utf8(L"LNK=|lnk|" + goneLink + L"\r\n");
+    std::string bytes = std::string(kHeader) + Narrow(L"APP=Tool|app|" + tool + L"\r\n") +
+                        Narrow(L"APP=Removed|app|" + gone + L"\r\n") + Narrow(L"LNK=|lnk|" + goneLink + L"\r\n");
     std::wstring file = dir.WriteFile(L"applist.lst", bytes);
 
     // The menu does not show them.
@@ -130,7 +130,7 @@ TEST(AppListSave, TheEditorKeepsAnEntryWhoseFileIsGoneAndWritesItBack) {
         EXPECT_EQ(goneLink, entries[2].szPath);
     }
     ASSERT_EQ(1, SaveAppList(file.c_str(), entries));
-    std::string expected = std::string(kHeader) + Utf8(L"APP=Tool|app|" + tool + L"\r\n") +
-                           Utf8(L"APP=Removed|app|" + gone + L"\r\n") + Utf8(L"LNK=" + shownName + L"|lnk|" + goneLink + L"\r\n");
+    std::string expected = std::string(kHeader) + Narrow(L"APP=Tool|app|" + tool + L"\r\n") +
+                           Narrow(L"APP=Removed|app|" + gone + L"\r\n") + Narrow(L"LNK=" + shownName + L"|lnk|" + goneLink + L"\r\n");
     EXPECT_EQ(expected, ReadFileBytes(file));
 }

@@ -70,12 +70,7 @@ public:
     }
     void DeleteValue(const wchar_t* name) { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, m_key.c_str(), name); }
     void SetValue(const wchar_t* name, const std::wstring& path) {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                       static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, m_key, name, path));
     }
     std::wstring DefaultPicture(const wchar_t* name) const { return m_defaults + L"\\" + name; }
 

@@ -38,7 +38,7 @@ TEST_F(ListsTest, ClickingAPinnedRowHidesTheMenuAndStartsTheEntryWithoutParamete
     EXPECT_EQ(77, second->rcItem.bottom);
     startButton->entries.clear();
 
-    PostClick(pinned->m_hWnd, RowCentre(second));
+    PostClick(pinned->m_hWnd, Center(second->rcItem));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(menu->m_hWnd); })) << "the menu stayed open";
     EXPECT_EQ(0, menu->IsMenuVisible());
     ASSERT_FALSE(startButton->entries.empty());
@@ -65,7 +65,7 @@ TEST_F(ListsTest, ClickingAShortcutInsideAnAllProgramsFolderStartsIt) {
     ::GetClientRect(all->m_hWnd, &client);
     ASSERT_LE(ours->rcItem.bottom, client.bottom) << "the folder is below the visible rows";
 
-    PostClick(all->m_hWnd, RowCentre(ours));
+    PostClick(all->m_hWnd, Center(ours->rcItem));
     ASSERT_TRUE(WaitFor([&] { return ours->bExpanded != FALSE; })) << "the folder did not open";
     ASSERT_NE(nullptr, ours->pChild);
     _treeNode* child = ours->pChild;
@@ -73,7 +73,7 @@ TEST_F(ListsTest, ClickingAShortcutInsideAnAllProgramsFolderStartsIt) {
     ASSERT_TRUE(WaitFor([&] { return child->rcItem.bottom > 0; }));
     EXPECT_EQ(ours->rcItem.bottom, child->rcItem.top) << "the child row follows its folder";
 
-    PostClick(all->m_hWnd, RowCentre(child));
+    PostClick(all->m_hWnd, Center(child->rcItem));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(menu->m_hWnd); })) << "the menu stayed open";
     EXPECT_EQ("from-the-tree\n", record.WaitForLines());
     // The hide collapsed the tree and went back to the pinned list.

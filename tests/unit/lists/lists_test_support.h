@@ -7,6 +7,7 @@
 #include "TreeWnd.h"
 
 #include "menu_test_support.h"
+#include "tree_test_support.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -23,12 +24,7 @@ inline CTreeWnd* ListOf(HWND menu, int id) {
     return dynamic_cast<CTreeWnd*>(base);
 }
 
-inline std::vector<_treeNode*> TopLevel(CTreeWnd* list) {
-    std::vector<_treeNode*> out;
-    for (_treeNode* item = list->GetRoot()->pChild; item; item = item->pNext)
-        out.push_back(item);
-    return out;
-}
+inline std::vector<_treeNode*> TopLevel(CTreeWnd* list) { return Children(list->GetRoot()); }
 
 inline std::vector<std::wstring> Names(CTreeWnd* list) {
     std::vector<std::wstring> out;
@@ -96,10 +92,6 @@ inline _treeNode* FindByPath(CTreeWnd* list, const std::wstring& path) {
         if (_wcsicmp(item->szPath, path.c_str()) == 0)
             return item;
     return nullptr;
-}
-
-inline LPARAM RowCentre(const _treeNode* item) {
-    return MAKELPARAM((item->rcItem.left + item->rcItem.right) / 2, (item->rcItem.top + item->rcItem.bottom) / 2);
 }
 
 // A click as the mouse makes it, posted to the list window.

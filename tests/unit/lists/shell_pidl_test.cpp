@@ -34,11 +34,6 @@ struct Probe : CShellPidl {
 
 HWND g_owner = nullptr;
 
-// The popup runs a modal loop on this thread; timers still fire inside it.
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    EndMenu();
-}
 void CALLBACK ChooseFirst(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     PostMessageW(g_owner, WM_KEYDOWN, VK_DOWN, 0);
@@ -58,28 +53,6 @@ protected:
     TempDir dir;
 };
 
-HMENU MenuOf(const std::vector<std::pair<UINT, bool>>& items) {
-    HMENU menu = CreatePopupMenu();
-    for (const auto& item : items) {
-        if (item.second)
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        else
-            AppendMenuW(menu, MF_STRING, item.first, L"x");
-    }
-    return menu;
-}
-
-// Ids by position, 0 for separators.
-std::vector<UINT> Layout(HMENU menu) {
-    std::vector<UINT> out;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i)
-        out.push_back(GetMenuItemID(menu, i) == static_cast<UINT>(-1) ? 0 : GetMenuItemID(menu, i));
-    return out;
-}
-
-const std::pair<UINT, bool> kSep = {0, true};
-std::pair<UINT, bool> Cmd(UINT id) { return {id, false}; }
-
 } // namespace
 
 TEST_F(ShellPidlTest, PathWhoseParentFolderIsMissingShowsNothing) {
@@ -93,7 +66,7 @@ TEST_F(ShellPidlTest, PathWhoseParentFolderIsMissingShowsNothing) {
 TEST_F(ShellPidlTest, PathMenuIsCustomisedAndClosingItInvokesNothing) {
     Probe probe;
     std::wstring file = dir.WriteFile(L"note.txt", "x");
-    SetTimer(nullptr, 0, 200, CloseMenu);
+    SetTimer(nullptr, 0, 200, EndMenuTimer);
     EXPECT_EQ(1, probe.ShowPathContextMenu(g_owner, file.c_str(), POINT{10, 10}));
     EXPECT_EQ(1, probe.customised);
     EXPECT_GT(probe.itemsSeen, 0);
@@ -105,7 +78,7 @@ TEST_F(ShellPidlTest, ChosenCommandIsInvokedAndReportedWithItsOffset) {
     probe.keepOnly = 26; // the shell's "Copy" when numbering starts at 1 (harmless: fills the clipboard)
     std::wstring file = dir.WriteFile(L"copy me.txt", "x");
     SetTimer(nullptr, 0, 200, ChooseFirst);
-    SetTimer(nullptr, 0, 3000, CloseMenu); // safety net should the keys not arrive
+    SetTimer(nullptr, 0, 3000, EndMenuTimer); // safety net should the keys not arrive
     EXPECT_EQ(1, probe.ShowPathContextMenu(g_owner, file.c_str(), POINT{10, 10}));
     ASSERT_EQ(1u, probe.invoked.size());
     EXPECT_EQ(25u, probe.invoked[0]);
@@ -118,7 +91,7 @@ TEST_F(ShellPidlTest, ItemMenuThroughTheDesktopFolderAndAnAbsoluteList) {
     ASSERT_TRUE(pidl);
     fw::ComPtr<IShellFolder> desktop;
     ASSERT_HRESULT_SUCCEEDED(SHGetDesktopFolder(desktop.put()));
-    SetTimer(nullptr, 0, 200, CloseMenu);
+    SetTimer(nullptr, 0, 200, EndMenuTimer);
     EXPECT_EQ(1, probe.ShowItemContextMenu(g_owner, desktop.get(), pidl.get(), POINT{10, 10}));
     EXPECT_EQ(1, probe.customised);
     EXPECT_TRUE(probe.invoked.empty());
@@ -129,23 +102,23 @@ TEST_F(ShellPidlTest, ItemMenuThroughTheDesktopFolderAndAnAbsoluteList) {
 }
 
 TEST(ShellPidlPruning, RemovesCommandsAndStraySeparators) {
-    fw::UniqueMenu menu(MenuOf({Cmd(1), kSep, Cmd(17), kSep, Cmd(2), kSep, kSep, Cmd(3), Cmd(18), kSep}));
+    fw::UniqueMenu menu(MenuOf({1, 0, 17, 0, 2, 0, 0, 3, 18, 0}));
     const UINT ids[] = {17, 18, 25}; // 25 is absent and removes nothing
     CShellPidl::RemoveCommands(menu.get(), ids, 3);
-    EXPECT_EQ((std::vector<UINT>{1, 0, 0, 2, 0, 0, 3, 0}), Layout(menu.get()));
+    EXPECT_EQ((std::vector<UINT>{1, 0, 0, 2, 0, 0, 3, 0}), MenuIds(menu.get()));
     CShellPidl::RemoveStraySeparators(menu.get());
-    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 0, 3}), Layout(menu.get()));
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 0, 3}), MenuIds(menu.get()));
 }
 
 TEST(ShellPidlPruning, TrailingRunsGoAndPositionZeroIsNeverExamined) {
-    fw::UniqueMenu menu(MenuOf({kSep, Cmd(1), kSep, kSep, kSep}));
+    fw::UniqueMenu menu(MenuOf({0, 1, 0, 0, 0}));
     CShellPidl::RemoveStraySeparators(menu.get());
-    EXPECT_EQ((std::vector<UINT>{0, 1}), Layout(menu.get()));
+    EXPECT_EQ((std::vector<UINT>{0, 1}), MenuIds(menu.get()));
 }
 
 TEST(ShellPidlPruning, ASubmenuIsNotMistakenForASeparator) {
     // GetMenuState reports a submenu's item count where MF_SEPARATOR lives.
-    fw::UniqueMenu menu(MenuOf({Cmd(1), kSep}));
+    fw::UniqueMenu menu(MenuOf({1, 0}));
     HMENU sub = CreatePopupMenu();
     for (UINT i = 0; i < 8; ++i)
         AppendMenuW(sub, MF_STRING, 100 + i, L"s");

@@ -1,8 +1,8 @@
-// Shared pieces of the list control tests: GDI+ for the process, an owner
+// Shared pieces of the list control tests (and of the menu's lists): an owner
 // popup that records what the list sends it, shortcuts and Start Menu folders.
 #pragma once
 
-#include "GdiplusScope.h"
+#include "FreshSkin.h"
 #include "Handles.h"
 #include "Wait.h"
 #include "Skin.h"
@@ -16,16 +16,6 @@
 
 #include <string>
 #include <vector>
-
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { m_scope = new fw::GdiplusScope; }
-    // GDI+ stays up until the process ends: the skin's images outlive the tests.
-    void TearDown() override {}
-
-private:
-    fw::GdiplusScope* m_scope = nullptr;
-};
 
 // The list's owner: records notifications (copying the record, which lives
 // for the call only) and forwarded context menus; paints the menu background.

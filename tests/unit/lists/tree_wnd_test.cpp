@@ -339,25 +339,13 @@ TEST_F(TreeWndTest, CollapseAllHidesChildrenAndReturnsToTheTop) {
 
 TEST(TreeMenu, CustomisationRemoves17_18_25AndStraySeparators) {
     CTreeWnd tree(nullptr, kListId);
-    fw::UniqueMenu menu(CreatePopupMenu());
-    const UINT layout[] = {1, 0, 17, 0, 2, 25, 0, 0, 3, 18, 0};
-    for (UINT id : layout)
-        AppendMenuW(menu.get(), id ? MF_STRING : MF_SEPARATOR, id, id ? L"x" : nullptr);
+    fw::UniqueMenu menu(MenuOf({1, 0, 17, 0, 2, 25, 0, 0, 3, 18, 0}));
     tree.OnCustomizeMenu(menu.get());
-    std::vector<UINT> got;
-    for (int i = 0; i < GetMenuItemCount(menu.get()); ++i) {
-        UINT id = GetMenuItemID(menu.get(), i);
-        got.push_back(id == static_cast<UINT>(-1) ? 0 : id);
-    }
-    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 0, 3}), got);
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 0, 3}), MenuIds(menu.get()));
 }
 
 namespace {
 HWND g_focusTarget = nullptr;
-void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    EndMenu();
-}
 void CALLBACK MoveFocusAndClose(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     SetFocus(g_focusTarget); // as a dialog opened by a chosen command would
@@ -391,7 +379,7 @@ TEST_F(TreeWndTest, MergedFolderShowsNoMenuAndAFileShowsTheShellMenu) {
     Repaint(*list);
 
     list->nHotId = merged;
-    SetTimer(nullptr, 0, 2000, CloseMenu); // safety net: nothing should open
+    SetTimer(nullptr, 0, 2000, EndMenuTimer); // safety net: nothing should open
     SendMessageW(*list, WM_CONTEXTMENU, 0, MAKELPARAM(100, 100));
     EXPECT_EQ(0, list->customised);
     EXPECT_TRUE(owner.contextMenus.empty());
@@ -399,7 +387,7 @@ TEST_F(TreeWndTest, MergedFolderShowsNoMenuAndAFileShowsTheShellMenu) {
     // A file: the shell's menu, pruned by the hook; the focus stayed here, so no 269.
     SetFocus(*list);
     list->nHotId = doc;
-    SetTimer(nullptr, 0, 200, CloseMenu);
+    SetTimer(nullptr, 0, 200, EndMenuTimer);
     SendMessageW(*list, WM_CONTEXTMENU, 0, MAKELPARAM(100, 100));
     EXPECT_EQ(1, list->customised);
     EXPECT_EQ(0, list->bInMenu);

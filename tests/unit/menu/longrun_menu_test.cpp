@@ -119,8 +119,7 @@ TEST_F(LongRun, OpeningsTogglesAndReloadsLeaveNothingBehind) {
     // Folders open as a click opens them: read once, shown again on later clicks.
     auto click = [&](_treeNode* item) {
         ::RedrawWindow(all->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        ::SendMessageW(all->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, RowCentre(item));
-        ::SendMessageW(all->m_hWnd, WM_LBUTTONUP, 0, RowCentre(item));
+        Click(all->m_hWnd, Center(item->rcItem));
     };
     Run("all-programs toggles with folder expansions", 100 * scale, [&](int) {
         ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0);

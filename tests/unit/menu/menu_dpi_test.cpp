@@ -19,13 +19,6 @@ RECT ChildRect(HWND child, HWND parent) {
     return rc;
 }
 
-void ExpectRect(const RECT& rc, LONG left, LONG top, LONG right, LONG bottom, const char* what) {
-    EXPECT_EQ(left, rc.left) << what;
-    EXPECT_EQ(top, rc.top) << what;
-    EXPECT_EQ(right, rc.right) << what;
-    EXPECT_EQ(bottom, rc.bottom) << what;
-}
-
 // The pixels of an image drawn at dpi into a white 64 x 32 bitmap at design point (2, 2).
 std::vector<DWORD> DrawnAt(Gdiplus::Image* image, int dpi) {
     std::vector<DWORD> pixels(64 * 32, 0);
@@ -83,15 +76,15 @@ TEST_F(MenuTest, ADpiChangeLaysOutMenuButtonsAndListsAgainAndBackToTheSamePixels
         const RECT menuRect = MenuRect();
         EXPECT_EQ(fw::Scale(300, dpi), menuRect.right - menuRect.left);
         EXPECT_EQ(fw::Scale(400, dpi), menuRect.bottom - menuRect.top);
-        ExpectRect(ChildRect(docs->m_hWnd, menu->m_hWnd), fw::Scale(150, dpi), fw::Scale(110, dpi), fw::Scale(270, dpi),
-                   fw::Scale(140, dpi), "the button");
+        EXPECT_EQ((RECT{fw::Scale(150, dpi), fw::Scale(110, dpi), fw::Scale(270, dpi), fw::Scale(140, dpi)}),
+                  ChildRect(docs->m_hWnd, menu->m_hWnd))
+            << "the button";
         HWND pinned = ::GetDlgItem(menu->m_hWnd, kPinnedListId);
         HWND all = ::GetDlgItem(menu->m_hWnd, kAllProgramsId);
         ASSERT_TRUE(pinned && all) << "both lists are made again";
-        ExpectRect(ChildRect(pinned, menu->m_hWnd), fw::Scale(10, dpi), fw::Scale(20, dpi), fw::Scale(110, dpi),
-                   fw::Scale(220, dpi), "the pinned list");
-        ExpectRect(ChildRect(all, menu->m_hWnd), fw::Scale(10, dpi), fw::Scale(20, dpi), fw::Scale(110, dpi),
-                   fw::Scale(220, dpi), "the all-programs list");
+        const RECT list = {fw::Scale(10, dpi), fw::Scale(20, dpi), fw::Scale(110, dpi), fw::Scale(220, dpi)};
+        EXPECT_EQ(list, ChildRect(pinned, menu->m_hWnd)) << "the pinned list";
+        EXPECT_EQ(list, ChildRect(all, menu->m_hWnd)) << "the all-programs list";
     };
     expectLayout(96, "as made");
 
@@ -135,8 +128,8 @@ TEST_F(MenuTest, ImagesScaleSmoothlyAndUseTheDoubleSizeFileFrom150Percent) {
     EXPECT_EQ(decodes + 1, gSkin.DecodeCount()) << "a missing double-size file is looked for once";
 
     // At 100 % the image lands as it always did; at 150 % on the scaled edges.
-    ExpectRect(WhiteBox(DrawnAt(mark, 96)), 2, 2, 22, 6, "at 100 %");
-    ExpectRect(WhiteBox(DrawnAt(mark, 144)), 3, 3, 33, 9, "at 150 %");
+    EXPECT_EQ((RECT{2, 2, 22, 6}), WhiteBox(DrawnAt(mark, 96))) << "at 100 %";
+    EXPECT_EQ((RECT{3, 3, 33, 9}), WhiteBox(DrawnAt(mark, 144))) << "at 150 %";
 }
 
 TEST_F(MenuTest, TheDefaultFontGrowsWithTheDpiInPixels) {

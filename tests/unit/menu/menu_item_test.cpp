@@ -190,32 +190,20 @@ TEST_F(MenuItemTest, TheMouseLeavingAfterAClickKeepsTheLookAndStaysSilent) {
 }
 
 TEST(MenuItemShellMenu, FolderButtonsDropTheirCommandsAndTheSeparatorsLeftOver) {
-    auto build = [] {
-        HMENU m = ::CreatePopupMenu();
-        const UINT ids[] = {1, 0, 17, 0, 2, 20, 0, 18, 25, 28, 0, 0, 3, 0};
-        for (UINT id : ids)
-            ::AppendMenuW(m, id ? MF_STRING : MF_SEPARATOR, id, id ? L"item" : nullptr);
-        return m;
-    };
-    auto ids = [](HMENU m) {
-        std::vector<UINT> out;
-        for (int i = 0; i < ::GetMenuItemCount(m); ++i)
-            out.push_back(::GetMenuItemID(m, i));
-        return out;
-    };
+    auto build = [] { return MenuOf({1, 0, 17, 0, 2, 20, 0, 18, 25, 28, 0, 0, 3, 0}); };
     const GUID known = {0x5E6C858F, 0x0E22, 0x4760, {0x9A, 0xFE, 0xEA, 0x33, 0x17, 0xB6, 0x71, 0x73}};
 
     fw::UniqueMenu plain(build());
     CMenuItemWnd::CustomizeFolderMenu(plain.get(), CSIDL_DRIVES, GUID_NULL);
-    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 20, 0, 28, 0, 3}), ids(plain.get()));
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 20, 0, 28, 0, 3}), MenuIds(plain.get()));
 
     fw::UniqueMenu profile(build());
     CMenuItemWnd::CustomizeFolderMenu(profile.get(), CSIDL_PROFILE, known);
-    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 0, 3}), ids(profile.get()));
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 0, 3}), MenuIds(profile.get()));
 
     fw::UniqueMenu library(build());
     CMenuItemWnd::CustomizeFolderMenu(library.get(), CSIDL_PERSONAL, known);
-    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 20, 0, 3}), ids(library.get()));
+    EXPECT_EQ((std::vector<UINT>{1, 0, 2, 20, 0, 3}), MenuIds(library.get()));
 }
 
 TEST_F(MenuItemTest, ACaptionWiderThanTheRoomAfterItsOffsetWrapsInsteadOfBeingCut) {

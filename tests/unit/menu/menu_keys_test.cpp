@@ -48,18 +48,16 @@ VARIANT Child(long id) {
     return v;
 }
 
-std::wstring AccName(IAccessible* acc, long child) {
+// A text property (get_accName, get_accDescription) of the object or a child.
+std::wstring AccText(IAccessible* acc, long child, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
     BSTR text = nullptr;
-    std::wstring out = SUCCEEDED(acc->get_accName(Child(child), &text)) && text ? text : L"<none>";
+    std::wstring out = SUCCEEDED((acc->*get)(Child(child), &text)) && text ? text : L"<none>";
     ::SysFreeString(text);
     return out;
 }
-
+std::wstring AccName(IAccessible* acc, long child) { return AccText(acc, child, &IAccessible::get_accName); }
 std::wstring AccDescription(IAccessible* acc, long child) {
-    BSTR text = nullptr;
-    std::wstring out = SUCCEEDED(acc->get_accDescription(Child(child), &text)) && text ? text : L"<none>";
-    ::SysFreeString(text);
-    return out;
+    return AccText(acc, child, &IAccessible::get_accDescription);
 }
 
 long AccLong(IAccessible* acc, long child, bool role) {

@@ -25,6 +25,7 @@
 #include "Processes.h"
 #include "TestFiles.h"
 #include "Wait.h"
+#include "XInput.h"
 #include "skin_test_files.h"
 
 // Records what reaches it. As the start button it also notes whether the menu
@@ -91,29 +92,7 @@ inline void MoveMouse(HWND window, int x, int y) {
     ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
 }
 
-// Real mouse input at a screen point, as the hardware sends it.
-inline void SendMouse(DWORD flags, POINT screen) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1));
-    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1));
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    ::SendInput(1, &in, sizeof(in));
-}
-
-inline void RealClick(POINT screen) {
-    SendMouse(0, screen);
-    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
-    SendMouse(MOUSEEVENTF_LEFTUP, screen);
-}
-
 inline void ParkMouse() { ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 2, ::GetSystemMetrics(SM_CYSCREEN) - 2); }
-
-// One process-wide GDI+ session: gSkin keeps its images for the whole process.
-inline void StartGdiplusOnce() {
-    static fw::GdiplusScope gdiplus;
-    (void)gdiplus;
-}
 
 // Power actions recorded instead of carried out.
 struct SessionRecord {
@@ -209,13 +188,7 @@ protected:
             std::wstring(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\AccountPicture\\Users\\") +
             gSkin.GetAccountSid();
         m_accountKey = std::make_unique<RegistryKeyGuard>(HKEY_LOCAL_MACHINE, path);
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-                  ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-        std::wstring value = dir.Join(L"skin\\picture.bmp");
-        ::RegSetValueExW(key, L"Image96", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
+        ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, path, L"Image96", dir.Join(L"skin\\picture.bmp")));
         if (lookAgain)
             gSkin.RetryAccountPicture(); // an earlier test may have found none
     }

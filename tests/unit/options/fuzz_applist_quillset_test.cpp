@@ -14,26 +14,6 @@ const size_t kShards = 2;
 const size_t kDefaultCases = 1000;
 const size_t kDefaultWindowEvery = 16;
 
-// Message boxes of this thread, read and closed with OK from a timer (they are
-// modal: the test's own code waits under them).
-std::wstring gBoxText;
-
-void CALLBACK CloseMessageBoxes(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM) -> BOOL {
-            wchar_t cls[32] = {}, text[256] = {};
-            GetClassNameW(h, cls, 32);
-            if (wcscmp(cls, L"#32770") || !GetDlgItem(h, 0xFFFF) || !IsWindowVisible(h))
-                return TRUE;
-            GetDlgItemTextW(h, 0xFFFF, text, 256);
-            gBoxText = text;
-            PostMessageW(h, WM_COMMAND, IDOK, 0);
-            return FALSE;
-        },
-        0);
-}
-
 class ListDialogFuzz : public QuillsetDialogTest, public ::testing::WithParamInterface<size_t> {};
 
 TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
@@ -62,7 +42,7 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
     for (size_t n = begin; n < end; ++n) {
         watchdog.Begin(n);
         FuzzRandom rnd(plan.CaseSeed(n));
-        const std::string bytes = MutatedList(rnd, Utf8(program), Utf8(shortcut));
+        const std::string bytes = MutatedList(rnd, Narrow(program), Narrow(shortcut));
         bool withWindows = plan.WithWindows(n);
         if (withWindows) {
             dir.WriteFile(L"applist.lst", bytes);
@@ -86,12 +66,11 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
             ++dialogs;
             windows.Time([&] {
                 dir.WriteFile(L"applist.lst", bytes);
-                gBoxText.clear();
-                const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMessageBoxes);
+                MessageBoxCloser box(dialog);
                 Open();
                 // Only a UTF-16 big-endian mark makes a file unreadable; the dialog says so.
                 const bool unreadable = bytes.compare(0, 2, "\xFE\xFF") == 0;
-                EXPECT_EQ(unreadable ? L"Error occurred while reading the file." : L"", gBoxText) << "case " << n;
+                EXPECT_EQ(unreadable ? L"Error occurred while reading the file." : L"", box.text) << "case " << n;
                 ASSERT_TRUE(dialog->m_hWnd && IsWindowVisible(dialog->m_hWnd)) << "case " << n;
                 std::vector<AppListEntry> held;
                 for (size_t i = 0; i < List().Count(); ++i) {
@@ -100,8 +79,7 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
                         held.push_back(MakeEntry(item->szName, item->nKind, item->szPath));
                 }
                 Command(IDC_APPLY);
-                KillTimer(nullptr, timer);
-                EXPECT_EQ(unreadable ? L"Error occurred while reading the file." : L"", gBoxText)
+                EXPECT_EQ(unreadable ? L"Error occurred while reading the file." : L"", box.text)
                     << "case " << n << ": Apply failed";
                 expectSavedBack(n, held);
                 dialog.reset();

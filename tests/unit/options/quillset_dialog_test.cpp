@@ -278,35 +278,10 @@ TEST_F(QuillsetDialogTest, AFailedSaveShowsTheWriteErrorAndKeepsTheDialog) {
     // A folder where the list file should be: the save cannot replace it.
     DeleteFileW(listPath.c_str());
     CreateDirectoryW(listPath.c_str(), nullptr);
-    // The error box is modal: close it from a timer on this thread once it shows.
-    struct Seen {
-        std::wstring text, caption;
-    };
-    static Seen seen;
-    static HWND main;
-    seen = Seen{};
-    main = dialog->m_hWnd;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND h, LPARAM) -> BOOL {
-                wchar_t cls[32] = {}, buf[256] = {};
-                GetClassNameW(h, cls, 32);
-                if (h == main || wcscmp(cls, L"#32770") || !GetDlgItem(h, 0xFFFF))
-                    return TRUE;
-                GetWindowTextW(h, buf, 256);
-                seen.caption = buf;
-                GetDlgItemTextW(h, 0xFFFF, buf, 256);
-                seen.text = buf;
-                PostMessageW(h, WM_COMMAND, IDOK, 0);
-                return FALSE;
-            },
-            0);
-    });
+    MessageBoxCloser box(dialog);
     Command(IDOK);
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(L"Error occurred while writing the file.", seen.text);
-    EXPECT_EQ(L"Error", seen.caption);
+    EXPECT_EQ(L"Error occurred while writing the file.", box.text);
+    EXPECT_EQ(L"Error", box.caption);
     EXPECT_TRUE(IsWindow(dialog->m_hWnd));
     EXPECT_EQ(-1, quitCode);
 }

@@ -19,6 +19,49 @@
 #include <string>
 #include <vector>
 
+// Message boxes of this thread while the object lives, read and closed with OK
+// from a timer (they are modal: the test's own code waits under them). The
+// dialog they stand over is never taken for one.
+class MessageBoxCloser {
+public:
+    explicit MessageBoxCloser(const std::unique_ptr<CMainDlg>& dialog) : m_dialog(dialog) {
+        s_active = this;
+        m_timer = SetTimer(nullptr, 0, 50, Close);
+    }
+    ~MessageBoxCloser() {
+        KillTimer(nullptr, m_timer);
+        s_active = nullptr;
+    }
+    MessageBoxCloser(const MessageBoxCloser&) = delete;
+    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+
+    std::wstring caption, text; // of the last box closed
+
+private:
+    static void CALLBACK Close(HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND h, LPARAM) -> BOOL {
+                MessageBoxCloser* self = s_active;
+                wchar_t cls[32] = {}, buf[256] = {};
+                GetClassNameW(h, cls, 32);
+                if (!self || (self->m_dialog && h == self->m_dialog->m_hWnd) || wcscmp(cls, L"#32770") ||
+                    !GetDlgItem(h, 0xFFFF) || !IsWindowVisible(h))
+                    return TRUE;
+                GetWindowTextW(h, buf, 256);
+                self->caption = buf;
+                GetDlgItemTextW(h, 0xFFFF, buf, 256);
+                self->text = buf;
+                PostMessageW(h, WM_COMMAND, IDOK, 0);
+                return FALSE;
+            },
+            0);
+    }
+    static inline MessageBoxCloser* s_active = nullptr;
+    const std::unique_ptr<CMainDlg>& m_dialog;
+    UINT_PTR m_timer = 0;
+};
+
 class QuillsetDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,7 +80,7 @@ protected:
     }
 
     void WriteSkin(const std::string& extra = "") {
-        dir.WriteFile(L"skin.cfg", "[DESIGN]\r\nSKIN.APPLIST=" + Utf8(listPath) +
+        dir.WriteFile(L"skin.cfg", "[DESIGN]\r\nSKIN.APPLIST=" + Narrow(listPath) +
                                        "\r\nDEFAULT.FONT.NAME=Liberation Sans\r\nDEFAULT.FONT.SIZE=9\r\n" + extra);
         gSkin.SetConfigPath(dir.Join(L"skin.cfg").c_str());
         gSkin.Load((dir.path() + L"\\").c_str());
@@ -46,7 +89,7 @@ protected:
         std::wstring text = L"# Application List\r\n# encoding: UTF-8\r\n";
         for (const auto& line : lines)
             text += line + L"\r\n";
-        dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF" + Utf8(text));
+        dir.WriteFile(L"applist.lst", "\xEF\xBB\xBF" + Narrow(text));
     }
     std::wstring App(const std::wstring& name, const std::wstring& path) { return L"APP=" + name + L"|app|" + path; }
     std::wstring Lnk(const std::wstring& name, const std::wstring& path) { return L"LNK=" + name + L"|lnk|" + path; }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "Processes.h"
+#include "XInput.h"
 
 #include <cstdio>
 #include <memory>
@@ -347,17 +348,6 @@ TEST_F(StartButtonWindow, ASecondaryTaskbarsButtonGoesWithItsTaskbarEvenWithTheM
     EXPECT_EQ(button->m_hWnd, button->hMenuOrigin);
     EXPECT_EQ(2, button->nMode);
 }
-
-namespace {
-void SendMouse(DWORD flags, POINT screen) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-    in.mi.dy = static_cast<LONG>(screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &in, sizeof(in));
-}
-} // namespace
 
 // On Windows a press on the button first activates the taskbar, which hides the
 // open menu; the press itself must then not open it again.
