@@ -152,8 +152,9 @@ TEST_F(StartButtonEndToEnd, WindowsKeyShortcutReachesTheFocusedWindowWithItsWind
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"Velmar.Test.KeyRecorder";
     RegisterClassW(&wc);
-    HWND window = CreateWindowExW(0, wc.lpszClassName, L"keys", WS_POPUP | WS_VISIBLE, 400, 200, 300, 200, nullptr,
-                                  nullptr, wc.hInstance, nullptr);
+    // Topmost, so that the click below lands on it whatever earlier programs left on the desktop.
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"keys", WS_POPUP | WS_VISIBLE, 400, 200, 300, 200,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(window);
     SetForegroundWindow(window);
     SetFocus(window);
