@@ -18,13 +18,13 @@ target_link_options(standin_taskbar PRIVATE -municode)
 velmar_target_options(standin_taskbar)
 
 # A test that puts up a taskbar or installs the taskbar hook. All of them share
-# the one desktop, FindWindowW's answer and Pegwell's shared data, so ctest
-# runs them one at a time (the lock), while other tests still run beside them.
+# the one desktop, FindWindowW's answer and Pegwell's shared data, which their
+# lane gives to one program at a time (tests/CMakeLists.txt).
 function(velmar_add_taskbar_test name)
     velmar_test_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE standin)
     add_dependencies(${name} standin_taskbar)
-    velmar_discover_tests(${name} RESOURCE_LOCK velmar_taskbar)
+    velmar_discover_tests(${name})
 endfunction()
 
 velmar_add_taskbar_test(standin_tests ${CMAKE_CURRENT_LIST_DIR}/standin_test.cpp)

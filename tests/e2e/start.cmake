@@ -16,7 +16,7 @@ add_test(NAME start_velmar_exports_only_keyHookProc
 # monitors of a nested X server (the shared desktop has one).
 add_test(NAME start_two_monitors_e2e
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/start/two_monitors.sh $<TARGET_FILE:start_e2e_tests> "*OnASecondMonitor*")
-set_tests_properties(start_two_monitors_e2e PROPERTIES RESOURCE_LOCK velmar_taskbar TIMEOUT 240)
+set_tests_properties(start_two_monitors_e2e PROPERTIES TIMEOUT 240)
 
 # Pegwell keeps its two first exports and adds those of the further taskbars.
 add_test(NAME start_pegwell_exports
