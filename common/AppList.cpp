@@ -94,12 +94,35 @@ HICON GenericIcon(const wchar_t* path, int small, SHFILEINFOW* info, bool* haveN
         ::CopyImage(::LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, pixels, pixels, 0));
 }
 
+// The name field of an entry line, uncut: the text between "=" and the first "|".
+std::wstring WholeName(const wchar_t* line) {
+    const wchar_t* text = wcschr(line, L'=');
+    if (!text)
+        return {};
+    ++text;
+    const size_t end = wcscspn(text, L"\r\n");
+    const size_t bar = wcscspn(text, L"|");
+    return bar < end ? std::wstring(text, bar) : std::wstring();
+}
+
 // Steps of a reading after the grammar: existence, icon and display name.
 // 1 when the entry is to be listed (then it holds an icon the caller owns).
 int ResolveEntry(AppListEntry* entry, const AppListReadOptions& options, IShellLinkW* link) {
     if (options.bSkipMissing && !FileExists(entry->szPath)) {
         Trace(L"File not found.\n");
         return 0;
+    }
+    if (options.bIconsLater) {
+        // Kept as a later ResolveEntry would keep it; only an empty name asks the shell now.
+        if (!entry->szPath[0] && !entry->szName[0])
+            return 0;
+        if (!entry->szName[0]) {
+            SHFILEINFOW info{};
+            const bool named = ::SHGetFileInfoW(entry->szPath, 0, &info, sizeof(info), SHGFI_DISPLAYNAME) != 0 &&
+                               info.szDisplayName[0];
+            fw::StrCopy(entry->szName, named ? info.szDisplayName : FileNamePart(entry->szPath));
+        }
+        return 1;
     }
     // An empty path is never handed to the shell: it would answer with the
     // current folder's icon and name.
@@ -204,7 +227,7 @@ int DecodeAppListBytes(const std::string& bytes, std::wstring* text) {
     return 1;
 }
 
-void SplitAppListLines(const std::wstring& text, std::vector<std::wstring>* pieces) {
+void SplitAppListLines(const std::wstring& text, std::vector<std::wstring>* pieces, size_t pieceLength) {
     std::wstring piece;
     size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
@@ -212,7 +235,7 @@ void SplitAppListLines(const std::wstring& text, std::vector<std::wstring>* piec
         if (c == L'\r' && i + 1 < n && text[i + 1] == L'\n')
             continue; // CR LF reads as LF; a lone CR stays in the line
         piece.push_back(c);
-        if (c == L'\n' || piece.size() == kAppListPieceLength) {
+        if (c == L'\n' || piece.size() == pieceLength) {
             pieces->push_back(piece);
             piece.clear();
         }
@@ -239,7 +262,7 @@ AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options
         return AppListStatus::OpenFailed;
     }
     std::vector<std::wstring> pieces;
-    SplitAppListLines(text, &pieces);
+    SplitAppListLines(text, &pieces, options.bWholeLines ? 0 : kAppListPieceLength);
 
     // One link object serves every shortcut line; without one, shortcuts take the
     // shell's file icon and the rest of the list is still read.
@@ -260,6 +283,12 @@ AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options
         entry.nKind = line.nKind;
         fw::StrCopy(entry.szName, line.szName);
         fw::StrCopy(entry.szPath, line.szPath);
+        if (options.bWholeLines && wcslen(line.szName) + 1 >= kAppListNameCapacity) {
+            entry.sLongName = WholeName(piece.c_str());
+            ReplaceLoneSurrogates(&entry.sLongName[0]);
+            if (entry.sLongName.size() < kAppListNameCapacity)
+                entry.sLongName.clear();
+        }
         if (!ResolveEntry(&entry, options, link.get()))
             continue;
         entries->push_back(entry);
@@ -269,6 +298,13 @@ AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options
     if (options.pChangeStamp && stamp)
         *options.pChangeStamp = stamp;
     return AppListStatus::Ok;
+}
+
+int ResolveAppListEntry(AppListEntry* entry, const AppListReadOptions& options, IShellLinkW* link) {
+    AppListReadOptions now = options;
+    now.bIconsLater = 0;
+    now.bSkipMissing = 0;
+    return ResolveEntry(entry, now, link);
 }
 
 void ReleaseAppListIcons(std::vector<AppListEntry>* entries) {
@@ -289,16 +325,18 @@ std::string FormatAppList(const std::vector<AppListEntry>& entries) {
             continue;
         // The format has no escapes: a "|" or a line break in a name would cost the
         // entry its path when read back, so they are written as blanks.
-        wchar_t name[kAppListNameCapacity];
-        fw::StrCopyN(name, kAppListNameCapacity, entry.szName, kAppListNameCapacity - 1);
-        for (wchar_t* p = name; *p; ++p)
-            if (*p == L'|' || *p == L'\r' || *p == L'\n')
-                *p = L' ';
+        std::wstring name = entry.sLongName.empty() ? std::wstring(entry.szName) : entry.sLongName;
+        for (wchar_t& c : name)
+            if (c == L'|' || c == L'\r' || c == L'\n')
+                c = L' ';
         wchar_t path[kAppListPathCapacity];
         fw::StrCopyN(path, kAppListPathCapacity, entry.szPath, kAppListPathCapacity - 1);
-        wchar_t line[1024];
-        fw::StrFormat(line, 1024, format, name, path);
-        text += line;
+        // The key and type word come from the format; the fields are added whole.
+        text.append(format, 4);
+        text += name;
+        text += entry.nKind == kAppKindApplication ? L"|app|" : L"|lnk|";
+        text += path;
+        text += L"\r\n";
     }
     std::string bytes = "\xEF\xBB\xBF";
     AppendUtf8(&bytes, text.data(), text.size());

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shobjidl.h>
 
 #include <cstdint>
 #include <string>
@@ -49,6 +50,9 @@ struct AppListEntry {
     int nKind = kAppKindApplication;
     wchar_t szPath[kAppListPathCapacity] = {};
     HICON hIcon = nullptr;
+    // The whole name when it is longer than szName holds (read with bWholeLines);
+    // SaveAppList writes it instead of szName.
+    std::wstring sLongName;
 };
 
 struct AppListReadOptions {
@@ -62,6 +66,12 @@ struct AppListReadOptions {
     // When set, receives the write time (as FileChangedSince gives it) of the very
     // file that was read, after a good read.
     int64_t* pChangeStamp = nullptr;
+    // A line of any length is one line, and a name longer than szName holds is
+    // kept whole in sLongName, so that an editor writes it back as it was.
+    int bWholeLines = 0;
+    // With bKeepWithoutIcon: leave hIcon empty; the caller asks ResolveAppListEntry
+    // for the rows it shows, so a list of any length is read at once.
+    int bIconsLater = 0;
 };
 
 enum class AppListStatus {
@@ -75,6 +85,10 @@ enum class AppListStatus {
 AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options,
                           std::vector<AppListEntry>* entries, DWORD* error = nullptr);
 void ReleaseAppListIcons(std::vector<AppListEntry>* entries);
+// The icon (and, for an empty name, the shell's display name) of an entry read
+// with bIconsLater, as ReadAppList would have given them. 1 when it has an icon,
+// which the caller owns. link may be null.
+int ResolveAppListEntry(AppListEntry* entry, const AppListReadOptions& options, IShellLinkW* link);
 
 // Writes entries of kind 0 and 1 in list order; others write nothing. 1 on success,
 // 0 on failure (the old file is then untouched). Inside a class that has its own
@@ -90,6 +104,8 @@ int ParseAppListLine(const wchar_t* line, AppListLine* out);
 int DecodeAppListBytes(const std::string& bytes, std::wstring* text);
 // Splits decoded text into the pieces the parser sees: CR LF and LF end a line (the
 // pieces keep a single LF), and a longer line comes in pieces of 2047 characters.
-void SplitAppListLines(const std::wstring& text, std::vector<std::wstring>* pieces);
+// pieceLength 0: a line of any length is one piece.
+void SplitAppListLines(const std::wstring& text, std::vector<std::wstring>* pieces,
+                       size_t pieceLength = kAppListPieceLength);
 // The file's bytes as SaveAppList writes them.
 std::string FormatAppList(const std::vector<AppListEntry>& entries);

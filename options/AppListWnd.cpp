@@ -135,6 +135,12 @@ void CAppListWnd::ScrollToEnd() {
     SetTopRow(ListScrollRequest(SB_BOTTOM, 0, m_nTopRow, m_nPageRows, m_nMaxTop), FALSE);
 }
 
+void CAppListWnd::SetEmptyText(const wchar_t* text) {
+    m_emptyText = text ? text : L"";
+    if (m_hWnd)
+        Invalidate(TRUE);
+}
+
 void CAppListWnd::SetTopRow(int top, BOOL erase) {
     if (top == m_nTopRow)
         return;
@@ -199,27 +205,46 @@ void CAppListWnd::Paint(HDC dc) {
     int textX = fw::Scale(5 + ListTextOffset(m_bSmallIcons), m_nDpi);
     const int iconX = fw::Scale(5, m_nDpi), textLift = fw::Scale(3, m_nDpi);
 
+    if (m_items.empty() && !m_emptyText.empty()) {
+        Gdiplus::SolidBrush grey(Gdiplus::Color(255, 96, 96, 96));
+        Gdiplus::StringFormat centred;
+        centred.SetAlignment(Gdiplus::StringAlignmentCenter);
+        centred.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+        Gdiplus::RectF box(static_cast<Gdiplus::REAL>(area.left), static_cast<Gdiplus::REAL>(area.top),
+                           static_cast<Gdiplus::REAL>(area.right - area.left),
+                           static_cast<Gdiplus::REAL>(area.bottom - area.top));
+        graphics.DrawString(m_emptyText.c_str(), -1, font, box, &centred, &grey);
+    }
+
     m_rows.Clear();
     int offset = -(m_nTopRow * m_nRowHeight);
     int top = area.top;
     for (const auto& item : m_items) {
         int bottom = top + item->nHeight;
-        if (item->nId == m_nSelection && focus)
-            DrawSkinImage(graphics, focus, 2, -3, static_cast<INT>(focus->GetWidth()),
-                          static_cast<INT>(focus->GetHeight()), m_nDpi, 0, top + offset);
-        if ((item->dwFlags & kAppItemIcon) && item->hIcon)
-            ::DrawIconEx(dc, iconX, top + offset, item->hIcon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
-        if (item->dwFlags & kAppItemText) {
-            Gdiplus::RectF box(static_cast<Gdiplus::REAL>(textX), static_cast<Gdiplus::REAL>(top + offset - textLift),
-                               static_cast<Gdiplus::REAL>(area.right - area.left),
-                               static_cast<Gdiplus::REAL>(item->nHeight));
-            graphics.DrawString(item->szName, -1, font, box, &format, &black);
-        }
         RECT row{area.left, top, area.right, bottom};
         ::OffsetRect(&row, fw::Scale(2, m_nDpi), offset);
         item->rcItem = row;
         m_rows.Add(row, item->nId);
         top = bottom;
+        // Only the rows in sight are drawn (and have their icons fetched).
+        if (row.bottom <= client.top || row.top >= client.bottom)
+            continue;
+        if (!item->hIcon && !item->bIconAsked && m_iconSource) {
+            item->bIconAsked = true;
+            m_iconSource(item.get());
+        }
+        if (item->nId == m_nSelection && focus)
+            DrawSkinImage(graphics, focus, 2, -3, static_cast<INT>(focus->GetWidth()),
+                          static_cast<INT>(focus->GetHeight()), m_nDpi, 0, row.top);
+        if ((item->dwFlags & kAppItemIcon) && item->hIcon)
+            ::DrawIconEx(dc, iconX, row.top, item->hIcon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+        if (item->dwFlags & kAppItemText) {
+            Gdiplus::RectF box(static_cast<Gdiplus::REAL>(textX),
+                               static_cast<Gdiplus::REAL>(row.top - textLift),
+                               static_cast<Gdiplus::REAL>(area.right - area.left),
+                               static_cast<Gdiplus::REAL>(item->nHeight));
+            graphics.DrawString(item->szName, -1, font, box, &format, &black);
+        }
     }
 }
 

@@ -13,8 +13,10 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ListCore.h"
@@ -34,6 +36,8 @@ struct AppListItem {
     int nHeight = 36;
     DWORD dwFlags = kAppItemText | kAppItemIcon;
     RECT rcItem = {}; // where the last paint drew the row
+    std::wstring sLongName; // the whole name when szName holds only its start
+    bool bIconAsked = false; // the icon source was asked for this row's icon
 };
 
 // The record sent with WM_NOTIFY (code NM_CLICK, control id 0).
@@ -88,6 +92,11 @@ public:
     // Removes the entry; the next one (else the previous one, else none) becomes the selection and is reported.
     BOOL DeleteItem(int id);
     void ScrollToEnd();
+    // Asked once for the icon of an entry without one, when its row is first drawn:
+    // a long list costs only the rows the user sees.
+    void SetIconSource(std::function<void(AppListItem*)> source) { m_iconSource = std::move(source); }
+    // Shown in the list while it has no entries (empty: nothing).
+    void SetEmptyText(const wchar_t* text);
 
     int GetSelection() const { return m_nSelection; }
     int GetTopRow() const { return m_nTopRow; }
@@ -129,4 +138,6 @@ private:
     bool m_bPressed = false;
     bool m_bClicked = false;
     CListRows m_rows;
+    std::wstring m_emptyText;
+    std::function<void(AppListItem*)> m_iconSource;
 };

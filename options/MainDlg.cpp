@@ -25,6 +25,14 @@ const ButtonSetup kButtons[] = {
     {IDC_ADD, {12, 13, 14, 15}, IDS_TIP_ADD},
 };
 
+// A string of the language in use; a library made before the string existed
+// leaves it to the program's own (English) table.
+int LoadUiString(UINT id, wchar_t* text, int capacity) {
+    if (::LoadStringW(fw::gModule.GetResourceInstance(), id, text, capacity))
+        return 1;
+    return ::LoadStringW(::GetModuleHandleW(nullptr), id, text, capacity) ? 1 : 0;
+}
+
 } // namespace
 
 CMainDlg::~CMainDlg() {
@@ -141,13 +149,48 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
             return 0; // the focus stays on the list; no drops without a list file
         }
         m_nSelectedId = -1;
-        if (!LoadAppList())
-            ShowErrorBox(IDS_READ_ERROR, IDS_ERROR_CAPTION, m_hWnd);
+        if (!LoadAppList()) {
+            SetReadFailed(true);
+            if (OfferRetryRead())
+                return 1;
+        }
         if (m_nSelectedId != -1)
             m_list.SelectItem(m_nSelectedId);
     }
-    ::DragAcceptFiles(m_hWnd, TRUE);
+    if (!m_bReadFailed)
+        ::DragAcceptFiles(m_hWnd, TRUE);
     return 1;
+}
+
+void CMainDlg::SetReadFailed(bool failed) {
+    m_bReadFailed = failed;
+    // Entries added now could not be saved; the list says why it is empty.
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_ADD), failed ? FALSE : TRUE);
+    ::DragAcceptFiles(m_hWnd, failed ? FALSE : TRUE);
+    wchar_t text[256] = {};
+    if (failed)
+        LoadUiString(IDS_READ_ERROR, text, 256);
+    m_list.SetEmptyText(text);
+}
+
+int CMainDlg::OfferRetryRead() {
+    wchar_t caption[256] = {}, first[256] = {}, second[512] = {}, text[1024] = {};
+    if (!LoadUiString(IDS_ERROR_CAPTION, caption, 256))
+        fw::StrCopy(caption, 256, L"Error");
+    LoadUiString(IDS_READ_ERROR, first, 256);
+    LoadUiString(IDS_READ_KEPT, second, 512);
+    fw::StrFormat(text, 1024, L"%s\n\n%s", first, second);
+    while (::MessageBoxW(m_hWnd, text, caption, MB_ICONERROR | MB_RETRYCANCEL) == IDRETRY) {
+        m_nSelectedId = -1;
+        if (LoadAppList()) {
+            SetReadFailed(false);
+            if (m_nSelectedId != -1)
+                m_list.SelectItem(m_nSelectedId);
+            m_list.Invalidate(TRUE);
+            return 1;
+        }
+    }
+    return 0;
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -173,15 +216,30 @@ int CMainDlg::LoadAppList() {
     options.bSmallIcons = m_list.GetSmallIcons();
     options.nDpi = m_list.GetDpi();
     options.bKeepWithoutIcon = 1;
+    options.bWholeLines = 1;
+    // The list shows at once whatever its length; each row gets its icon when first drawn.
+    options.bIconsLater = 1;
     std::vector<AppListEntry> entries;
     AppListStatus status = ReadAppList(gSkin.szAppList, options, &entries);
     if (status == AppListStatus::NoFile)
         Trace(L"applist.lst not found!\n");
+    m_list.SetIconSource([this, options](AppListItem* item) {
+        if (!m_link)
+            ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, m_link.put_void());
+        AppListEntry entry;
+        entry.nKind = item->nKind;
+        fw::StrCopy(entry.szName, item->szName);
+        fw::StrCopy(entry.szPath, item->szPath);
+        if (ResolveAppListEntry(&entry, options, m_link.get())) {
+            m_listIcons.emplace_back(entry.hIcon);
+            item->hIcon = entry.hIcon;
+        }
+    });
     for (AppListEntry& entry : entries) {
-        m_listIcons.emplace_back(entry.hIcon);
-        int id = m_list.AddItem(entry.szName, entry.hIcon, entry.nKind, kAppItemText | kAppItemIcon,
+        int id = m_list.AddItem(entry.szName, nullptr, entry.nKind, kAppItemText | kAppItemIcon,
                                 m_list.GetRowHeight());
         m_list.SetItemPath(id, entry.szPath);
+        m_list.GetItem(id)->sLongName = std::move(entry.sLongName);
         if (m_nSelectedId == -1)
             m_nSelectedId = id;
     }
@@ -189,17 +247,24 @@ int CMainDlg::LoadAppList() {
 }
 
 int CMainDlg::SaveAppList() {
+    if (m_bReadFailed)
+        return 0;
     std::vector<AppListEntry> entries(m_list.Count());
     for (size_t i = 0; i < entries.size(); ++i) {
         const AppListItem* item = m_list.ItemAt(i);
         fw::StrCopy(entries[i].szName, item->szName);
         fw::StrCopy(entries[i].szPath, item->szPath);
         entries[i].nKind = item->nKind;
+        entries[i].sLongName = item->sLongName;
     }
     return ::SaveAppList(gSkin.szAppList, entries);
 }
 
 LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM, BOOL&) {
+    if (m_bReadFailed) {
+        OfferRetryRead(); // the user sees the list read before anything is saved
+        return 0;
+    }
     if (!SaveAppList()) {
         ShowErrorBox(IDS_WRITE_ERROR, IDS_ERROR_CAPTION, m_hWnd);
         return 0;
@@ -210,7 +275,9 @@ LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMainDlg::OnApply(UINT, WPARAM, LPARAM, BOOL&) {
-    if (!SaveAppList())
+    if (m_bReadFailed)
+        OfferRetryRead();
+    else if (!SaveAppList())
         ShowErrorBox(IDS_WRITE_ERROR, IDS_ERROR_CAPTION, m_hWnd);
     return 0;
 }
@@ -238,8 +305,10 @@ LRESULT CMainDlg::OnNameChange(UINT, WPARAM, LPARAM, BOOL&) {
         return 0;
     wchar_t name[256] = {};
     ::GetDlgItemTextW(m_hWnd, IDC_NAME, name, 256);
-    if (name[0]) {
+    // The panel showing the entry puts its (display) name into the box: that is no rename.
+    if (name[0] && wcscmp(name, item->szName) != 0) {
         fw::StrCopy(item->szName, name);
+        item->sLongName.clear();
         m_list.Invalidate(FALSE);
     }
     return 0;

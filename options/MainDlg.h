@@ -19,6 +19,8 @@
 #include "MessageLoop.h"
 #include "resource.h"
 
+#include <shobjidl.h>
+
 #include <vector>
 
 constexpr int kExitOk = 1;
@@ -55,6 +57,10 @@ public:
 
     // Fills the list from the list file; 0 when a file is there but cannot be read.
     int LoadAppList();
+    // After a failed read the file is never written: the user may read it again
+    // (Retry) or leave it alone (Cancel). 1 once the list has been read.
+    int OfferRetryRead();
+    bool ReadFailed() const { return m_bReadFailed; }
     // Writes the list to the list file; 1 on success.
     int SaveAppList();
     // Appends the file as a new entry, selects it and readies the name box; the new id, or 0.
@@ -110,8 +116,13 @@ private:
     fw::CBitmapButton m_buttons[4]; // 1011 Move up, 1012 Move down, 1013 Delete, 1014 Add
     fw::UniqueImageList m_hButtonImages;
     int m_nSelectedId = -1;
+    // The list file is there but could not be read: the list is not the user's
+    // list, and saving it would replace theirs.
+    bool m_bReadFailed = false;
+    void SetReadFailed(bool failed);
     fw::UniqueIcon m_bigIcon;
     fw::UniqueIcon m_smallIcon;
     fw::UniqueIcon m_panelIcon;
     std::vector<fw::UniqueIcon> m_listIcons;
+    fw::ComPtr<IShellLinkW> m_link; // for the shortcuts' icons, made when first needed
 };

@@ -62,6 +62,7 @@ int CMainDlg::RetargetEntry(int id, const wchar_t* path) {
         return 0;
     item->hIcon = entry.hIcon;
     fw::StrCopy(item->szName, entry.szName);
+    item->sLongName.clear();
     fw::StrCopy(item->szPath, path);
     // The kind follows the file: it decides the line written and how the panel describes it.
     item->nKind = entry.nKind;

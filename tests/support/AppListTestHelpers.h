@@ -66,6 +66,7 @@ inline AppListReadOptions OptionsReader(int smallIcons = 1) {
     AppListReadOptions options;
     options.bSmallIcons = smallIcons;
     options.bKeepWithoutIcon = 1;
+    options.bWholeLines = 1;
     return options;
 }
 

@@ -285,3 +285,62 @@ TEST_F(QuillsetDialogTest, AFailedSaveShowsTheWriteErrorAndKeepsTheDialog) {
     EXPECT_TRUE(IsWindow(dialog->m_hWnd));
     EXPECT_EQ(-1, quitCode);
 }
+
+// A list that cannot be read is never replaced: OK and Apply explain and save
+// nothing until Retry has read it; then editing and saving work as ever.
+TEST_F(QuillsetDialogTest, AListThatCouldNotBeReadIsNeverOverwrittenUntilRetryReadsIt) {
+    const std::wstring lines = L"# Application List\r\n# encoding: UTF-8\r\n" + App(L"One", program) + L"\r\n" +
+                               App(L"Two", program) + L"\r\n" + App(L"Three", program) + L"\r\n";
+    const std::string good = "\xEF\xBB\xBF" + Narrow(lines);
+    std::string bigEndian = "\xFE\xFF";
+    for (wchar_t c : lines)
+        bigEndian += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    struct Case {
+        const char* cause;
+        std::string bytes;
+        bool locked; // held without sharing while the dialog opens, then let go
+    } cases[] = {
+        {"locked", good, true},
+        {"UTF-16 big-endian", bigEndian, false},
+        {"over the size limit", good + std::string(16 * 1024 * 1024, '#'), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cause);
+        dir.WriteFile(L"applist.lst", c.bytes);
+        HANDLE lock = c.locked ? CreateFileW(listPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                               : INVALID_HANDLE_VALUE;
+        {
+            MessageBoxCloser box(dialog);
+            box.reply = IDCANCEL;
+            Open();
+            EXPECT_EQ(1, box.count);
+            if (lock != INVALID_HANDLE_VALUE)
+                CloseHandle(lock);
+            EXPECT_EQ(0u, List().Count());
+            EXPECT_FALSE(IsWindowEnabled(Item(IDC_ADD))) << "entries added now could not be saved";
+            Command(IDOK);
+            Command(IDC_APPLY);
+            EXPECT_EQ(3, box.count) << "OK and Apply each explain why nothing is saved";
+            EXPECT_EQ(0u, box.text.find(L"Error occurred while reading the file.")) << box.text;
+            EXPECT_TRUE(IsWindow(dialog->m_hWnd));
+            EXPECT_EQ(-1, quitCode);
+            EXPECT_TRUE(ReadFileBytes(listPath) == c.bytes) << "the file changed";
+        }
+        dir.WriteFile(L"applist.lst", good); // the user mends the cause
+        {
+            MessageBoxCloser box(dialog);
+            box.reply = IDRETRY;
+            Command(IDC_APPLY);
+            EXPECT_EQ(1, box.count);
+        }
+        EXPECT_EQ((std::vector<std::wstring>{L"One", L"Two", L"Three"}), Names());
+        EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD)));
+        SetName(L"First");
+        Command(IDOK);
+        EXPECT_EQ(1, quitCode);
+        EXPECT_EQ(L"# Application List\r\n# encoding: UTF-8\r\n" + App(L"First", program) + L"\r\n" +
+                      App(L"Two", program) + L"\r\n" + App(L"Three", program) + L"\r\n",
+                  ListFileText());
+        quitCode = -1;
+    }
+}

@@ -205,3 +205,30 @@ TEST_F(QuillsetDialogTest, MovingTheMouseOverTheListTakesTheFocusAndLeavingGives
     EXPECT_EQ(List().m_hWnd, GetFocus());
     EXPECT_EQ(L"Two", Text(IDC_NAME));
 }
+
+// A list of any length opens, its last entry can be reached and renamed, and
+// the save keeps every entry and a name far longer than the list can show.
+TEST_F(QuillsetDialogTest, TenThousandEntriesAndAHundredThousandCharacterNameSaveBackWhole) {
+    const std::wstring longName(100000, L'N');
+    std::vector<std::wstring> lines{App(longName, program)};
+    for (int i = 1; i < 10000; ++i)
+        lines.push_back(App(L"Entry " + std::to_wstring(i), program));
+    WriteList(lines);
+    Open();
+    ASSERT_EQ(10000u, List().Count());
+    EXPECT_EQ(longName.substr(0, 255), Text(IDC_NAME)) << "the name is cut for display only";
+
+    SendMessageW(List().m_hWnd, WM_VSCROLL, SB_BOTTOM, 0);
+    Pump();
+    ClickRow(9999);
+    ASSERT_EQ(IdAt(9999), dialog->GetSelectedId());
+    EXPECT_TRUE(List().ItemAt(9999)->hIcon) << "a row in sight has its icon";
+    SetName(L"Last");
+    Command(IDOK);
+    EXPECT_EQ(1, quitCode);
+    lines.back() = App(L"Last", program);
+    std::wstring expected = L"# Application List\r\n# encoding: UTF-8\r\n";
+    for (const auto& line : lines)
+        expected += line + L"\r\n";
+    EXPECT_TRUE(expected == ListFileText()) << "the saved list differs";
+}

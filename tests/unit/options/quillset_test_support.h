@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-// Message boxes of this thread while the object lives, read and closed with OK
-// from a timer (they are modal: the test's own code waits under them). The
+// Message boxes of this thread while the object lives, read and closed with
+// `reply` (OK unless told) from a timer (they are modal: the test's own code waits under them). The
 // dialog they stand over is never taken for one.
 class MessageBoxCloser {
 public:
@@ -36,6 +36,8 @@ public:
     MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
 
     std::wstring caption, text; // of the last box closed
+    int reply = IDOK;
+    int count = 0; // boxes closed
 
 private:
     static void CALLBACK Close(HWND, UINT, UINT_PTR, DWORD) {
@@ -43,16 +45,17 @@ private:
             GetCurrentThreadId(),
             [](HWND h, LPARAM) -> BOOL {
                 MessageBoxCloser* self = s_active;
-                wchar_t cls[32] = {}, buf[256] = {};
+                wchar_t cls[32] = {}, buf[1024] = {};
                 GetClassNameW(h, cls, 32);
                 if (!self || (self->m_dialog && h == self->m_dialog->m_hWnd) || wcscmp(cls, L"#32770") ||
                     !GetDlgItem(h, 0xFFFF) || !IsWindowVisible(h))
                     return TRUE;
                 GetWindowTextW(h, buf, 256);
                 self->caption = buf;
-                GetDlgItemTextW(h, 0xFFFF, buf, 256);
+                GetDlgItemTextW(h, 0xFFFF, buf, 1024);
                 self->text = buf;
-                PostMessageW(h, WM_COMMAND, IDOK, 0);
+                ++self->count;
+                PostMessageW(h, WM_COMMAND, self->reply, 0);
                 return FALSE;
             },
             0);
