@@ -67,6 +67,7 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
             windows.Time([&] {
                 dir.WriteFile(L"applist.lst", bytes);
                 MessageBoxCloser box(dialog);
+                box.reply = IDCANCEL; // a read error's box offers Retry and Cancel
                 Open();
                 // Only a UTF-16 big-endian mark makes a file unreadable; the dialog says so
                 // and never writes over it.
