@@ -7,6 +7,7 @@
 #include "Processes.h"
 #include "StandinProcess.h"
 #include "TestFiles.h"
+#include "XInput.h"
 
 #include <shlobj.h>
 
@@ -90,6 +91,7 @@ protected:
         standin.Stop();
         if (Exists(Dir() + L"\\uninstall.exe"))
             Uninstall();
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"Velmar cleanup (folder)");
         // A hook library moved aside for removal at the next sign-in.
         TempDir::RemoveTree(MovedAside());
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"Velmar cleanup");
@@ -102,22 +104,22 @@ protected:
 
     static std::wstring SetupExe() { return BinDir() + L"\\..\\package\\Velmar-" VELMAR_VERSION_STRING L"-setup.exe"; }
     static std::wstring Stage() { return BinDir() + L"\\..\\package\\stage\\Velmar"; }
-    static std::wstring Dir() { return KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Velmar"; }
+    std::wstring Dir() const { return dir.empty() ? KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Velmar" : dir; }
     static std::wstring Shortcut() { return KnownFolder(CSIDL_PROGRAMS) + L"\\Velmar\\Velmar Options.lnk"; }
 
-    static DWORD Install() {
+    DWORD Install() const {
         ChildProcess setup;
-        EXPECT_TRUE(setup.Start(SetupExe(), L"/S"));
+        EXPECT_TRUE(setup.Start(SetupExe(), dir.empty() ? L"/S" : L"/S /D=" + dir));
         return setup.Wait(60000);
     }
     // Run as "Apps & features" runs it: the uninstaller copies itself to the
     // temporary folder, starts the copy and returns; the copy removes the install
     // folder last. (Run in place with _?= it could not delete itself or the folder.)
-    static DWORD Uninstall() {
+    DWORD Uninstall() const {
         ChildProcess uninstaller;
         EXPECT_TRUE(uninstaller.Start(Dir() + L"\\uninstall.exe", L"/S"));
         const DWORD code = uninstaller.Wait(60000);
-        EXPECT_TRUE(WaitFor([] { return !Exists(Dir()); }, 60000)) << "the install folder is still there";
+        EXPECT_TRUE(WaitFor([this] { return !Exists(Dir()); }, 60000)) << "the install folder is still there";
         return code;
     }
 
@@ -148,6 +150,7 @@ protected:
         EXPECT_FALSE(Exists(KnownFolder(CSIDL_PROGRAMS) + L"\\Velmar"));
     }
 
+    std::wstring dir; // the install folder when not the default one
     std::wstring listPath;
     bool hadList = false;
     std::string savedList;
@@ -219,4 +222,109 @@ TEST_F(Installer, AnExistingListSurvivesInstallUpgradeOverARunningVelmarAndUnins
         EXPECT_NE(L"<absent>", RegText(kRunOnceKey, L"Velmar cleanup")) << "a moved-aside file is never removed";
     }
     EXPECT_EQ(mine, ReadFileBytes(listPath));
+}
+
+namespace {
+
+// The file's identity (its index on the volume): a replaced file gets a new one.
+ULONGLONG FileIndex(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = f != INVALID_HANDLE_VALUE && GetFileInformationByHandle(f, &info);
+    if (f != INVALID_HANDLE_VALUE)
+        CloseHandle(f);
+    return known ? (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow : 0;
+}
+
+// A drive letter of the test's prefix on a file system other than the
+// temporary folder's (a tmpfs), so that no rename crosses from one to the other.
+class OtherVolume {
+public:
+    OtherVolume() {
+        std::string c = UnixFileName(L"C:\\");
+        const size_t at = c.rfind("/drive_c");
+        const size_t links = c.find("/dosdevices/");
+        const std::string devices = links != std::string::npos ? c.substr(0, links) + "/dosdevices/"
+                                    : at != std::string::npos  ? c.substr(0, at) + "/dosdevices/"
+                                                               : "";
+        for (wchar_t l = L'q'; l < L'z' && !devices.empty(); ++l) {
+            if (GetDriveTypeW((std::wstring(1, l) + L":\\").c_str()) != DRIVE_NO_ROOT_DIR)
+                continue;
+            m_link = devices + static_cast<char>(l) + ":";
+            m_target = "/dev/shm/velmar-volume-" + std::to_string(GetCurrentProcessId());
+            if (RunUnix("mkdir -p " + m_target + " && ln -sfn " + m_target + " '" + m_link + "'"))
+                m_root = std::wstring(1, l) + L":";
+            break;
+        }
+    }
+    ~OtherVolume() {
+        if (!m_link.empty())
+            RunUnix("rm -f '" + m_link + "' && rm -rf " + m_target);
+    }
+    const std::wstring& Root() const { return m_root; }
+
+private:
+    std::string m_link, m_target;
+    std::wstring m_root;
+};
+
+} // namespace
+
+// An upgrade while another program holds Pegwell.dll, into a folder on another
+// volume than the temporary folder: every file new, or none changed.
+TEST_F(Installer, AnUpgradeBesideAHeldHookLibraryOnAnotherVolumeReplacesEveryFileOrNone) {
+    OtherVolume volume;
+    ASSERT_FALSE(volume.Root().empty()) << "no second drive could be mapped";
+    dir = volume.Root() + L"\\Velmar";
+    ASSERT_EQ(0u, Install());
+    const std::wstring hook = Dir() + L"\\Pegwell.dll";
+    HMODULE held = LoadLibraryExW(hook.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_TRUE(held);
+    const ULONGLONG old = FileIndex(hook);
+    const DWORD code = Install();
+    if (code == 0) {
+        ExpectShippedFilesInstalled();
+        EXPECT_NE(old, FileIndex(hook)) << "the setup reported success beside the old Pegwell.dll";
+    } else {
+        EXPECT_EQ(old, FileIndex(hook)) << "a failed setup changed the files";
+    }
+    FreeLibrary(held);
+    ASSERT_EQ(0u, Uninstall());
+    ExpectNothingOfOursLeft();
+}
+
+// The shutdown step finds a Velmar whose taskbar (and so its button) is gone,
+// and an open Quillset, and waits for both to end.
+TEST_F(Installer, AnUpgradeEndsAVelmarWithoutAButtonAndAnOpenQuillset) {
+    ASSERT_EQ(0u, Install());
+    const HWND button = StartInstalledVelmar();
+    ASSERT_TRUE(button);
+    standin.Stop();
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(button); }));
+    ASSERT_TRUE(velmar.Running()) << "Velmar ended with its taskbar";
+    ChildProcess quillset;
+    ASSERT_TRUE(quillset.Start(Dir() + L"\\Quillset.exe"));
+    ASSERT_TRUE(FindTitledWindow(quillset.Id(), L"#32770", L"Start Menu Options"));
+    ASSERT_EQ(0u, Install());
+    EXPECT_EQ(0u, velmar.Wait(0)) << "the setup did not end Velmar";
+    EXPECT_EQ(2u, quillset.Wait(0)) << "the setup did not cancel Quillset";
+    ExpectShippedFilesInstalled();
+}
+
+// While a file of ours is left, "Apps & features" keeps the entry and the
+// uninstaller it names; a second uninstall, once the file is free, removes all.
+TEST_F(Installer, AnUninstallThatLeavesAFileKeepsItsEntryUntilTheFilesAreGone) {
+    ASSERT_EQ(0u, Install());
+    HANDLE held = CreateFileW((Dir() + L"\\skin.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ChildProcess inPlace; // run in place: it returns when it has finished
+    ASSERT_TRUE(inPlace.Start(Dir() + L"\\uninstall.exe", L"/S _?=" + Dir()));
+    EXPECT_NE(0u, inPlace.Wait(60000));
+    EXPECT_TRUE(Exists(Dir() + L"\\skin.cfg"));
+    EXPECT_TRUE(KeyExists(kUninstallKey)) << "the entry went while a file is left";
+    EXPECT_TRUE(Exists(Dir() + L"\\uninstall.exe")) << "the entry names an uninstaller that is gone";
+    CloseHandle(held);
+    ASSERT_EQ(0u, Uninstall());
+    ExpectNothingOfOursLeft();
 }
