@@ -164,8 +164,8 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
 void CMainDlg::SetReadFailed(bool failed) {
     m_bReadFailed = failed;
-    // Entries added now could not be saved; the list says why it is empty.
-    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_ADD), failed ? FALSE : TRUE);
+    // Entries added now could not be saved (Add offers the retry instead); the
+    // list says why it is empty.
     ::DragAcceptFiles(m_hWnd, failed ? FALSE : TRUE);
     wchar_t text[256] = {};
     if (failed)

@@ -89,6 +89,10 @@ int CMainDlg::ChooseFile(const wchar_t* initial, wchar_t* path) {
 }
 
 LRESULT CMainDlg::OnAdd(UINT, WPARAM, LPARAM, BOOL&) {
+    if (ReadFailed()) {
+        OfferRetryRead();
+        return 0;
+    }
     wchar_t path[MAX_PATH] = {};
     if (ChooseFile(L"", path)) {
         Trace(L"Selected: %s\n", path);

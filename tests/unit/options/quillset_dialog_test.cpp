@@ -317,10 +317,10 @@ TEST_F(QuillsetDialogTest, AListThatCouldNotBeReadIsNeverOverwrittenUntilRetryRe
             if (lock != INVALID_HANDLE_VALUE)
                 CloseHandle(lock);
             EXPECT_EQ(0u, List().Count());
-            EXPECT_FALSE(IsWindowEnabled(Item(IDC_ADD))) << "entries added now could not be saved";
             Command(IDOK);
             Command(IDC_APPLY);
-            EXPECT_EQ(3, box.count) << "OK and Apply each explain why nothing is saved";
+            Command(IDC_ADD); // entries added now could not be saved
+            EXPECT_EQ(4, box.count) << "OK, Apply and Add each explain why nothing is saved";
             EXPECT_EQ(0u, box.text.find(L"Error occurred while reading the file.")) << box.text;
             EXPECT_TRUE(IsWindow(dialog->m_hWnd));
             EXPECT_EQ(-1, quitCode);
@@ -334,7 +334,6 @@ TEST_F(QuillsetDialogTest, AListThatCouldNotBeReadIsNeverOverwrittenUntilRetryRe
             EXPECT_EQ(1, box.count);
         }
         EXPECT_EQ((std::vector<std::wstring>{L"One", L"Two", L"Three"}), Names());
-        EXPECT_TRUE(IsWindowEnabled(Item(IDC_ADD)));
         SetName(L"First");
         Command(IDOK);
         EXPECT_EQ(1, quitCode);
