@@ -241,31 +241,20 @@ ULONGLONG FileIndex(const std::wstring& path) {
 // temporary folder's (a tmpfs), so that no rename crosses from one to the other.
 class OtherVolume {
 public:
-    OtherVolume() {
-        std::string c = UnixFileName(L"C:\\");
-        const size_t at = c.rfind("/drive_c");
-        const size_t links = c.find("/dosdevices/");
-        const std::string devices = links != std::string::npos ? c.substr(0, links) + "/dosdevices/"
-                                    : at != std::string::npos  ? c.substr(0, at) + "/dosdevices/"
-                                                               : "";
-        for (wchar_t l = L'q'; l < L'z' && !devices.empty(); ++l) {
-            if (GetDriveTypeW((std::wstring(1, l) + L":\\").c_str()) != DRIVE_NO_ROOT_DIR)
+    OtherVolume() : m_target("/dev/shm/velmar-volume-" + std::to_string(GetCurrentProcessId())) {
+        for (char l = 'q'; l < 'z' && m_root.empty(); ++l) {
+            if (GetDriveTypeA((std::string(1, l) + ":\\").c_str()) != DRIVE_NO_ROOT_DIR)
                 continue;
-            m_link = devices + static_cast<char>(l) + ":";
-            m_target = "/dev/shm/velmar-volume-" + std::to_string(GetCurrentProcessId());
-            if (RunUnix("mkdir -p " + m_target + " && ln -sfn " + m_target + " '" + m_link + "'"))
-                m_root = std::wstring(1, l) + L":";
-            break;
+            m_link = std::string("$WINEPREFIX/dosdevices/") + l + ":";
+            if (RunUnix("mkdir -p " + m_target + " && ln -sfn " + m_target + " " + m_link))
+                m_root = std::wstring(1, static_cast<wchar_t>(l)) + L":";
         }
     }
-    ~OtherVolume() {
-        if (!m_link.empty())
-            RunUnix("rm -f '" + m_link + "' && rm -rf " + m_target);
-    }
+    ~OtherVolume() { RunUnix("rm -f " + m_link + "; rm -rf " + m_target); }
     const std::wstring& Root() const { return m_root; }
 
 private:
-    std::string m_link, m_target;
+    std::string m_target, m_link;
     std::wstring m_root;
 };
 
