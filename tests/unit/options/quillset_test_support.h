@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-// Message boxes of this thread while the object lives, read and closed with
-// `reply` (OK unless told) from a timer (they are modal: the test's own code waits under them). The
-// dialog they stand over is never taken for one.
+// Message boxes of this thread while the object lives, read, counted and
+// closed with `reply` (OK unless told) from a timer (they are modal: the
+// test's own code waits under them). The dialog they stand over is never taken for one.
 class MessageBoxCloser {
 public:
     explicit MessageBoxCloser(const std::unique_ptr<CMainDlg>& dialog) : m_dialog(dialog) {
