@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <string>
+#include <thread>
 
 #include "Processes.h"
 #include "TestFiles.h"
@@ -223,4 +224,68 @@ TEST(RectScreenToClient, ConvertsBothCorners) {
     EXPECT_EQ(50, r.right);
     EXPECT_EQ(40, r.bottom);
     DestroyWindow(w);
+}
+
+namespace {
+
+// A message box of this process, with the thread it runs on and its texts.
+HWND FindOurBox(DWORD* thread) {
+    struct Found {
+        HWND box = nullptr;
+        DWORD thread = 0;
+    } found;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(p);
+            DWORD process = 0, thread = GetWindowThreadProcessId(w, &process);
+            wchar_t cls[16] = {};
+            GetClassNameW(w, cls, 16);
+            if (process != GetCurrentProcessId() || wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(w))
+                return TRUE;
+            f->box = w, f->thread = thread;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    *thread = found.thread;
+    return found.box;
+}
+
+std::wstring TextsOf(HWND box) {
+    std::wstring texts;
+    EnumChildWindows(
+        box,
+        [](HWND w, LPARAM p) -> BOOL {
+            wchar_t text[1024] = {};
+            GetWindowTextW(w, text, 1024);
+            *reinterpret_cast<std::wstring*>(p) += std::wstring(text) + L"\n";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+} // namespace
+
+// A launch the shell cannot perform is told on the thread that asked (the UI
+// thread), naming what failed to start; a box on the worker would keep the
+// process alive at exit.
+TEST(LaunchDetached, AFailureIsToldOnTheAskingThreadNamingWhatFailed) {
+    HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD boxThread = 0;
+    std::wstring boxTexts;
+    std::thread watcher([&] {
+        HWND box = nullptr;
+        if (WaitFor([&] { return (box = FindOurBox(&boxThread)) != nullptr; }, 30000)) {
+            boxTexts = TextsOf(box);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        SetEvent(closed);
+    });
+    EXPECT_EQ(1, LaunchDetached(L"C:\\no such folder\\velmar-missing-program.exe", nullptr));
+    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(closed, 0) == WAIT_OBJECT_0; }, 60000));
+    watcher.join();
+    CloseHandle(closed);
+    ASSERT_NE(0u, boxThread) << "no box told of the failed launch";
+    EXPECT_EQ(GetCurrentThreadId(), boxThread) << "the box was not on the thread that asked";
+    EXPECT_NE(std::wstring::npos, boxTexts.find(L"velmar-missing-program.exe")) << boxTexts;
 }
