@@ -226,59 +226,17 @@ TEST(RectScreenToClient, ConvertsBothCorners) {
     DestroyWindow(w);
 }
 
-namespace {
-
-// A message box of this process, with the thread it runs on and its texts.
-HWND FindOurBox(DWORD* thread) {
-    struct Found {
-        HWND box = nullptr;
-        DWORD thread = 0;
-    } found;
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<Found*>(p);
-            DWORD process = 0, thread = GetWindowThreadProcessId(w, &process);
-            wchar_t cls[16] = {};
-            GetClassNameW(w, cls, 16);
-            if (process != GetCurrentProcessId() || wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(w))
-                return TRUE;
-            f->box = w, f->thread = thread;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    *thread = found.thread;
-    return found.box;
-}
-
-std::wstring TextsOf(HWND box) {
-    std::wstring texts;
-    EnumChildWindows(
-        box,
-        [](HWND w, LPARAM p) -> BOOL {
-            wchar_t text[1024] = {};
-            GetWindowTextW(w, text, 1024);
-            *reinterpret_cast<std::wstring*>(p) += std::wstring(text) + L"\n";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
-    return texts;
-}
-
-} // namespace
-
 // A launch the shell cannot perform is told on the thread that asked (the UI
 // thread), naming what failed to start; a box on the worker would keep the
 // process alive at exit.
 TEST(LaunchDetached, AFailureIsToldOnTheAskingThreadNamingWhatFailed) {
     HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD boxThread = 0;
-    std::wstring boxTexts;
+    MessageBoxSeen seen;
     std::thread watcher([&] {
-        HWND box = nullptr;
-        if (WaitFor([&] { return (box = FindOurBox(&boxThread)) != nullptr; }, 30000)) {
-            boxTexts = TextsOf(box);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        }
+        if (HWND box = FindTitledWindow(GetCurrentProcessId(), L"#32770", nullptr, 30000))
+            boxThread = GetWindowThreadProcessId(box, nullptr);
+        seen = TakeMessageBox(GetCurrentProcessId(), 0);
         SetEvent(closed);
     });
     EXPECT_EQ(1, LaunchDetached(L"C:\\no such folder\\velmar-missing-program.exe", nullptr));
@@ -287,5 +245,5 @@ TEST(LaunchDetached, AFailureIsToldOnTheAskingThreadNamingWhatFailed) {
     CloseHandle(closed);
     ASSERT_NE(0u, boxThread) << "no box told of the failed launch";
     EXPECT_EQ(GetCurrentThreadId(), boxThread) << "the box was not on the thread that asked";
-    EXPECT_NE(std::wstring::npos, boxTexts.find(L"velmar-missing-program.exe")) << boxTexts;
+    EXPECT_NE(std::wstring::npos, seen.text.find(L"velmar-missing-program.exe"));
 }
