@@ -47,8 +47,8 @@ void ShowLaunchFailure(const wchar_t* file, DWORD error) {
     wchar_t text[1024] = {};
     fw::StrFormat(text, 1024, format, file);
     wchar_t reason[512] = {};
-    if (error != ERROR_SUCCESS && ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason, 512,
-                         nullptr)) {
+    const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    if (error != ERROR_SUCCESS && ::FormatMessageW(flags, nullptr, error, 0, reason, 512, nullptr)) {
         size_t length = wcslen(reason);
         while (length && (reason[length - 1] == L'\r' || reason[length - 1] == L'\n'))
             reason[--length] = 0;
