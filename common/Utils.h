@@ -43,7 +43,10 @@ HICON GetShortcutIcon(const wchar_t* shortcut, int small, IShellLinkW* link, int
 LONG ReadRegistryValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, void* data, DWORD* size);
 LONG ReadRegistryValueByPath(const wchar_t* fullPath, const wchar_t* valueName, void* data, DWORD* size);
 
-// Starts file with the verb "open" on a worker thread and returns at once.
+// Starts file with the verb "open" on a worker thread and returns at once. A
+// launch the shell cannot perform is reported in a message box on the calling
+// thread, from its message loop (the first launch of a thread makes a
+// message-only window for that).
 int LaunchDetached(const wchar_t* file, const wchar_t* parameters);
 // The taskbar's properties, started the same way.
 int LaunchTaskbarProperties();

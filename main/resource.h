@@ -1,6 +1,8 @@
 // Resource identifiers of the main program; the satellite libraries use the same.
 #pragma once
 
+#include "../common/LaunchIds.h"
+
 #define IDR_VELMAR_ICON 1
 
 #define IDR_MENU_SHUTDOWN 129

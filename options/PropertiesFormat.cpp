@@ -171,8 +171,12 @@ size_t FormatFileTimeWith(const tm& time, const wchar_t* resourceFormat, const w
         out[0] = 0;
         return 0;
     }
-    if (twelveHour)
+    if (twelveHour) {
+        // One blank before the half of the day, also after a format that ends in one (string 129 does).
+        while (length && out[length - 1] == L' ')
+            out[--length] = 0;
         length = fw::StrAppend(out, capacity, time.tm_hour >= 12 ? L" PM" : L" AM");
+    }
     return length;
 }
 

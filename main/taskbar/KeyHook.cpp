@@ -3,6 +3,8 @@
 #include "Handles.h"
 #include "StartWnd.h"
 
+#include <wtsapi32.h>
+
 HHOOK gKeyboardHook = nullptr;
 
 namespace {
@@ -17,6 +19,12 @@ INPUT KeyDownInput(const KeyStroke& key) {
     input.ki.dwFlags = (key.flags & LLKHF_EXTENDED) ? KEYEVENTF_EXTENDEDKEY : 0;
     input.ki.dwExtraInfo = kKeyHookSignature;
     return input;
+}
+
+bool SystemKeyDown(const KeyHookState& state, DWORD vkCode) {
+    if (state.systemKeyDown)
+        return state.systemKeyDown(vkCode);
+    return (::GetAsyncKeyState(static_cast<int>(vkCode)) & 0x8000) != 0;
 }
 
 } // namespace
@@ -39,7 +47,8 @@ KeyAction DecideKey(KeyHookState& state, int code, const KeyStroke& key, bool bu
         return KeyAction::Pass;
     if (!buttonExists) {
         // A press held back for a button that went must not come back later.
-        state = KeyHookState();
+        state.bPending = false;
+        state.bGivenBack = false;
         return KeyAction::Pass;
     }
     if ((key.flags & LLKHF_INJECTED) && key.extraInfo == kKeyHookSignature)
@@ -52,9 +61,14 @@ KeyAction DecideKey(KeyHookState& state, int code, const KeyStroke& key, bool bu
 
     if (down) {
         if (windowsKey && key.message == WM_KEYDOWN) {
-            // Repeats of a press the system already has go on to it.
-            if (state.bGivenBack)
-                return KeyAction::Pass;
+            // Repeats of a press the system already has go on to it. When the
+            // system has no Windows key down, the release went by unseen (on the
+            // secure desktop): this is a new press.
+            if (state.bGivenBack) {
+                if (SystemKeyDown(state, VK_LWIN) || SystemKeyDown(state, VK_RWIN))
+                    return KeyAction::Pass;
+                state.bGivenBack = false;
+            }
             state.bPending = true;
             state.saved = key;
             return KeyAction::Swallow;
@@ -76,6 +90,22 @@ KeyAction DecideKey(KeyHookState& state, int code, const KeyStroke& key, bool bu
         state.bGivenBack = false;
     }
     return KeyAction::Pass;
+}
+
+void ForgetHeldKeys(KeyHookState& state, WPARAM sessionEvent) {
+    switch (sessionEvent) {
+    case WTS_CONSOLE_CONNECT:
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_REMOTE_CONNECT:
+    case WTS_REMOTE_DISCONNECT:
+    case WTS_SESSION_LOCK:
+    case WTS_SESSION_UNLOCK:
+        state.bPending = false;
+        state.bGivenBack = false;
+        break;
+    default:
+        break;
+    }
 }
 
 void MakeGiveBackInput(const KeyStroke& saved, const KeyStroke& key, INPUT (&input)[2]) {
@@ -121,6 +151,32 @@ const DWORD kHookThreadWait = 5000; // ms, for the thread's start and end
 
 fw::UniqueKernelHandle gHookThread;
 DWORD gHookThreadId = 0;
+HWND gSessionWindow = nullptr; // on the hook thread, so the key state has one thread only
+
+LRESULT CALLBACK SessionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_WTSSESSION_CHANGE) {
+        ForgetHeldKeys(gKeyState, wParam);
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// A message-only window that hears of session locks and switches; none when
+// that cannot be made (the hook works without it).
+HWND MakeSessionWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = SessionWndProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Velmar.KeyHook.Session";
+    ::RegisterClassW(&wc);
+    HWND window = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                    nullptr);
+    if (window && !::WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION)) {
+        ::DestroyWindow(window);
+        window = nullptr;
+    }
+    return window;
+}
 
 DWORD WINAPI HookThread(void* param) {
     MSG msg;
@@ -128,18 +184,27 @@ DWORD WINAPI HookThread(void* param) {
     ::PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     gKeyboardHook = ::SetWindowsHookExW(WH_KEYBOARD_LL, keyHookProc, ::GetModuleHandleW(nullptr), 0);
     const bool hooked = gKeyboardHook != nullptr;
+    if (hooked)
+        gSessionWindow = MakeSessionWindow();
     ::SetEvent(static_cast<HANDLE>(param));
     if (!hooked)
         return 1;
     // Low-level hooks are called through this loop.
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
         ::DispatchMessageW(&msg);
+    if (gSessionWindow) {
+        ::WTSUnRegisterSessionNotification(gSessionWindow);
+        ::DestroyWindow(gSessionWindow);
+        gSessionWindow = nullptr;
+    }
     ::UnhookWindowsHookEx(gKeyboardHook);
     gKeyboardHook = nullptr;
     return 0;
 }
 
 } // namespace
+
+HWND KeyHookSessionWindow() { return gSessionWindow; }
 
 bool StartKeyboardHook() {
     if (gHookThread)

@@ -14,6 +14,12 @@
 // The hook runs on a thread of its own that does nothing else: Windows drops a
 // low-level hook that does not answer in time, and the UI thread makes
 // synchronous shell calls that may take longer than that.
+//
+// Releases the hook never sees: Win+L locks the session, and the release of the
+// Windows key happens on the secure desktop, where low-level hooks are not
+// called. So a given-back press is checked against the system's key state
+// before the next press is taken for its repeat, and a session lock, unlock or
+// switch forgets whatever was held (a window of the hook thread hears of them).
 #pragma once
 
 #include <windows.h>
@@ -31,11 +37,19 @@ struct KeyStroke {
     ULONG_PTR extraInfo = 0;
 };
 
+// Whether the system has the key down now (GetAsyncKeyState).
+using KeyDownQuery = bool (*)(DWORD vkCode);
+
 struct KeyHookState {
     bool bPending = false;   // a Windows-key press is held back, nothing else pressed since
     bool bGivenBack = false; // the held-back press was injected: the system knows the key is down
     KeyStroke saved;         // that press
+    KeyDownQuery systemKeyDown = nullptr; // null: the system's own state
 };
+
+// After a session lock, unlock or switch (WM_WTSSESSION_CHANGE's wParam):
+// releases made meanwhile went elsewhere, so nothing is held any more.
+void ForgetHeldKeys(KeyHookState& state, WPARAM sessionEvent);
 
 enum class KeyAction {
     Pass,       // on to the next hook and the system
@@ -66,3 +80,5 @@ extern HHOOK gKeyboardHook;
 // thread; both wait a bounded time only.
 bool StartKeyboardHook();
 void StopKeyboardHook();
+// The hook thread's window that hears of session changes; none when stopped.
+HWND KeyHookSessionWindow();

@@ -7,6 +7,7 @@
 #include <shobjidl.h>
 
 #include <string>
+#include <thread>
 
 #include "Processes.h"
 #include "TestFiles.h"
@@ -223,4 +224,26 @@ TEST(RectScreenToClient, ConvertsBothCorners) {
     EXPECT_EQ(50, r.right);
     EXPECT_EQ(40, r.bottom);
     DestroyWindow(w);
+}
+
+// A launch the shell cannot perform is told on the thread that asked (the UI
+// thread), naming what failed to start; a box on the worker would keep the
+// process alive at exit.
+TEST(LaunchDetached, AFailureIsToldOnTheAskingThreadNamingWhatFailed) {
+    HANDLE closed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD boxThread = 0;
+    MessageBoxSeen seen;
+    std::thread watcher([&] {
+        if (HWND box = FindTitledWindow(GetCurrentProcessId(), L"#32770", nullptr, 30000))
+            boxThread = GetWindowThreadProcessId(box, nullptr);
+        seen = TakeMessageBox(GetCurrentProcessId(), 0);
+        SetEvent(closed);
+    });
+    EXPECT_EQ(1, LaunchDetached(L"C:\\no such folder\\velmar-missing-program.exe", nullptr));
+    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(closed, 0) == WAIT_OBJECT_0; }, 60000));
+    watcher.join();
+    CloseHandle(closed);
+    ASSERT_NE(0u, boxThread) << "no box told of the failed launch";
+    EXPECT_EQ(GetCurrentThreadId(), boxThread) << "the box was not on the thread that asked";
+    EXPECT_NE(std::wstring::npos, seen.text.find(L"velmar-missing-program.exe"));
 }

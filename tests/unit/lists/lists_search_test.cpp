@@ -6,6 +6,8 @@
 #include "lists_test_support.h"
 
 #include <algorithm>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -248,4 +250,41 @@ TEST(SearchIndexer, StopsWhileReadingOrWatchingAndStartsAgain) {
         << "the change in a new subfolder was not followed";
     indexer.Stop();
     EXPECT_EQ(3u, indexer.Snapshot()->size()); // the last index stays readable
+}
+
+// A Start Menu on an offline share blocks its listing for minutes, beyond any
+// stop; exit must not wait for it. The thread, let go, ends later on its own
+// after the indexer is gone, and posts nothing.
+TEST(SearchIndexer, StopLetsABlockedListingGoAndItsThreadEndsLaterOnItsOwn) {
+    fw::UniqueKernelHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        release(CreateEventW(nullptr, TRUE, FALSE, nullptr)), stopped(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HWND notify = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    auto held = std::make_shared<int>(0); // owned by the listing: gone with the thread's last use of the indexer's data
+    auto indexer = std::make_unique<CSearchIndexer>(
+        notify, WM_APP + 7, std::vector<std::pair<std::wstring, int>>{{L"\\\\offline\\share\\Start Menu", 1}},
+        [held, &entered, &release](const wchar_t*, int, CSearchIndexer::Entries* entries, HANDLE) {
+            SetEvent(entered.get());
+            WaitForSingleObject(release.get(), INFINITE); // deaf to the stop, as a hung network read is
+            entries->push_back(MakeSearchEntry(L"Late", L"\\\\offline\\share\\Late.lnk", kSearchPrograms));
+            return 1;
+        });
+    ASSERT_EQ(1, indexer->Start());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(entered.get(), 15000));
+
+    std::thread stopper([&] { // here, so that the test can give up instead of hanging
+        indexer->Stop();
+        SetEvent(stopped.get());
+    });
+    const bool returned = WaitForSingleObject(stopped.get(), 30000) == WAIT_OBJECT_0;
+    if (!returned)
+        SetEvent(release.get());
+    stopper.join();
+    ASSERT_TRUE(returned) << "Stop waited for the blocked listing";
+    indexer.reset();
+
+    SetEvent(release.get());
+    EXPECT_TRUE(WaitFor([&] { return held.use_count() == 1; })) << "the thread did not end once its listing returned";
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, notify, WM_APP + 7, WM_APP + 7, PM_REMOVE)) << "a stopped index was announced";
+    DestroyWindow(notify);
 }

@@ -31,8 +31,8 @@ TEST_F(QuillsetDialogTest, OpensBesideTheTaskbarWithTheFirstEntrySelectedAndDesc
     EXPECT_NE(std::wstring::npos, Text(IDC_TYPE).find(L"(.exe)"));
     EXPECT_NE(std::wstring::npos, Text(IDC_FILESIZE).find(L" bytes)"));
     std::wstring modified = Text(IDC_MODIFIED);
-    EXPECT_TRUE(modified.size() > 4 && (modified.substr(modified.size() - 4) == L"  PM" ||
-                                        modified.substr(modified.size() - 4) == L"  AM"))
+    EXPECT_TRUE(modified.size() > 4 && modified[modified.size() - 4] != L' ' &&
+                (modified.substr(modified.size() - 3) == L" PM" || modified.substr(modified.size() - 3) == L" AM"))
         << modified;
     EXPECT_TRUE(SendMessageW(Item(IDC_FILEICON), STM_GETICON, 0, 0));
 }

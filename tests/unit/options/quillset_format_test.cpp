@@ -91,17 +91,17 @@ TEST(QuillsetSize, WithoutString130TheBoxStaysEmpty) {
     EXPECT_EQ(std::wstring(L"512 Bytes / 512"), out);
 }
 
-TEST(QuillsetTime, String129GivesEnglishNamesAndTwoBlanksBeforeTheHalfOfTheDay) {
+TEST(QuillsetTime, String129GivesEnglishNamesAndOneBlankBeforeTheHalfOfTheDay) {
     fw::gModule.Init(::GetModuleHandleW(nullptr));
     wchar_t out[256];
     FormatFileTime(At(2024, 3, 5, 14, 7, 9, 2), out, 256);
-    EXPECT_EQ(std::wstring(L"Tuesday, March 05, 2024, 02:07:09  PM"), out);
+    EXPECT_EQ(std::wstring(L"Tuesday, March 05, 2024, 02:07:09 PM"), out);
     FormatFileTime(At(2023, 12, 31, 9, 5, 3, 0), out, 256);
-    EXPECT_EQ(std::wstring(L"Sunday, December 31, 2023, 09:05:03  AM"), out);
+    EXPECT_EQ(std::wstring(L"Sunday, December 31, 2023, 09:05:03 AM"), out);
     FormatFileTime(At(2024, 1, 1, 0, 0, 0, 1), out, 256);
-    EXPECT_EQ(std::wstring(L"Monday, January 01, 2024, 12:00:00  AM"), out);
+    EXPECT_EQ(std::wstring(L"Monday, January 01, 2024, 12:00:00 AM"), out);
     FormatFileTime(At(2024, 7, 4, 12, 30, 0, 4), out, 256);
-    EXPECT_EQ(std::wstring(L"Thursday, July 04, 2024, 12:30:00  PM"), out);
+    EXPECT_EQ(std::wstring(L"Thursday, July 04, 2024, 12:30:00 PM"), out);
 }
 
 TEST(QuillsetTime, SkinString103InItsTimeFormatForm) {

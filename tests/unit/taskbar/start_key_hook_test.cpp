@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <wtsapi32.h>
+
 #include "Wait.h"
 
 #include <algorithm>
@@ -123,4 +125,22 @@ TEST(KeyHookThread, TheWindowsKeyTogglesTheMenuAndStaysHiddenWhileTheUiThreadIsB
     CloseHandle(busy);
     CloseHandle(focusReady);
     CloseHandle(gSentinelSeen);
+}
+
+// A press held back when the session locks or switches has its release
+// elsewhere: the hook thread forgets it, so the next key is no Win+key.
+TEST(KeyHookThread, ASessionLockOrSwitchForgetsTheHeldWindowsKey) {
+    ASSERT_TRUE(StartKeyboardHook());
+    HWND session = KeyHookSessionWindow();
+    ASSERT_TRUE(session) << "no window hears of session changes";
+    for (WPARAM event : {WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, WTS_CONSOLE_DISCONNECT, WTS_REMOTE_CONNECT}) {
+        SCOPED_TRACE(event);
+        KeyHookProcState().bPending = true; // no key moves meanwhile: the hook thread leaves the state alone
+        KeyHookProcState().bGivenBack = true;
+        SendMessageW(session, WM_WTSSESSION_CHANGE, event, 0);
+        EXPECT_FALSE(KeyHookProcState().bPending);
+        EXPECT_FALSE(KeyHookProcState().bGivenBack);
+    }
+    StopKeyboardHook();
+    EXPECT_EQ(nullptr, KeyHookSessionWindow());
 }

@@ -80,6 +80,17 @@ std::vector<KeyAction> Feed(KeyHookState& state, const std::vector<KeyStroke>& k
     return actions;
 }
 
+// The system's key state as the hook would read it.
+bool gSystemHasKeysDown = false;
+bool SystemKeyDown(DWORD) { return gSystemHasKeysDown; }
+
+KeyHookState StateWithSystemKeys(bool down) {
+    gSystemHasKeysDown = down;
+    KeyHookState state;
+    state.systemKeyDown = SystemKeyDown;
+    return state;
+}
+
 const DWORD kExtended = LLKHF_EXTENDED;
 const DWORD kUp = LLKHF_UP | LLKHF_EXTENDED;
 const DWORD kOurs = LLKHF_INJECTED | LLKHF_EXTENDED;
@@ -131,12 +142,23 @@ TEST(KeyHookDecision, WindowsKeyShortcutGivesThePressBackBeforeTheOtherKey) {
 TEST(KeyHookDecision, HeldWindowsKeyRepeatingAfterAShortcutStaysWithTheSystem) {
     // Win+E, Win still held and repeating: the system has the press, so the
     // repeats and the release must reach it (else Win stays down there).
-    KeyHookState state;
+    KeyHookState state = StateWithSystemKeys(true);
     auto actions = Feed(state, {Key(WM_KEYDOWN, VK_LWIN, kExtended), Key(WM_KEYDOWN, 'E'),
                                 Key(WM_KEYDOWN, VK_LWIN, kExtended), Key(WM_KEYUP, 'E', LLKHF_UP),
                                 Key(WM_KEYUP, VK_LWIN, kUp)});
     EXPECT_EQ((std::vector<KeyAction>{KeyAction::Swallow, KeyAction::GiveBack, KeyAction::Pass, KeyAction::Pass,
                                       KeyAction::Pass}),
+              actions);
+}
+
+TEST(KeyHookDecision, AfterWinLTheReleaseOnTheSecureDesktopIsNotMissedByTheNextPress) {
+    // Win+L locks; the release of Win happens where the hook is not called, and
+    // the system no longer has the key down. The next press is a lone press again.
+    KeyHookState state = StateWithSystemKeys(false);
+    auto actions = Feed(state, {Key(WM_KEYDOWN, VK_LWIN, kExtended), Key(WM_KEYDOWN, 'L'),
+                                Key(WM_KEYDOWN, VK_LWIN, kExtended), Key(WM_KEYUP, VK_LWIN, kUp)});
+    EXPECT_EQ((std::vector<KeyAction>{KeyAction::Swallow, KeyAction::GiveBack, KeyAction::Swallow,
+                                      KeyAction::ToggleMenu}),
               actions);
 }
 
