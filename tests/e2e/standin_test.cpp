@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -190,3 +192,63 @@ TEST(StandinProcess, RunsAtTheRequestedEdgeAndEndsOnClose) {
 }
 
 } // namespace
+
+// Shaped like Windows 10: the shell's children in their order along the
+// taskbar at every edge, each search-box variant, laid out again on WM_SIZE;
+// shaped like Windows 11: the same children hidden under the XAML bridge.
+TEST(StandinTaskbar, LaysOutTheShellsOwnChildrenOfTheLaterShapes) {
+    struct Case {
+        UINT edge;
+        int search;
+        int searchExtent;
+    };
+    const Case cases[] = {{ABE_BOTTOM, standin::kSearchBox, standin::kSearchBoxExtent},
+                          {ABE_TOP, standin::kSearchIcon, 48},
+                          {ABE_LEFT, standin::kSearchBox, 48}, // an icon on a vertical taskbar
+                          {ABE_RIGHT, standin::kSearchNone, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(EdgeName(c.edge));
+        StandinOptions options = AtEdge(c.edge);
+        options.nShape = 10;
+        options.nSearch = c.search;
+        CStandinTaskbar taskbar;
+        ASSERT_TRUE(taskbar.Create(options));
+        const bool vertical = c.edge == ABE_LEFT || c.edge == ABE_RIGHT;
+        auto along = [&](const wchar_t* cls, int index = 0) {
+            HWND child = FindWindowExW(taskbar.Taskbar(), nullptr, cls, nullptr);
+            while (child && index-- > 0)
+                child = FindWindowExW(taskbar.Taskbar(), child, cls, nullptr);
+            const RECT rc = standin::PlaceInParent(child);
+            return std::make_pair(static_cast<int>(vertical ? rc.top : rc.left),
+                                  static_cast<int>(vertical ? rc.bottom : rc.right));
+        };
+        RECT client;
+        GetClientRect(taskbar.Taskbar(), &client);
+        const int length = vertical ? client.bottom : client.right;
+        EXPECT_EQ(std::make_pair(0, 48), along(L"Start"));
+        const int s = 48 + c.searchExtent;
+        EXPECT_EQ(c.search != standin::kSearchNone,
+                  IsWindowVisible(FindWindowExW(taskbar.Taskbar(), nullptr, L"TrayDummySearchControl", nullptr)) != 0);
+        EXPECT_EQ(std::make_pair(s, s + 48), along(L"TrayButton"));
+        EXPECT_EQ(std::make_pair(s + 48, s + 96), along(L"TrayButton", 1));
+        EXPECT_EQ(s + 96, along(L"ReBarWindow32").first);
+        EXPECT_EQ(along(L"ReBarWindow32").second, along(L"TrayNotifyWnd").first);
+        EXPECT_EQ(length, along(L"TrayNotifyWnd").second);
+        // Thicker, as when the user drags its edge: everything follows.
+        ASSERT_TRUE(standin::SetThickness(taskbar.Taskbar(), 70));
+        const RECT start = standin::PlaceInParent(FindWindowExW(taskbar.Taskbar(), nullptr, L"Start", nullptr));
+        EXPECT_EQ(70, vertical ? start.right : start.bottom);
+    }
+    StandinOptions options;
+    options.nShape = 11;
+    CStandinTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create(options));
+    HWND bridge = FindWindowExW(taskbar.Taskbar(), nullptr, L"Windows.UI.Composition.DesktopWindowContentBridge", nullptr);
+    RECT client;
+    GetClientRect(taskbar.Taskbar(), &client);
+    EXPECT_EQ(client, standin::PlaceInParent(bridge));
+    EXPECT_TRUE(IsWindowVisible(bridge));
+    EXPECT_FALSE(IsWindowVisible(FindWindowExW(taskbar.Taskbar(), nullptr, L"Start", nullptr)));
+    const RECT band = standin::RebarPlacement(taskbar.Taskbar());
+    EXPECT_TRUE(IsRectEmpty(&band)) << "the band of a XAML taskbar is 0 x 0";
+}
