@@ -62,6 +62,7 @@ void PaintChild(HWND hWnd, HDC hdc) {
         HDC dc = hdc;
         Fill(dc, icon, kLightColor);
         Outline(dc, {icon.left, icon.top, icon.left + 11, icon.top + 11}, RGB(40, 40, 40), true);
+        Fill(dc, {icon.left + 10, icon.top + 10, icon.left + 14, icon.top + 12}, RGB(40, 40, 40));
         box.left += 34;
         SetTextColor(hdc, RGB(90, 90, 90));
         DrawTextW(hdc, L"Type here to search", -1, &box, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
@@ -79,10 +80,15 @@ void PaintChild(HWND hWnd, HDC hdc) {
         Outline(hdc, front, kLightColor, false);
         break;
     }
-    case kPeopleKind: {
+    case kPeopleKind: { // a head and the line of the shoulders
         const RECT head = Centred(rc, 8, 8);
         Outline(hdc, {head.left, head.top - 5, head.right, head.bottom - 5}, kLightColor, true);
-        Outline(hdc, {head.left - 4, head.top + 4, head.right + 4, head.bottom + 12}, kLightColor, true);
+        HPEN pen = CreatePen(PS_SOLID, 1, kLightColor);
+        HGDIOBJ old = SelectObject(hdc, pen);
+        Arc(hdc, head.left - 5, head.top + 5, head.right + 5, head.bottom + 15, head.right + 5, head.top + 10,
+            head.left - 5, head.top + 10);
+        SelectObject(hdc, old);
+        DeleteObject(pen);
         break;
     }
     case kNotifyKind:
