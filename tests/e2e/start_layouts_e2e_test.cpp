@@ -165,4 +165,11 @@ TEST_F(StartLayoutsEndToEnd, Windows11PlacesNoButtonAndTheWindowsKeyOpensTheMenu
             EXPECT_NE(velmar.Id(), OwnerProcess(child)) << "a button was put on a XAML taskbar";
     }
     EXPECT_EQ(before, PlacesOf(standin.Taskbar()));
+
+    // "TaskbarCreated" from the same taskbar (a program announcing itself) keeps the one button window.
+    HWND message = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, L"Start.Button.Main");
+    HWND watch = FindWindowW(nullptr, L"Velmar.Taskbar.Watch");
+    ASSERT_TRUE(watch);
+    SendMessageW(watch, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(IsWindow(message)) << "the button window was made anew for the same taskbar";
 }
