@@ -21,18 +21,23 @@ struct SharedState {
     HWND hButton; // kept for the caller, not used here
     // Appended: the rebars of the secondary taskbars, empty slots null.
     HWND hExtraTargets[kMaxExtraTargets];
+    // Appended: windows of the shell whose position changes are reported,
+    // and to whom; empty slots null.
+    HWND hWatched[kMaxExtraTargets];
+    HWND hWatchNotify[kMaxExtraTargets];
+    UINT uWatchMessage[kMaxExtraTargets];
 };
 
 } // namespace
 
 #if defined(_MSC_VER)
 #pragma data_seg(".PEGWELL")
-static SharedState g_shared = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+static SharedState g_shared = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}, {}, {}};
 #pragma data_seg()
 #pragma comment(linker, "/SECTION:.PEGWELL,RWS")
 #else
 static SharedState g_shared
-    __attribute__((section(".PEGWELL"), shared)) = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}};
+    __attribute__((section(".PEGWELL"), shared)) = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}, {}, {}};
 #endif
 
 // Per process: the library's own module, which SetWindowsHookExW needs.
@@ -96,6 +101,13 @@ static UINT TaskbarDpi(HWND hTaskbar) {
 
 static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     HookCall call = UnpackHookCall(nCode, wParam, lParam);
+    // The shell moves its own windows on its own thread: any sender counts.
+    if (call.nCode == HC_ACTION && call.message == WM_WINDOWPOSCHANGED && call.hWnd) {
+        for (int i = 0; i < kMaxExtraTargets; ++i)
+            if (g_shared.hWatched[i] == call.hWnd && g_shared.hWatchNotify[i])
+                PostMessageW(g_shared.hWatchNotify[i], g_shared.uWatchMessage[i], 0,
+                             reinterpret_cast<LPARAM>(call.hWnd));
+    }
     bool primary = IsShellRebarMove(call, g_shared.hTarget, g_shared.nInProgress);
     if (!primary && FindMovedTarget(call, g_shared.hExtraTargets, kMaxExtraTargets, g_shared.nInProgress) < 0)
         return CallNextHookEx(g_shared.hHook, nCode, wParam, lParam);
@@ -132,7 +144,7 @@ extern "C" BOOL WINAPI InstallHook(HWND button, HWND target) {
             g_shared.hTaskbar = nullptr;
         }
     }
-    g_shared.hTarget = target ? target : g_shared.hRebar;
+    g_shared.hTarget = target == HWND_MESSAGE ? nullptr : target ? target : g_shared.hRebar;
     g_shared.hButton = button;
 
     g_shared.hHook = SetWindowsHookExW(WH_CALLWNDPROC, CallWndProc, g_hModule, 0);
@@ -178,6 +190,32 @@ extern "C" BOOL WINAPI RemoveHookTarget(HWND target) {
         }
     }
     return FALSE;
+}
+
+extern "C" BOOL WINAPI WatchShellWindow(HWND watched, HWND notify, UINT message) {
+    if (!watched)
+        return FALSE;
+    int free = -1;
+    for (int i = 0; i < kMaxExtraTargets; ++i) {
+        if (g_shared.hWatched[i] == watched) {
+            // The notified window goes first, so the hook never posts to a half-cleared slot.
+            g_shared.uWatchMessage[i] = message;
+            g_shared.hWatchNotify[i] = notify;
+            if (!notify)
+                g_shared.hWatched[i] = nullptr;
+            return TRUE;
+        }
+        if (!g_shared.hWatched[i] && free < 0)
+            free = i;
+    }
+    if (!notify)
+        return TRUE;
+    if (free < 0)
+        return FALSE;
+    g_shared.uWatchMessage[free] = message;
+    g_shared.hWatchNotify[free] = notify;
+    g_shared.hWatched[free] = watched;
+    return TRUE;
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {

@@ -8,6 +8,8 @@
 // AddHookTarget and RemoveHookTarget name the rebars of further taskbars (one
 // per monitor) that the same hook keeps aside while it is installed; they
 // outlive an Uninstallhook, so a primary button made anew keeps them.
+// WatchShellWindow names a window of the shell (its own Start button) whose
+// every position change the installed hook reports to a window of the caller.
 // All return nonzero on success.
 #pragma once
 
@@ -20,10 +22,17 @@
 #endif
 
 // button: the Start button window (kept only). target: the window whose
-// position changes are watched; none means the taskbar's rebar.
+// position changes are watched; none means the taskbar's rebar, HWND_MESSAGE
+// no window at all (a taskbar whose band the button does not push aside).
 extern "C" PEGWELL_API BOOL WINAPI InstallHook(HWND button, HWND target);
 extern "C" PEGWELL_API BOOL WINAPI Uninstallhook();
 // target: the rebar of a further taskbar. Fails for none or when 8 are named.
 extern "C" PEGWELL_API BOOL WINAPI AddHookTarget(HWND target);
 // Fails for a target that was not named.
 extern "C" PEGWELL_API BOOL WINAPI RemoveHookTarget(HWND target);
+
+// watched: a window of the shell; notify: who hears of its position changes,
+// none to stop. Each time the watched window was moved, resized or raised the
+// hook posts `message` to notify from the shell's process, lParam the watched
+// window. Fails for no watched window or when 8 are named.
+extern "C" PEGWELL_API BOOL WINAPI WatchShellWindow(HWND watched, HWND notify, UINT message);

@@ -84,6 +84,16 @@ if [ -f "$preview_bmp" ]; then
     note start-button-in-process.png "the Start button drawn by its own code in one process: normal, hot, pressed (2x)"
 fi
 
+# 2b. The same on a taskbar shaped like Windows 10's: the shell's own Start
+# button, the search box and Task View; Velmar's button in the Start button's place.
+preview_bmp=$OUT/.start-button-windows10.bmp
+(cd "$BIN" && wine start_preview.exe "$(winepath -w "$preview_bmp")" bottom --shape=10) || log "start_preview.exe --shape=10 failed ($?)"
+if [ -f "$preview_bmp" ]; then
+    convert "$preview_bmp" -crop 720x40+0+0 +repage "$OUT/run-taskbar-windows10.png"
+    rm -f "$preview_bmp"
+    note run-taskbar-windows10.png "a Windows 10-shaped stand-in: Velmar's button over the shell's Start button, search box and Task View untouched (in one process)"
+fi
+
 # 3. The shell's part, then Velmar.exe as a user starts it.
 log "starting the stand-in taskbar and Velmar.exe"
 (cd "$BIN" && exec wine standin_taskbar.exe --edge=bottom) >/dev/null 2>&1 &

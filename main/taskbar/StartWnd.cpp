@@ -57,7 +57,9 @@ int CStartWnd::MenuShown() const {
 
 void CStartWnd::ReleaseHook() {
     if (m_bHooked) {
-        if (bSecondary)
+        if (hShellStart)
+            ReleaseShellStart(hShellStart, !bSecondary);
+        else if (bSecondary)
             ReleaseSecondaryTaskbar(hRebar);
         else
             ReleaseTaskbar();
@@ -97,7 +99,11 @@ LRESULT CStartWnd::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     nSize = fw::Scale(gSkin.nStartHeight, nDpi);
     ::SetPropW(m_hWnd, kModeProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(nMode)));
     hMenuOrigin = m_hWnd;
-    if (bSecondary)
+    if (!bPlaced)
+        return 0;
+    if (hShellStart)
+        m_bHooked = PlaceOverShellStart(m_hWnd, hShellStart, !bSecondary) != 0;
+    else if (bSecondary)
         m_bHooked = PlaceOnSecondaryTaskbar(m_hWnd, hTaskbar, hRebar, nSize) != 0;
     else
         m_bHooked = PlaceOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize) != 0;
@@ -111,7 +117,10 @@ LRESULT CStartWnd::OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&) {
         return 0;
     nDpi = dpi;
     nSize = fw::Scale(gSkin.nStartHeight, nDpi);
-    LayOutOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize);
+    if (hShellStart)
+        CoverShellStart(m_hWnd, hShellStart);
+    else if (bPlaced)
+        LayOutOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize);
     Invalidate(TRUE);
     return 0;
 }
@@ -128,14 +137,19 @@ LRESULT CStartWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
         RelayOutTaskbar(hTaskbar);
         return 0;
     }
-    ReleaseTaskbar();
+    if (hShellStart)
+        ReleaseShellStart(hShellStart, true);
+    else
+        ReleaseTaskbar();
     m_bHooked = false;
     DestroyMenuWindow();
     hMenuOrigin = nullptr; // what the menu object still names
     // The keyboard hook must not post to a window that is gone.
     if (gStartButton == m_hWnd)
         gStartButton = nullptr;
-    RelayOutTaskbar(hTaskbar);
+    // Nothing of the shell's was moved where the button only covered or was never placed.
+    if (!hShellStart && bPlaced)
+        RelayOutTaskbar(hTaskbar);
     return 0;
 }
 
@@ -176,7 +190,20 @@ LRESULT CStartWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     if (!memory)
         return 0;
     fw::SelectScope select(memory.get(), bitmap);
-    if (nDpi == fw::kDesignDpi) {
+    if (hShellStart) {
+        // The shell's button sets the size: the frame is fitted into it, its
+        // aspect kept, on the colour of the frame's corner.
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        HBRUSH fill = ::CreateSolidBrush(::GetPixel(memory.get(), 0, sourceTop));
+        ::FillRect(paint.dc(), &client, fill);
+        ::DeleteObject(fill);
+        const RECT to = FitPicture({w, h}, {client.right, client.bottom});
+        ::SetStretchBltMode(paint.dc(), HALFTONE);
+        ::SetBrushOrgEx(paint.dc(), 0, 0, nullptr);
+        ::StretchBlt(paint.dc(), to.left, to.top, to.right - to.left, to.bottom - to.top, memory.get(), 0, sourceTop, w,
+                     h, SRCCOPY);
+    } else if (nDpi == fw::kDesignDpi) {
         ::BitBlt(paint.dc(), 0, y, w, h, memory.get(), 0, sourceTop, SRCCOPY);
     } else {
         const int top = fw::Scale(y, nDpi);
@@ -277,6 +304,14 @@ void CStartWnd::ToggleMenu(WPARAM wParam, HWND origin) {
     ::SetFocus(pMenu->m_hWnd);
 }
 
+LRESULT CStartWnd::OnShellStartMoved(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    // The shell laid its taskbar out again, or raised its own button: over it once more.
+    HWND start = reinterpret_cast<HWND>(lParam);
+    if (start && start == hShellStart && ::IsWindow(start))
+        CoverShellStart(m_hWnd, start);
+    return 0;
+}
+
 LRESULT CStartWnd::OnSetMode(UINT, WPARAM wParam, LPARAM, BOOL&) {
     m_bMenuShownHere = wParam == 2;
     SetMode(wParam == 2 ? 2 : wParam == 1 ? 1 : 0);
@@ -320,16 +355,28 @@ HWND FindTaskbar(CStartWnd& button) {
 }
 
 HWND CreateStartButton(CStartWnd& button, int showCommand) {
-    HWND hwnd = button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    HWND hwnd = nullptr;
+    if (ShapeOfTaskbar(button.hTaskbar, &button.hShellStart) == TaskbarShape::kXaml) {
+        // Where the shell's XAML puts its own Start button cannot be known:
+        // nothing is put over its content, and the Windows key still opens the menu.
+        Trace(L"The taskbar is drawn by XAML: the menu opens on the Windows key, no Start button is placed.\n");
+        button.bPlaced = false;
+        hwnd = button.Create(HWND_MESSAGE, fw::CWindowImplBase::rcDefault, kButtonTitle, 0, 0);
+    } else {
+        hwnd = button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+    }
     if (!hwnd)
         return nullptr;
     gStartButton = hwnd;
-    ::ShowWindow(hwnd, showCommand);
+    if (button.bPlaced)
+        ::ShowWindow(hwnd, showCommand);
     return hwnd;
 }
 
 HWND CreateSecondaryButton(CStartWnd& button) {
+    if (ShapeOfTaskbar(button.hTaskbar, &button.hShellStart) == TaskbarShape::kXaml)
+        return nullptr;
     return button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
 }

@@ -51,6 +51,11 @@ public:
     int nSize = 54;           // extent along the taskbar, scaled by the taskbar's DPI
     int nDpi = 96;            // the DPI of the taskbar's monitor
     bool bSecondary = false;  // on a secondary taskbar: presses go to the primary button
+    // On a taskbar with its own Start button: that "Start" child, which this
+    // button covers and follows; none where the button pushes the band aside.
+    HWND hShellStart = nullptr;
+    // On a taskbar drawn by XAML this window is message-only: no button is placed.
+    bool bPlaced = true;
     HWND hOwner = nullptr;    // a secondary button's owner, told when the window goes
     // The button the menu was opened from, which gets its mode messages.
     HWND hMenuOrigin = nullptr;
@@ -73,6 +78,7 @@ public:
         MESSAGE_HANDLER(kMsgPressFrom, OnPressFrom)
         MESSAGE_HANDLER(kMsgButtonGone, OnButtonGone)
         MESSAGE_HANDLER(kMsgPrepareMenu, OnPrepareMenu)
+        MESSAGE_HANDLER(kMsgShellStartMoved, OnShellStartMoved)
         COMMAND_ID_HANDLER(ID_START_EXIT, OnCmdExit)
         COMMAND_ID_HANDLER(ID_START_EXPLORER, OnCmdExplorer)
         COMMAND_ID_HANDLER(ID_START_PROPERTIES, OnCmdProperties)
@@ -91,6 +97,7 @@ public:
     LRESULT OnPressFrom(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnButtonGone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnPrepareMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnShellStartMoved(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdExit(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdExplorer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdProperties(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -125,10 +132,13 @@ HWND FindTaskbar(CStartWnd& button);
 
 // Creates the button window as a child of button.hTaskbar, publishes it in
 // gStartButton and shows it with showCommand. Returns the window, or none.
+// On a taskbar drawn by XAML, whose layout cannot be known, the window is
+// message-only instead: the menu and the Windows key work, no button shows.
 HWND CreateStartButton(CStartWnd& button, int showCommand);
 
 // The same for a button on a secondary taskbar (button.bSecondary set,
-// hTaskbar and hRebar filled); gStartButton stays the primary button.
+// hTaskbar and hRebar filled); gStartButton stays the primary button. None on
+// a taskbar drawn by XAML.
 HWND CreateSecondaryButton(CStartWnd& button);
 
 // This process's Start button on the secondary taskbar of `monitor`, or none.

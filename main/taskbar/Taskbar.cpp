@@ -37,6 +37,12 @@ void MoveButtonAndBand(HWND button, HWND taskbar, HWND rebar, UINT edge, int siz
     ::MoveWindow(button, layout.button.x, layout.button.y, layout.button.cx, layout.button.cy, TRUE);
 }
 
+bool IsShownChild(HWND child) {
+    RECT rc{};
+    return child && ::IsWindowVisible(child) && ::GetWindowRect(child, &rc) && rc.right > rc.left &&
+           rc.bottom > rc.top;
+}
+
 UINT PlacedEdge(HWND taskbar, RECT* rc) {
     ::GetWindowRect(taskbar, rc);
     return EdgeOfTaskbar(*rc, MonitorOf(taskbar).rcMonitor);
@@ -64,6 +70,65 @@ TaskbarLayout ComputeTaskbarLayout(UINT edge, const RECT& taskbar, const RECT& r
     TaskbarLayout layout{BoxOf(rcButton), BoxOf(rcRebar)};
     layout.button.cy = std::max(layout.button.cy, kMinButtonHeight);
     return layout;
+}
+
+TaskbarShape ShapeOfTaskbar(HWND taskbar, HWND* start) {
+    *start = nullptr;
+    HWND child = nullptr;
+    while ((child = ::FindWindowExW(taskbar, child, L"Start", nullptr)) != nullptr) {
+        if (IsShownChild(child)) {
+            *start = child;
+            return TaskbarShape::kStartButton;
+        }
+    }
+    // The legacy children stay, hidden or empty, under the content that draws the taskbar.
+    child = nullptr;
+    while ((child = ::FindWindowExW(taskbar, child, L"Windows.UI.Composition.DesktopWindowContentBridge", nullptr)))
+        if (IsShownChild(child))
+            return TaskbarShape::kXaml;
+    return TaskbarShape::kBand;
+}
+
+RECT FitPicture(SIZE picture, SIZE box) {
+    if (picture.cx <= 0 || picture.cy <= 0 || box.cx <= 0 || box.cy <= 0)
+        return {0, 0, 0, 0};
+    // The smaller of the two scales, in integers: cx / picture.cx against cy / picture.cy.
+    LONG cx = box.cx, cy = box.cy;
+    if (static_cast<long long>(box.cx) * picture.cy > static_cast<long long>(box.cy) * picture.cx)
+        cx = static_cast<LONG>(static_cast<long long>(picture.cx) * box.cy / picture.cy);
+    else
+        cy = static_cast<LONG>(static_cast<long long>(picture.cy) * box.cx / picture.cx);
+    const LONG left = (box.cx - cx) / 2, top = (box.cy - cy) / 2;
+    return {left, top, left + cx, top + cy};
+}
+
+void CoverShellStart(HWND button, HWND start) {
+    RECT rc{};
+    if (!::GetWindowRect(start, &rc))
+        return;
+    ::MapWindowPoints(nullptr, ::GetParent(button), reinterpret_cast<POINT*>(&rc), 2);
+    // Above the shell's button, never instead of it: should Velmar end, it is there again.
+    ::SetWindowPos(button, HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOACTIVATE);
+    ::InvalidateRect(button, nullptr, TRUE);
+}
+
+int PlaceOverShellStart(HWND button, HWND start, bool primary) {
+    CoverShellStart(button, start);
+    // Nothing to push: the band, the search box and the task view stay where the shell puts them.
+    if (primary && !InstallHook(button, HWND_MESSAGE)) {
+        Trace(L"Install hook failed.\n");
+        return 0;
+    }
+    if (WatchShellWindow(start, button, kMsgShellStartMoved))
+        return 1;
+    Trace(L"The shell's Start button cannot be followed.\n");
+    return 0;
+}
+
+void ReleaseShellStart(HWND start, bool primary) {
+    WatchShellWindow(start, nullptr, 0);
+    if (primary)
+        ReleaseTaskbar();
 }
 
 int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {

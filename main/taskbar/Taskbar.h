@@ -35,6 +35,35 @@ struct TaskbarLayout {
 // coordinates; size is the button's extent along the taskbar.
 TaskbarLayout ComputeTaskbarLayout(UINT edge, const RECT& taskbar, const RECT& rebar, int size);
 
+// What stands at the start of a taskbar, told by its children.
+enum class TaskbarShape {
+    kBand,        // the band from the origin (Windows 8): the button pushes it aside
+    kStartButton, // the shell's own visible "Start" child before the band (Windows 8.1, 10)
+    kXaml,        // XAML content over hidden legacy children (Windows 11): no place is known
+};
+
+// The shape of `taskbar`; for kStartButton also the shell's "Start" child in *start.
+TaskbarShape ShapeOfTaskbar(HWND taskbar, HWND* start);
+
+// Where a picture of `picture` size goes inside a box of `box` size: as large
+// as fits with its aspect kept, centred. Never stretched out of its aspect.
+RECT FitPicture(SIZE picture, SIZE box);
+
+// Posted by the hook, from the shell's process, to a button over the shell's
+// Start button each time that was moved, resized or raised; lParam the shell's button.
+constexpr UINT kMsgShellStartMoved = WM_APP + 0x23;
+
+// On a taskbar with its own Start button: puts `button` exactly over the
+// shell's `start` and above it, moving nothing of the shell's. The primary
+// button installs the hook without a band to push; both ask it to report each
+// move of `start` to the button (kMsgShellStartMoved). Returns 1 when
+// the report is set up (a failure only writes a trace line).
+int PlaceOverShellStart(HWND button, HWND start, bool primary);
+// Only the move of PlaceOverShellStart: again over `start`, again on top.
+void CoverShellStart(HWND button, HWND start);
+// Stops the reports of PlaceOverShellStart; the primary button also removes the hook.
+void ReleaseShellStart(HWND start, bool primary);
+
 // Called while the button window is created at the origin of the taskbar's
 // client area: moves rebar and button and installs the hook. Returns 1 when
 // the hook is installed (a failure only writes a trace line).

@@ -26,7 +26,9 @@ HWND CTaskbarWatch::Create() {
 LRESULT CTaskbarWatch::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
     HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", L"");
     CStartWnd* current = m_button.get();
-    if (current && current->IsWindow() && taskbar && ::GetParent(current->m_hWnd) == taskbar) {
+    // A button placed nowhere (a XAML taskbar) is message-only: its taskbar is the one it was made for.
+    const bool onIt = current && (current->bPlaced ? ::GetParent(current->m_hWnd) == taskbar : current->hTaskbar == taskbar);
+    if (current && current->IsWindow() && taskbar && onIt) {
         SyncSecondaryButtons(); // still on the taskbar the shell means; the others may be new
         return 0;
     }

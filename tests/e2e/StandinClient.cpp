@@ -38,6 +38,20 @@ bool SetSecondary(HWND hTaskbar, bool present) {
     return result == 1;
 }
 
+bool SetThickness(HWND hTaskbar, int thickness) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(hTaskbar, RegisterWindowMessageW(kThicknessMessage), thickness, 0, SMTO_NORMAL, 20000,
+                               &result) &&
+           result == 1;
+}
+
+RECT PlaceInParent(HWND child) {
+    RECT rc = {};
+    if (child && GetWindowRect(child, &rc))
+        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
 static int IntProp(HWND hWnd, const wchar_t* name) {
     return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropW(hWnd, name)));
 }

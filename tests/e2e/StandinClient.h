@@ -13,6 +13,8 @@
 //   "Velmar.Standin.Secondary"     wParam 0 closes the secondary taskbar, 1 makes
 //       it again; either way the stand-in then posts WM_DISPLAYCHANGE to every
 //       top-level window, as when a monitor goes or comes. Returns 1 when done.
+//   "Velmar.Standin.Thickness"     wParam the taskbar's new thickness: it is
+//       resized at its edge and lays its children out again (WM_SIZE).
 // The last WM_WINDOWPOSCHANGED the rebar's window procedure received is kept
 // in properties of the taskbar window (names below), readable from any process.
 #pragma once
@@ -24,6 +26,7 @@ namespace standin {
 const wchar_t kRelayoutMessage[] = L"Velmar.Standin.Relayout";
 const wchar_t kRelayoutHereMessage[] = L"Velmar.Standin.RelayoutHere";
 const wchar_t kSecondaryMessage[] = L"Velmar.Standin.Secondary";
+const wchar_t kThicknessMessage[] = L"Velmar.Standin.Thickness";
 const wchar_t kPropCount[] = L"Velmar.Standin.Rebar.Count";
 const wchar_t kPropX[] = L"Velmar.Standin.Rebar.X";
 const wchar_t kPropY[] = L"Velmar.Standin.Rebar.Y";
@@ -59,6 +62,10 @@ HWND FindSecondaryTaskbar();
 // Closes (false) or makes again (true) the stand-in's secondary taskbar; waits
 // as Relayout does and returns true when the stand-in did it.
 bool SetSecondary(HWND hTaskbar, bool present);
+// Resizes the taskbar to `thickness` and waits as Relayout does.
+bool SetThickness(HWND hTaskbar, int thickness);
+// A child's rectangle in its parent's client coordinates (empty for none).
+RECT PlaceInParent(HWND child);
 
 // Both wait for the stand-in (at most 20 s, so that a hung stand-in fails a
 // test instead of hanging it) and return true when it did the re-layout.

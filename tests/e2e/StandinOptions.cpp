@@ -9,6 +9,8 @@ const wchar_t* EdgeName(UINT uEdge) {
     return uEdge < 4 ? kEdgeNames[uEdge] : nullptr;
 }
 
+static const wchar_t* const kSearchNames[] = {L"box", L"icon", L"none"};
+
 static bool IsVertical(UINT uEdge) {
     return uEdge == ABE_LEFT || uEdge == ABE_RIGHT;
 }
@@ -45,6 +47,11 @@ std::wstring StandinOptions::ToCommandLine() const {
         line += L" --ready-event=" + readyEvent;
     if (nSecondaryEdge >= 0 && EdgeName(static_cast<UINT>(nSecondaryEdge)))
         line += std::wstring(L" --secondary=") + EdgeName(static_cast<UINT>(nSecondaryEdge));
+    // The Windows 8 shape keeps the command line it always had.
+    if (nShape != 8)
+        line += L" --shape=" + std::to_wstring(nShape);
+    if (nSearch > 0 && nSearch < 3)
+        line += std::wstring(L" --search=") + kSearchNames[nSearch];
     return line;
 }
 
@@ -99,6 +106,10 @@ bool StandinOptions::Parse(const wchar_t* commandLine) {
             nSize = static_cast<int>(number);
         } else if (name == L"--state" && ParseNumber(value, &number) && number >= 0) {
             uState = static_cast<UINT>(number);
+        } else if (name == L"--shape" && ParseNumber(value, &number) && (number == 8 || number == 10 || number == 11)) {
+            nShape = static_cast<int>(number);
+        } else if (name == L"--search" && (value == L"box" || value == L"icon" || value == L"none")) {
+            nSearch = value == L"box" ? 0 : value == L"icon" ? 1 : 2;
         } else if (name == L"--no-appbar" && eq == std::wstring::npos) {
             bAnswerAppBar = false;
         } else if (name == L"--ready-event" && !value.empty()) {

@@ -8,6 +8,9 @@
 //   --secondary=bottom|top|left|right  also a secondary taskbar ("Shell_SecondaryTrayWnd")
 //                                   at that edge of the second monitor (of the primary
 //                                   one when there is no second)
+//   --shape=8|10|11                 the Windows version the taskbar is shaped like
+//                                   (default 8: the band from the origin)
+//   --search=box|icon|none          shapes 10 and 11: the search box (default box)
 #pragma once
 
 #include <windows.h>
@@ -23,6 +26,8 @@ struct StandinOptions {
     std::wstring readyEvent;
     int nSecondaryEdge = -1; // -1: no secondary taskbar
     bool bSecondary = false; // this taskbar is the secondary one: no app bar, no broadcast
+    int nShape = 8;          // 8; 10 (also 8.1): the shell's own children before the band; 11: XAML over them
+    int nSearch = 0;         // kSearchBox, kSearchIcon or kSearchNone (StandinShape.h)
 
     // The thickness actually used: nSize, else 40 for a horizontal and 60 for a vertical taskbar.
     int Thickness() const;

@@ -198,6 +198,7 @@ bool CStandinTaskbar::Create(const StandinOptions& options) {
     m_msgRelayout = RegisterWindowMessageW(standin::kRelayoutMessage);
     m_msgRelayoutHere = RegisterWindowMessageW(standin::kRelayoutHereMessage);
     m_msgSecondary = RegisterWindowMessageW(standin::kSecondaryMessage);
+    m_msgThickness = RegisterWindowMessageW(standin::kThicknessMessage);
 
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
@@ -212,7 +213,7 @@ bool CStandinTaskbar::Create(const StandinOptions& options) {
                         nullptr, hInstance, this);
     if (!hTaskbar)
         return false;
-    if (!CreateRebar()) {
+    if (!CreateRebar() || (Shaped() && !m_shape.Create(m_hTaskbar, m_options.nShape, m_options.nSearch))) {
         Destroy();
         return false;
     }
@@ -244,11 +245,26 @@ bool CStandinTaskbar::SetSecondary(bool present) {
     StandinOptions options;
     options.uEdge = static_cast<UINT>(m_options.nSecondaryEdge);
     options.bSecondary = true;
+    // The shell gives a secondary taskbar the same shape, its own Start button included.
+    options.nShape = m_options.nShape;
+    options.nSearch = m_options.nSearch;
     m_pSecondary.reset(new CStandinTaskbar);
     if (m_pSecondary->Create(options))
         return true;
     m_pSecondary.reset();
     return false;
+}
+
+bool CStandinTaskbar::SetThickness(int thickness) {
+    if (thickness <= 0 || !m_hTaskbar)
+        return false;
+    m_options.nSize = thickness;
+    const RECT monitor = TaskbarMonitor(m_options.bSecondary);
+    RECT rc = m_options.ScreenRect(monitor.right - monitor.left, monitor.bottom - monitor.top);
+    OffsetRect(&rc, monitor.left, monitor.top);
+    // Its WM_SIZE lays the children out again, as the shell does when the user drags the edge.
+    return SetWindowPos(m_hTaskbar, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                        SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
 }
 
 void CStandinTaskbar::Destroy() {
@@ -272,7 +288,9 @@ bool CStandinTaskbar::CreateRebar() {
     SendMessageW(m_hRebar, RB_SETBKCOLOR, 0, kBandColor);
     SendMessageW(m_hRebar, RB_SETTEXTCOLOR, 0, kTextColor);
     AddBand(kTaskList, vertical ? 400 : 900);
-    AddBand(kClock, vertical ? 60 : 90);
+    // The later shapes keep their clock in "TrayNotifyWnd".
+    if (!Shaped())
+        AddBand(kClock, vertical ? 60 : 90);
 
     // Watch what the rebar's own procedure receives (after any hook).
     SetPropW(m_hRebar, kObjectProp, this);
@@ -302,6 +320,11 @@ void CStandinTaskbar::AddBand(int nKind, int cx) {
 void CStandinTaskbar::LayOut() {
     if (!m_hRebar)
         return;
+    if (Shaped()) {
+        m_shape.LayOut(m_hRebar, m_options.uEdge == ABE_LEFT || m_options.uEdge == ABE_RIGHT);
+        SendMessageW(m_hRebar, RB_MAXIMIZEBAND, 0, FALSE);
+        return;
+    }
     RECT rc;
     GetClientRect(m_hTaskbar, &rc);
     MoveWindow(m_hRebar, 0, 0, rc.right, rc.bottom, TRUE);
@@ -311,6 +334,8 @@ void CStandinTaskbar::LayOut() {
 
 RECT CStandinTaskbar::RequestedPlace(WPARAM wParam, LPARAM lParam) const {
     RECT rc;
+    if (wParam == 0 && lParam == 0 && Shaped())
+        return m_shape.BandPlace();
     if (wParam == 0 && lParam == 0) {
         GetClientRect(m_hTaskbar, &rc);
         return rc;
@@ -356,6 +381,9 @@ LRESULT CStandinTaskbar::OnTaskbarMessage(UINT msg, WPARAM wParam, LPARAM lParam
     if (msg == m_msgRelayout || msg == m_msgRelayoutHere) {
         if (!m_hRebar)
             return 0;
+        // A whole re-layout places the shell's own children again first, the band last.
+        if (wParam == 0 && lParam == 0 && Shaped())
+            m_shape.LayOut(nullptr, m_options.uEdge == ABE_LEFT || m_options.uEdge == ABE_RIGHT);
         RECT place = RequestedPlace(wParam, lParam);
         if (msg == m_msgRelayout)
             RelayoutFromWorker(place);
@@ -371,6 +399,8 @@ LRESULT CStandinTaskbar::OnTaskbarMessage(UINT msg, WPARAM wParam, LPARAM lParam
                      MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
         return 1;
     }
+    if (msg == m_msgThickness)
+        return SetThickness(static_cast<int>(wParam)) ? 1 : 0;
     switch (msg) {
     case WM_SIZE:
         LayOut();
@@ -387,7 +417,7 @@ LRESULT CStandinTaskbar::OnTaskbarMessage(UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_NCDESTROY:
         for (const wchar_t* name : {standin::kPropX, standin::kPropY, standin::kPropCx, standin::kPropCy,
-                                    standin::kPropFlags, standin::kPropCount})
+                                    standin::kPropFlags, standin::kPropCount, standin::kPropStartPresses})
             RemovePropW(m_hTaskbar, name);
         m_hTaskbar = nullptr;
         m_hRebar = nullptr;

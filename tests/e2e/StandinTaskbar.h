@@ -10,12 +10,17 @@
 // processes to reach the taskbar (StandinClient.h has the requests it answers).
 // Destroy(), the destructor or a WM_CLOSE to the taskbar window removes them all.
 //
+// Shaped like Windows 8.1/10 or 11 (StandinOptions::nShape) it also holds the
+// shell's own children of those taskbars (StandinShape.h), which it lays out
+// again with the band on WM_SIZE and on every re-layout request.
+//
 // With a secondary edge in the options it also owns a second stand-in, of class
 // "Shell_SecondaryTrayWnd", on the second monitor, which a registered message
 // closes and makes again (StandinClient.h).
 #pragma once
 
 #include "StandinOptions.h"
+#include "StandinShape.h"
 
 #include <windows.h>
 
@@ -55,6 +60,8 @@ private:
     void RelayoutHere(const RECT& place);
     void Record(const WINDOWPOS* pos);
     bool SetSecondary(bool present);
+    bool SetThickness(int thickness);
+    bool Shaped() const { return m_options.nShape != 8; }
 
     StandinOptions m_options;
     HWND m_hTaskbar = nullptr;
@@ -64,6 +71,8 @@ private:
     UINT m_msgRelayout = 0;
     UINT m_msgRelayoutHere = 0;
     UINT m_msgSecondary = 0;
+    UINT m_msgThickness = 0;
+    CStandinShape m_shape;
     std::unique_ptr<CStandinTaskbar> m_pSecondary;
     int m_nSeen = 0;
     bool m_bQuitOnDestroy = false;

@@ -45,6 +45,9 @@ protected:
         StandinOptions options;
         options.uEdge = edge;
         options.nSecondaryEdge = secondaryEdge;
+        StartTaskbar(shell, options);
+    }
+    void StartTaskbar(CStandinProcess& shell, const StandinOptions& options) {
         ASSERT_TRUE(shell.Start(options));
         ASSERT_EQ(shell.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
     }

@@ -5,6 +5,7 @@ include_guard(GLOBAL)
 add_library(standin STATIC
     ${CMAKE_CURRENT_LIST_DIR}/StandinOptions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StandinTaskbar.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StandinShape.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StandinClient.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StandinProcess.cpp
 )

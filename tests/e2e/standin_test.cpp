@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -190,3 +193,57 @@ TEST(StandinProcess, RunsAtTheRequestedEdgeAndEndsOnClose) {
 }
 
 } // namespace
+
+// Shaped like Windows 10 the shell's children stand end to end in their order
+// along the taskbar at every edge and search-box variant, and follow a resize;
+// shaped like Windows 11 they are hidden under the XAML bridge.
+TEST(StandinTaskbar, LaysOutTheShellsOwnChildrenOfTheLaterShapes) {
+    const std::pair<UINT, int> cases[] = {{ABE_BOTTOM, standin::kSearchBox},
+                                          {ABE_TOP, standin::kSearchIcon},
+                                          {ABE_LEFT, standin::kSearchBox},
+                                          {ABE_RIGHT, standin::kSearchNone}};
+    // Along a horizontal taskbar the box is 344 wide; a vertical one shows its icon.
+    const int searchExtent[4][3] = {{48, 48, 0}, {344, 48, 0}, {48, 48, 0}, {344, 48, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(EdgeName(c.first));
+        StandinOptions options = AtEdge(c.first);
+        options.nShape = 10;
+        options.nSearch = c.second;
+        CStandinTaskbar taskbar;
+        ASSERT_TRUE(taskbar.Create(options));
+        const bool vertical = c.first == ABE_LEFT || c.first == ABE_RIGHT;
+        HWND tray = nullptr;
+        int at = 0;
+        for (const wchar_t* cls : {L"Start", L"TrayDummySearchControl", L"TrayButton", L"TrayButton", L"ReBarWindow32",
+                                   L"TrayNotifyWnd"}) {
+            const bool isTray = !std::wcscmp(cls, L"TrayButton");
+            HWND child = FindWindowExW(taskbar.Taskbar(), isTray ? tray : nullptr, cls, nullptr);
+            tray = isTray ? child : tray;
+            const RECT rc = standin::PlaceInParent(child);
+            if (IsRectEmpty(&rc))
+                continue; // the hidden search box
+            EXPECT_EQ(at, vertical ? rc.top : rc.left) << cls;
+            at = vertical ? rc.bottom : rc.right;
+            if (!std::wcscmp(cls, L"TrayDummySearchControl")) {
+                EXPECT_EQ(searchExtent[c.first][c.second], vertical ? rc.bottom - rc.top : rc.right - rc.left);
+            }
+        }
+        RECT client;
+        GetClientRect(taskbar.Taskbar(), &client);
+        EXPECT_EQ(vertical ? client.bottom : client.right, at);
+        ASSERT_TRUE(standin::SetThickness(taskbar.Taskbar(), 70));
+        const RECT start = standin::PlaceInParent(FindWindowExW(taskbar.Taskbar(), nullptr, L"Start", nullptr));
+        EXPECT_EQ(70, vertical ? start.right : start.bottom);
+    }
+    StandinOptions options;
+    options.nShape = 11;
+    CStandinTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create(options));
+    RECT client;
+    GetClientRect(taskbar.Taskbar(), &client);
+    EXPECT_EQ(client, standin::PlaceInParent(FindWindowExW(taskbar.Taskbar(), nullptr,
+                                                           L"Windows.UI.Composition.DesktopWindowContentBridge", nullptr)));
+    EXPECT_FALSE(IsWindowVisible(FindWindowExW(taskbar.Taskbar(), nullptr, L"Start", nullptr)));
+    const RECT band = standin::RebarPlacement(taskbar.Taskbar());
+    EXPECT_TRUE(IsRectEmpty(&band)) << "the band of a XAML taskbar is 0 x 0";
+}

@@ -7,6 +7,12 @@ target_include_directories(start_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${C
     ${CMAKE_SOURCE_DIR}/main/taskbar ${CMAKE_SOURCE_DIR}/main/parts ${CMAKE_SOURCE_DIR}/framework)
 add_dependencies(start_e2e_tests Velmar pegwell default_skin)
 
+# The button on taskbars shaped like Windows 8.1/10 and 11.
+velmar_add_taskbar_test(start_layouts_e2e_tests ${CMAKE_CURRENT_LIST_DIR}/start_layouts_e2e_test.cpp)
+target_include_directories(start_layouts_e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_SOURCE_DIR}/main
+    ${CMAKE_SOURCE_DIR}/main/taskbar ${CMAKE_SOURCE_DIR}/main/parts ${CMAKE_SOURCE_DIR}/framework)
+add_dependencies(start_layouts_e2e_tests Velmar pegwell default_skin)
+
 # Velmar.exe exports keyHookProc and nothing else.
 find_program(VELMAR_OBJDUMP NAMES x86_64-w64-mingw32-objdump objdump)
 add_test(NAME start_velmar_exports_only_keyHookProc
@@ -21,7 +27,7 @@ set_tests_properties(start_two_monitors_e2e PROPERTIES TIMEOUT 240)
 # Pegwell keeps its two first exports and adds those of the further taskbars.
 add_test(NAME start_pegwell_exports
     COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/start/check_exports.sh ${VELMAR_OBJDUMP} $<TARGET_FILE:pegwell>
-        InstallHook Uninstallhook AddHookTarget RemoveHookTarget)
+        InstallHook Uninstallhook AddHookTarget RemoveHookTarget WatchShellWindow)
 
 # start_preview.exe: the Start button drawn by its own code on a stand-in
 # taskbar in one process, saved as a bitmap (make run shows it beside the

@@ -7,7 +7,9 @@
 // start of the taskbar in the button's three looks (normal, hot, pressed),
 // one strip under the other, as a 24-bit BMP.
 //
-//   start_preview.exe OUTPUT.bmp [bottom|top|left|right]
+//   start_preview.exe OUTPUT.bmp [bottom|top|left|right] [--shape=10]
+//                                 with --shape=10 the taskbar is shaped like
+//                                 Windows 10's and the strips are 720 wide
 //   start_preview.exe --find      waits (20 s at most) for Velmar's button on
 //                                 the taskbar and prints its screen rectangle
 //                                 "x y width height", for a real click on it
@@ -94,7 +96,7 @@ bool WriteBmp(const wchar_t* path, int w, int h, const std::vector<BYTE>& bottom
     return ok;
 }
 
-int Run(const wchar_t* output, UINT edge) {
+int Run(const wchar_t* output, UINT edge, int shape) {
     wchar_t modulePath[260] = {};
     GetModuleFileNameW(nullptr, modulePath, 260);
     wchar_t drive[3], directory[256], moduleDirectory[260], skinPath[260];
@@ -107,6 +109,7 @@ int Run(const wchar_t* output, UINT edge) {
 
     StandinOptions options;
     options.uEdge = edge;
+    options.nShape = shape;
     CStandinTaskbar taskbar;
     if (!taskbar.Create(options))
         return 3;
@@ -124,7 +127,7 @@ int Run(const wchar_t* output, UINT edge) {
     if (vertical)
         part.bottom = part.top + 240;
     else
-        part.right = part.left + 360;
+        part.right = part.left + (shape == 10 ? 720 : 360);
     int w = part.right - part.left, h = part.bottom - part.top;
     int stride = (w * 3 + 3) & ~3;
     const int gap = 6;
@@ -180,7 +183,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
     fw::gModule.Init(instance);
-    int result = Run(argv[1], EdgeFromName(argc > 2 ? argv[2] : nullptr));
+    const int shape = argc > 3 && !wcscmp(argv[3], L"--shape=10") ? 10 : 8;
+    int result = Run(argv[1], EdgeFromName(argc > 2 ? argv[2] : nullptr), shape);
     fw::gModule.Term();
     Gdiplus::GdiplusShutdown(token);
     CoUninitialize();

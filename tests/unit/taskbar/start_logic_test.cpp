@@ -60,6 +60,27 @@ TEST(TaskbarLayout, UnknownEdgeCoversTheTaskbarAndLeavesTheRebar) {
     ExpectBox(layout.rebar, 5, 3, 895, 25);
 }
 
+// The skin's picture in the shell's Start button's place: as large as fits, aspect kept, centred.
+TEST(TaskbarLayout, FitPictureKeepsTheAspectAndCentres) {
+    struct Case {
+        SIZE picture, box;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {{54, 54}, {48, 40}, {4, 0, 44, 40}},   // a square frame in a wide button: the height decides
+        {{54, 54}, {60, 48}, {6, 0, 54, 48}},   // a vertical taskbar's button
+        {{54, 54}, {48, 64}, {0, 8, 48, 56}},   // a tall button: the width decides
+        {{108, 54}, {48, 40}, {0, 8, 48, 32}},  // a wide picture
+        {{54, 54}, {54, 54}, {0, 0, 54, 54}},   // the design size itself
+        {{54, 54}, {0, 40}, {0, 0, 0, 0}},      // an empty box draws nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.box.cx << "x" << c.box.cy);
+        const RECT rc = FitPicture(c.picture, c.box);
+        EXPECT_TRUE(EqualRect(&c.expected, &rc)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+    }
+}
+
 namespace {
 
 KeyStroke Key(WPARAM message, DWORD vk, DWORD flags = 0, ULONG_PTR extra = 0) {

@@ -66,9 +66,10 @@ protected:
     }
 
     // A stand-in at `edge` and the button on it, as Velmar puts it there.
-    void Attach(UINT edge = ABE_BOTTOM) {
+    void Attach(UINT edge = ABE_BOTTOM, int shape = 8) {
         StandinOptions options;
         options.uEdge = edge;
+        options.nShape = shape;
         ASSERT_TRUE(taskbar.Create(options));
         ASSERT_EQ(taskbar.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
         Pump();
@@ -110,6 +111,26 @@ TEST_F(StartButtonWindow, DrawsTheFrameOfItsModeFromRowsSizeApartShiftedByTheOff
         EXPECT_EQ(RowColour(top + 7 + 38), Pixel(53, 38));
     }
     EXPECT_EQ(reinterpret_cast<HANDLE>(2), GetPropW(button->m_hWnd, kModeProperty));
+}
+
+// In the place of the shell's own Start button (48 x 40) the 54 x 60 frame is
+// fitted, never stretched: 36 x 40 in the middle, the corner's colour beside it.
+TEST_F(StartButtonWindow, OverTheShellsStartButtonTheFrameIsFittedWithItsAspect) {
+    Attach(ABE_BOTTOM, 10);
+    HWND start = FindWindowExW(taskbar.Taskbar(), nullptr, L"Start", nullptr);
+    ASSERT_EQ(start, button->hShellStart);
+    RECT rc;
+    GetClientRect(button->m_hWnd, &rc);
+    ASSERT_EQ(48, rc.right);
+    ASSERT_EQ(40, rc.bottom);
+    for (int x : {0, 4, 44, 47})
+        EXPECT_EQ(RowColour(0), Pixel(x, 20)) << x;
+    for (int y : {2, 20, 37}) {
+        // Row y of the window shows source row y * 60 / 40.
+        const int red = GetRValue(Pixel(24, y));
+        EXPECT_NEAR(y * kFrame / 40, red, 2) << y;
+        EXPECT_EQ(GetGValue(RowColour(0)), GetGValue(Pixel(24, y)));
+    }
 }
 
 TEST_F(StartButtonWindow, MouseEntryMakesItHotOnceAndMovingOnRepaintsNothing) {
