@@ -139,6 +139,28 @@ TEST_F(HookEndToEnd, InstallFindsTheTaskbarAndWatchesItsRebar) {
     EXPECT_TRUE(shared->hHook);
 }
 
+TEST_F(HookEndToEnd, InstallTakesTheTaskbarWithTheBandOverOtherProgramsTaskbarWindows) {
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(ABE_BOTTOM));
+    // Another program's top-level "Shell_TrayWnd" without a band, found first.
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    HWND hImpostor = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10,
+                                     nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_EQ(hImpostor, standin::FindTaskbar());
+    ASSERT_TRUE(InstallHook(nullptr, nullptr));
+
+    const volatile SharedState* shared = Shared();
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(hTaskbar, shared->hTaskbar);
+    EXPECT_EQ(hRebar, shared->hTarget);
+    ASSERT_TRUE(ShellRelayout(ABE_BOTTOM));
+    EXPECT_EQ(54, standin::RebarPlacement(hTaskbar).left);
+    DestroyWindow(hImpostor);
+}
+
 TEST_F(HookEndToEnd, BandsOwnRelayoutPassesUnchanged) {
     ASSERT_NO_FATAL_FAILURE(StartTaskbar(ABE_BOTTOM));
     ASSERT_TRUE(InstallHook(nullptr, nullptr));

@@ -1,10 +1,40 @@
 #include "HookDecision.h"
+#include "ShellTaskbar.h"
 
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
+
+// Fake windows 1..n: the digit of the process that owns one, and whether it has a band.
+DWORD FakeProcess(HWND window) { return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window)) / 10; }
+bool FakeBand(HWND window) { return reinterpret_cast<UINT_PTR>(window) % 2 == 1; }
+
+TEST(ChooseShellTaskbar, TheShellsTaskbarWithTheBandElseTheFirstWithTheBand) {
+    // Window numbers: tens the owning process, odd ones have a band.
+    struct Case {
+        std::vector<UINT_PTR> windows;
+        DWORD shell;
+        int chosen;
+    } cases[] = {
+        {{21, 11}, 1, 1},     // an impostor with a band comes first: the shell's wins
+        {{12, 11}, 1, 1},     // the shell's process has a bandless window too
+        {{22, 31}, 1, 1},     // the shell owns none: the first with the band
+        {{31, 21}, 0, 0},     // no shell window: the first with the band
+        {{12, 20}, 1, -1},    // no band anywhere: none
+        {{}, 1, -1},
+    };
+    for (const Case& c : cases) {
+        std::vector<HWND> windows;
+        for (UINT_PTR w : c.windows)
+            windows.push_back(reinterpret_cast<HWND>(w));
+        EXPECT_EQ(c.chosen, ChooseShellTaskbar(windows.data(), static_cast<int>(windows.size()), c.shell, FakeProcess,
+                                               FakeBand));
+    }
+}
 
 void ExpectPlace(const RebarPlace& place, int x, int y, int cx, int cy) {
     EXPECT_EQ(x, place.x);
