@@ -64,6 +64,7 @@ private:
     UINT m_msgRelayout = 0;
     UINT m_msgRelayoutHere = 0;
     UINT m_msgSecondary = 0;
+    UINT m_msgStall = 0;
     std::unique_ptr<CStandinTaskbar> m_pSecondary;
     int m_nSeen = 0;
     bool m_bQuitOnDestroy = false;
