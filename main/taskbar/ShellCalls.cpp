@@ -56,7 +56,24 @@ bool AskShellAppBar(DWORD message, APPBARDATA* data, UINT_PTR* result) {
         return false;
     }
     ::CloseHandle(thread);
-    const bool answered = ::WaitForSingleObject(query->hDone, kShellAnswerWait) == WAIT_OBJECT_0;
+    // Messages sent to this thread are taken meanwhile: the shell may be
+    // asking one of its own windows on it (a taskbar made in this process).
+    bool answered = false;
+    for (const DWORD start = ::GetTickCount();;) {
+        const DWORD waited = ::GetTickCount() - start;
+        if (waited >= kShellAnswerWait)
+            break;
+        const DWORD woke =
+            ::MsgWaitForMultipleObjects(1, &query->hDone, FALSE, kShellAnswerWait - waited, QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0) {
+            answered = true;
+            break;
+        }
+        if (woke != WAIT_OBJECT_0 + 1)
+            break;
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     if (answered) {
         *data = query->data;
         if (result)
