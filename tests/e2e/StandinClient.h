@@ -72,6 +72,9 @@ bool Relayout(HWND hTaskbar, int x, int y, int cx, int cy);
 bool RelayoutHere(HWND hTaskbar, int x, int y, int cx, int cy);
 
 bool ReadRebarRecord(HWND hTaskbar, RebarRecord* record);
+// Another program's top-level "Shell_TrayWnd" (a tray-icon host), without a
+// band, made on this thread above every taskbar: the first one FindWindowW finds.
+HWND MakeForeignTaskbar(bool visible);
 // Stops the taskbar's thread for ms milliseconds; returns once it has stopped.
 bool Stall(HWND hTaskbar, DWORD ms);
 inline bool Stalled(HWND hTaskbar) { return GetPropW(hTaskbar, kPropStalled) != nullptr; }

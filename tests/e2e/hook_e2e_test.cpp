@@ -141,14 +141,7 @@ TEST_F(HookEndToEnd, InstallFindsTheTaskbarAndWatchesItsRebar) {
 
 TEST_F(HookEndToEnd, InstallTakesTheTaskbarWithTheBandOverOtherProgramsTaskbarWindows) {
     ASSERT_NO_FATAL_FAILURE(StartTaskbar(ABE_BOTTOM));
-    // Another program's top-level "Shell_TrayWnd" without a band, found first.
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"Shell_TrayWnd";
-    RegisterClassW(&wc);
-    HWND hImpostor = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10,
-                                     nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hImpostor = standin::MakeForeignTaskbar(false);
     ASSERT_EQ(hImpostor, standin::FindTaskbar());
     ASSERT_TRUE(InstallHook(nullptr, nullptr));
 

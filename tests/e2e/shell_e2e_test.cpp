@@ -1,26 +1,22 @@
-// Velmar on the taskbars people really have, end to end: Velmar.exe with
-// Pegwell.dll beside standin_taskbar.exe, and this process playing the other
-// programs of the desktop (tray-icon hosts with taskbar windows of their own,
-// the system closing programs, a display change).
+// Velmar on the taskbars people really have, end to end: Velmar.exe beside
+// standin_taskbar.exe, this process playing the desktop's other programs
+// (tray-icon hosts, the system closing programs, a display change).
 #include "StandinClient.h"
 #include "VelmarEndToEnd.h"
 
 #include <tlhelp32.h>
 
-#include <cstdio>
 #include <thread>
 
 namespace {
 
-bool HasModule(DWORD pid, const wchar_t* name) {
+bool HasPegwell(DWORD pid) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return false;
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     bool found = false;
     for (BOOL more = Module32FirstW(snapshot, &entry); more && !found; more = Module32NextW(snapshot, &entry))
-        found = _wcsicmp(entry.szModule, name) == 0;
+        found = _wcsicmp(entry.szModule, L"Pegwell.dll") == 0;
     CloseHandle(snapshot);
     return found;
 }
@@ -28,124 +24,87 @@ bool HasModule(DWORD pid, const wchar_t* name) {
 class ShellEndToEnd : public VelmarEndToEnd {
 protected:
     void TearDown() override {
-        for (HWND window : impostors)
+        for (HWND window : foreign)
             DestroyWindow(window);
         VelmarEndToEnd::TearDown();
     }
-    // Another program's top-level "Shell_TrayWnd", without a band, above the
-    // stand-in (topmost, made after it): the first one FindWindowW finds.
-    HWND MakeImpostor(bool visible) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"Shell_TrayWnd";
-        RegisterClassW(&wc);
-        HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"",
-                                      WS_POPUP | (visible ? WS_VISIBLE : 0), 600, 300, 120, 30, nullptr, nullptr,
-                                      wc.hInstance, nullptr);
-        impostors.push_back(window);
-        return window;
+    void MakeForeignTaskbars() {
+        for (bool visible : {true, false})
+            foreign.push_back(standin::MakeForeignTaskbar(visible));
     }
-    HWND Watch() const { return FindTitledWindowAnyState(L"Velmar.Taskbar.Watch"); }
-    HWND FindTitledWindowAnyState(const wchar_t* title) const {
-        for (HWND h = FindWindowW(nullptr, title); h; h = FindWindowExW(nullptr, h, nullptr, title))
-            if (OwnerProcess(h) == velmar.Id())
-                return h;
-        return nullptr;
+    HWND Watch() const {
+        HWND watch = FindWindowW(nullptr, L"Velmar.Taskbar.Watch");
+        return watch && OwnerProcess(watch) == velmar.Id() ? watch : nullptr;
     }
-    bool BandAside(HWND taskbar) const { return standin::RebarPlacement(taskbar).left == size; }
+    bool BandAside() const { return standin::RebarPlacement(standin.Taskbar()).left == size; }
+    bool Stalled() const { return standin::Stalled(standin.Taskbar()); }
 
-    std::vector<HWND> impostors;
+    std::vector<HWND> foreign;
 };
 
 } // namespace
 
 TEST_F(ShellEndToEnd, OtherProgramsTaskbarWindowsNeverTakeTheButton) {
     ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin));
-    HWND shell = GetShellWindow();
-    std::printf("shell window %p of process %lu (stand-in %lu, this test %lu)\n", static_cast<void*>(shell),
-                shell ? OwnerProcess(shell) : 0ul, standin.ProcessId(), GetCurrentProcessId());
-    ASSERT_TRUE(MakeImpostor(true) && MakeImpostor(false));
-    ASSERT_NE(standin.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "an impostor must be found first";
-
+    // Under Wine GetShellWindow() is none: the first taskbar with a band is the shell's.
+    MakeForeignTaskbars();
+    ASSERT_NE(standin.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "another program's window must come first";
     ASSERT_NO_FATAL_FAILURE(StartVelmar());
     button = Button(standin.Taskbar());
     ASSERT_TRUE(button) << "no button on the shell's taskbar";
-    EXPECT_TRUE(WaitFor([&] { return BandAside(standin.Taskbar()); }));
+    EXPECT_TRUE(WaitFor([&] { return BandAside() && Watch(); }));
 
-    // More of them after the start, then the broadcast that makes Velmar look again.
-    ASSERT_TRUE(MakeImpostor(true) && MakeImpostor(false));
+    // More after the start, then the broadcast that makes Velmar look again.
+    MakeForeignTaskbars();
     DWORD_PTR ignored = 0;
-    ASSERT_TRUE(Watch());
-    ASSERT_TRUE(SendMessageTimeoutW(Watch(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_NORMAL, 10000,
-                                    &ignored));
-    EXPECT_TRUE(IsWindow(button)) << "the button left the shell's taskbar";
-    EXPECT_EQ(standin.Taskbar(), GetParent(button));
+    ASSERT_TRUE(SendMessageTimeoutW(Watch(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, 0, 10000, &ignored));
+    EXPECT_EQ(standin.Taskbar(), GetParent(button)) << "the button left the shell's taskbar";
     ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
-    EXPECT_TRUE(BandAside(standin.Taskbar())) << "the hook lost the shell's band";
-    ASSERT_TRUE(XKeys("Super_L"));
-    EXPECT_TRUE(WaitFor([&] { return MenuShown(); }));
+    EXPECT_TRUE(BandAside()) << "the hook lost the shell's band";
 }
 
 TEST_F(ShellEndToEnd, TheHookLoadsIntoTheTaskbarsProcessOnly) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    // A window of another program, reached from another thread, while the hook is installed.
-    HWND window = CreateWindowExW(0, L"STATIC", L"other program", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                  nullptr);
-    ASSERT_TRUE(window);
-    std::thread sender([window] { SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"sent")); });
-    ASSERT_TRUE(WaitFor([&] {
-        wchar_t text[16] = {};
-        GetWindowTextW(window, text, 16);
-        return wcscmp(text, L"sent") == 0;
-    }));
-    sender.join();
+    // A window of another program gets a message from another thread while the hook is set.
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    std::thread([window] { SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"sent")); }).detach();
+    ASSERT_TRUE(WaitFor([&] { return GetWindowTextLengthW(window) == 4; }));
     ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
-
-    EXPECT_TRUE(BandAside(standin.Taskbar())) << "the band is no longer kept aside";
-    EXPECT_TRUE(HasModule(standin.ProcessId(), L"Pegwell.dll")) << "the hook did not reach the taskbar's process";
-    EXPECT_FALSE(HasModule(GetCurrentProcessId(), L"Pegwell.dll")) << "the hook was loaded into another program";
+    EXPECT_TRUE(BandAside()) << "the band is no longer kept aside";
+    EXPECT_TRUE(HasPegwell(standin.ProcessId())) << "the hook did not reach the taskbar's process";
+    EXPECT_FALSE(HasPegwell(GetCurrentProcessId())) << "the hook was loaded into another program";
     DestroyWindow(window);
 }
 
-// How the system closes a program: taskkill posts WM_CLOSE to its top-level
-// windows, Restart Manager and sign-out send WM_QUERYENDSESSION and WM_ENDSESSION.
-struct CloseCase {
-    const char* name;
-    bool bEndSession;
-    bool bToButton; // WM_CLOSE to the Start button itself
-};
+// taskkill posts WM_CLOSE to a program's top-level windows; Restart Manager and
+// sign-out send WM_QUERYENDSESSION, then WM_ENDSESSION, and may end it after.
+enum class CloseWay { Taskkill, EndSession, CloseTheButton };
 
-class ClosedFromOutside : public ShellEndToEnd, public ::testing::WithParamInterface<CloseCase> {};
-
-BOOL CALLBACK CollectWindows(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
-    if (OwnerProcess(window) == found->first)
-        found->second.push_back(window);
-    return TRUE;
-}
+class ClosedFromOutside : public ShellEndToEnd, public ::testing::WithParamInterface<CloseWay> {};
 
 TEST_P(ClosedFromOutside, EndsAsExitVelmarDoes) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_TRUE(WaitFor([&] { return BandAside(standin.Taskbar()) && Menu() && Watch(); }));
-    std::pair<DWORD, std::vector<HWND>> windows{velmar.Id(), {}};
-    EnumWindows(CollectWindows, reinterpret_cast<LPARAM>(&windows));
-    if (GetParam().bToButton) {
-        PostMessageW(button, WM_CLOSE, 0, 0);
-    } else if (!GetParam().bEndSession) {
-        for (HWND window : windows.second)
+    ASSERT_TRUE(WaitFor([&] { return BandAside() && Menu() && Watch(); }));
+    std::vector<HWND> windows;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetNextWindow(h, GW_HWNDNEXT))
+        if (OwnerProcess(h) == velmar.Id())
+            windows.push_back(h);
+    DWORD_PTR answer = 0;
+    switch (GetParam()) {
+    case CloseWay::Taskkill:
+        for (HWND window : windows)
             PostMessageW(window, WM_CLOSE, 0, 0);
-    } else {
-        DWORD_PTR answer = 0;
-        for (HWND window : windows.second) {
-            ASSERT_TRUE(SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000,
-                                            &answer));
-            EXPECT_TRUE(answer) << "Velmar refused to end the session";
-        }
-        for (HWND window : windows.second)
-            SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_NORMAL, 10000, &answer);
-        // The system may end the process now: the taskbar must already be whole.
-        EXPECT_EQ(0, standin::RebarPlacement(standin.Taskbar()).left) << "the band was not laid out again in time";
+        break;
+    case CloseWay::EndSession:
+        for (UINT msg : {WM_QUERYENDSESSION, WM_ENDSESSION})
+            for (HWND window : windows)
+                EXPECT_TRUE((SendMessageTimeoutW(window, msg, TRUE, ENDSESSION_CLOSEAPP, 0, 10000, &answer) && answer) ||
+                            msg == WM_ENDSESSION);
+        EXPECT_EQ(0, standin::RebarPlacement(standin.Taskbar()).left) << "not laid out again before the end";
+        break;
+    case CloseWay::CloseTheButton:
+        PostMessageW(button, WM_CLOSE, 0, 0);
+        break;
     }
     EXPECT_EQ(0u, velmar.Wait()) << "Velmar did not end, or not with 0";
     EXPECT_EQ(0, standin::RebarPlacement(standin.Taskbar()).left);
@@ -153,69 +112,53 @@ TEST_P(ClosedFromOutside, EndsAsExitVelmarDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ClosedFromOutside,
-                         ::testing::Values(CloseCase{"Taskkill", false, false}, CloseCase{"EndSession", true, false},
-                                           CloseCase{"CloseTheButton", false, true}),
-                         [](const ::testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+                         ::testing::Values(CloseWay::Taskkill, CloseWay::EndSession, CloseWay::CloseTheButton));
 
-// Under Wine, hiding the active menu activates the taskbar window with
-// messages sent to its thread (Windows activates another thread's window
-// without waiting), so only the opening is checked while the shell stalls.
-TEST_F(ShellEndToEnd, AStalledShellLeavesTheWindowsKeyOpeningTheMenu) {
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_TRUE(WaitFor([&] { return Menu() && Watch(); }));
-    ASSERT_TRUE(standin::Stall(standin.Taskbar(), 10000));
-    ASSERT_TRUE(XKeys("Super_L"));
-    EXPECT_TRUE(WaitFor([&] { return MenuShown() || !standin::Stalled(standin.Taskbar()); }));
-    EXPECT_TRUE(MenuShown() && standin::Stalled(standin.Taskbar())) << "the menu waited for the shell";
-    // The shell answers again: all is as before, and the exit ends with 0.
-    ASSERT_TRUE(WaitFor([&] { return !standin::Stalled(standin.Taskbar()); }));
-    ASSERT_TRUE(XKeys("Super_L"));
-    EXPECT_TRUE(WaitFor([&] { return !MenuShown(); }));
-    PostMessageW(Watch(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, velmar.Wait());
-    EXPECT_EQ(0, standin::RebarPlacement(standin.Taskbar()).left);
-}
-
-TEST_F(ShellEndToEnd, AStalledShellLeavesTheExitWorking) {
+// Under Wine, hiding or destroying the active menu activates the taskbar with
+// messages sent to its thread (Windows does not wait for another thread), so
+// the menu is closed and Velmar ended only while the shell answers.
+TEST_F(ShellEndToEnd, AStalledShellLeavesTheWindowsKeyAndTheExitWorking) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(WaitFor([&] { return Menu() && Watch(); }));
     ASSERT_TRUE(standin::Stall(standin.Taskbar(), 10000));
     PostMessageW(Watch(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !velmar.Running() || !standin::Stalled(standin.Taskbar()); }));
-    EXPECT_TRUE(!velmar.Running() && standin::Stalled(standin.Taskbar())) << "the exit waited for the shell";
+    EXPECT_TRUE(WaitFor([&] { return !velmar.Running() || !Stalled(); }));
+    EXPECT_TRUE(!velmar.Running() && Stalled()) << "the exit waited for the shell";
     EXPECT_EQ(0u, velmar.Wait());
+    ASSERT_TRUE(WaitFor([&] { return !Stalled(); }));
+
+    ASSERT_NO_FATAL_FAILURE(StartVelmar());
+    ASSERT_TRUE((button = Button(standin.Taskbar())) && WaitFor([&] { return Menu() != nullptr; }));
+    ASSERT_TRUE(standin::Stall(standin.Taskbar(), 10000));
+    ASSERT_TRUE(XKeys("Super_L"));
+    EXPECT_TRUE(WaitFor([&] { return MenuShown() || !Stalled(); }));
+    EXPECT_TRUE(MenuShown() && Stalled()) << "the menu waited for the shell";
 }
 
 TEST_F(ShellEndToEnd, TheButtonFollowsItsTaskbarOnADisplayChange) {
     ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_TRUE(WaitFor([&] { return BandAside(standin.Taskbar()) && Watch(); }));
-    // The taskbar grows to two rows and the shell lays its band out afresh, from the start.
-    RECT rc;
+    ASSERT_TRUE(WaitFor([&] { return BandAside() && Watch(); }));
+    RECT rc; // the taskbar grows to two rows; the shell lays its band out afresh
     GetWindowRect(standin.Taskbar(), &rc);
     const int thickness = 2 * (rc.bottom - rc.top);
     ASSERT_TRUE(SetWindowPos(standin.Taskbar(), nullptr, rc.left, rc.bottom - thickness, rc.right - rc.left, thickness,
                              SWP_NOZORDER | SWP_NOACTIVATE));
     ASSERT_TRUE(WaitFor([&] { return standin::RebarPlacement(standin.Taskbar()).left == 0; }));
-    PostMessageW(Watch(), WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    PostMessageW(Watch(), WM_DISPLAYCHANGE, 32, 0);
     EXPECT_TRUE(WaitFor([&] {
         RECT placed;
         GetWindowRect(button, &placed);
-        return BandAside(standin.Taskbar()) && placed.top < rc.top;
+        return BandAside() && placed.top < rc.top;
     })) << "the button and the band stayed where the old taskbar had them";
 }
 
 TEST_F(ShellEndToEnd, ASecondaryTaskbarThatComesLateAfterARestartGetsItsButton) {
     ASSERT_NO_FATAL_FAILURE(Start());
     standin.Stop();
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(button); }));
-    // The shell is back, and makes its secondary taskbar a little later, telling no one.
-    CStandinProcess again;
-    ASSERT_NO_FATAL_FAILURE(StartTaskbar(again, ABE_BOTTOM, ABE_TOP));
-    ASSERT_TRUE(standin::SetSecondary(again.Taskbar(), false, true));
-    ASSERT_TRUE(Button(again.Taskbar()));
-    ASSERT_TRUE(standin::SetSecondary(again.Taskbar(), true, true));
-    HWND secondary = standin::FindSecondaryTaskbar();
-    ASSERT_TRUE(secondary);
-    EXPECT_TRUE(Button(secondary)) << "no button on the secondary taskbar that came after the restart";
-    again.Stop();
+    // The shell is back and makes its secondary taskbar a little later, telling no one.
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, ABE_BOTTOM, ABE_TOP));
+    ASSERT_TRUE(standin::SetSecondary(standin.Taskbar(), false, true));
+    ASSERT_TRUE(Button(standin.Taskbar()));
+    ASSERT_TRUE(standin::SetSecondary(standin.Taskbar(), true, true));
+    EXPECT_TRUE(Button(standin::FindSecondaryTaskbar())) << "no button on the secondary taskbar that came late";
 }

@@ -9,25 +9,17 @@
 
 namespace {
 
-// Fake windows 1..n: the digit of the process that owns one, and whether it has a band.
+// Fake windows: the tens are the owning process, odd ones have a band.
 DWORD FakeProcess(HWND window) { return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window)) / 10; }
 bool FakeBand(HWND window) { return reinterpret_cast<UINT_PTR>(window) % 2 == 1; }
 
 TEST(ChooseShellTaskbar, TheShellsTaskbarWithTheBandElseTheFirstWithTheBand) {
-    // Window numbers: tens the owning process, odd ones have a band.
-    struct Case {
+    const struct {
         std::vector<UINT_PTR> windows;
         DWORD shell;
         int chosen;
-    } cases[] = {
-        {{21, 11}, 1, 1},     // an impostor with a band comes first: the shell's wins
-        {{12, 11}, 1, 1},     // the shell's process has a bandless window too
-        {{22, 31}, 1, 1},     // the shell owns none: the first with the band
-        {{31, 21}, 0, 0},     // no shell window: the first with the band
-        {{12, 20}, 1, -1},    // no band anywhere: none
-        {{}, 1, -1},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{{21, 11}, 1, 1}, {{12, 11}, 1, 1}, {{22, 31}, 1, 1}, {{31, 21}, 0, 0}, {{12, 20}, 1, -1}, {{}, 1, -1}};
+    for (const auto& c : cases) {
         std::vector<HWND> windows;
         for (UINT_PTR w : c.windows)
             windows.push_back(reinterpret_cast<HWND>(w));
