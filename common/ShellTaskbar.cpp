@@ -11,7 +11,9 @@ DWORD ProcessOfWindow(HWND window) {
     return process;
 }
 
-bool HasBand(HWND taskbar) { return ::FindWindowExW(taskbar, nullptr, L"ReBarWindow32", nullptr) != nullptr; }
+bool HasBand(HWND taskbar) {
+    return ::FindWindowExW(taskbar, nullptr, L"ReBarWindow32", nullptr) != nullptr;
+}
 
 } // namespace
 

@@ -80,5 +80,6 @@ HWND standin::MakeForeignTaskbar(bool visible) {
     wc.lpszClassName = L"Shell_TrayWnd";
     RegisterClassW(&wc);
     return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"",
-                           WS_POPUP | (visible ? WS_VISIBLE : 0), 600, 300, 120, 30, nullptr, nullptr, nullptr, nullptr);
+                           WS_POPUP | (visible ? WS_VISIBLE : 0), 600, 300, 120, 30, nullptr, nullptr, nullptr,
+                           nullptr);
 }

@@ -98,8 +98,9 @@ TEST_P(ClosedFromOutside, EndsAsExitVelmarDoes) {
     case CloseWay::EndSession:
         for (UINT msg : {WM_QUERYENDSESSION, WM_ENDSESSION})
             for (HWND window : windows)
-                EXPECT_TRUE((SendMessageTimeoutW(window, msg, TRUE, ENDSESSION_CLOSEAPP, 0, 10000, &answer) && answer) ||
-                            msg == WM_ENDSESSION);
+                EXPECT_TRUE(
+                    (SendMessageTimeoutW(window, msg, TRUE, ENDSESSION_CLOSEAPP, 0, 10000, &answer) && answer) ||
+                    msg == WM_ENDSESSION);
         EXPECT_EQ(0, standin::RebarPlacement(standin.Taskbar()).left) << "not laid out again before the end";
         break;
     case CloseWay::CloseTheButton:
@@ -111,8 +112,11 @@ TEST_P(ClosedFromOutside, EndsAsExitVelmarDoes) {
     EXPECT_FALSE(IsWindow(button));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, ClosedFromOutside,
-                         ::testing::Values(CloseWay::Taskkill, CloseWay::EndSession, CloseWay::CloseTheButton));
+INSTANTIATE_TEST_SUITE_P(
+    Ways, ClosedFromOutside, ::testing::Values(CloseWay::Taskkill, CloseWay::EndSession, CloseWay::CloseTheButton),
+    [](const ::testing::TestParamInfo<CloseWay>& info) {
+        return std::string(info.index == 0 ? "Taskkill" : info.index == 1 ? "EndSession" : "CloseTheButton");
+    });
 
 // Under Wine, hiding or destroying the active menu activates the taskbar with
 // messages sent to its thread (Windows does not wait for another thread), so
