@@ -150,6 +150,7 @@ public:
 
     BEGIN_MSG_MAP(CMenuWnd)
     MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
+    MESSAGE_HANDLER(WM_CLOSE, OnClose)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
@@ -189,6 +190,13 @@ private:
     static constexpr UINT kMsgSearchIndexed = WM_APP + 0x55; // posted by the search indexer's thread
 
     LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
+    // Only from outside (taskkill, Restart Manager; Alt+F4 just hides the
+    // menu): the program ends as "Exit Velmar" ends it, never leaving the
+    // button without its menu.
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
