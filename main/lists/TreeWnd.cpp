@@ -272,11 +272,11 @@ void CTreeWnd::ActivateItem(_treeNode* item) {
     if (item->bExpanded) {
         item->bExpanded = FALSE;
         Invalidate(TRUE);
+    } else if ((item->dwFlags & kTreeFolder) && (!item->pChild || FolderChanged(item))) {
+        ExpandFolder(item, Link()); // first opened, or changed on disk since it was read
     } else if (item->pChild) {
         item->bExpanded = TRUE;
         Invalidate(TRUE);
-    } else if (item->dwFlags & kTreeFolder) {
-        ExpandFolder(item, Link());
     } else {
         NotifyClick(item);
     }

@@ -212,6 +212,7 @@ private:
     LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPointerHighlight(UINT, WPARAM, LPARAM, BOOL&);
     MenuKeyLayout KeyLayout() const;
+    void KeysBackToResults();
     // Enter and Space: what a click on the highlighted part does.
     void ActivateKeyStop(const MenuKeyStop& stop);
     // The context-menu key and Shift+F10: the shell's menu of the highlighted part, at it.
@@ -306,6 +307,7 @@ private:
     std::wstring m_strSearch;
     std::map<std::wstring, fw::UniqueIcon> m_searchIcons; // SearchPathKey -> icon, lent to the result rows
     int m_bSearchShown = 0; // the results and the search line stand in for the lists
+    int m_bSearchPicked = 0; // the user moved the results' highlight: it stays on that entry
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
     int m_nDpi = 96;

@@ -32,6 +32,7 @@ LRESULT CMenuWnd::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (m_strSearch.size() >= kMaxSearchLength)
         return 0;
     m_strSearch.push_back(c);
+    KeysBackToResults();
     UpdateSearch();
     return 0;
 }
@@ -39,8 +40,13 @@ LRESULT CMenuWnd::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
 bool CMenuWnd::OnSearchKey(UINT vk) {
     if (m_strSearch.empty())
         return false;
+    // Keys that moved on to a button (Tab, Left, Right) act there as without a search.
+    const bool buttonKey = vk == VK_RETURN || vk == VK_UP || vk == VK_DOWN;
+    if (buttonKey && m_keys.FromKeys() && m_keys.Current(KeyLayout()).button)
+        return false;
     switch (vk) {
     case VK_BACK:
+        KeysBackToResults();
         m_strSearch.pop_back();
         // A character beyond the basic plane came as two halves and goes as one.
         if (!m_strSearch.empty() && m_strSearch.back() >= 0xD800 && m_strSearch.back() <= 0xDBFF)
@@ -65,6 +71,12 @@ bool CMenuWnd::OnSearchKey(UINT vk) {
     default:
         return false;
     }
+}
+
+void CMenuWnd::KeysBackToResults() {
+    // Typing takes the keys back from a button: Enter then starts the highlighted result.
+    if (m_keys.FromKeys() && m_keys.Current(KeyLayout()).button)
+        m_keys.MoveTo(MenuKeyStop());
 }
 
 LRESULT CMenuWnd::OnSearchIndexed(UINT, WPARAM, LPARAM, BOOL&) {
@@ -124,6 +136,11 @@ void CMenuWnd::UpdateSearch() {
             if (HICON icon = m_pSearchResults->ReleaseIcon(item->hIcon))
                 m_searchIcons.emplace(std::move(key), fw::UniqueIcon(icon));
     }
+    // An entry the user moved the highlight to keeps it while it is listed:
+    // the index refreshing under him must not change what Enter starts.
+    std::wstring picked;
+    if (const _treeNode* hot = m_bSearchPicked ? m_pSearchResults->FindItem(-1) : nullptr)
+        picked = hot->szPath;
     m_pSearchResults->RemoveAll();
     m_pSearchResults->nTopRow = 0;
     for (const SearchEntry* entry : found) {
@@ -138,8 +155,15 @@ void CMenuWnd::UpdateSearch() {
         }
     }
     // Enter starts the highlighted row: the best match until the user picks another.
-    const _treeNode* first = m_pSearchResults->GetRoot()->pChild;
-    m_pSearchResults->nHotId = first ? first->nId : -1;
+    const _treeNode* lit = m_pSearchResults->GetRoot()->pChild;
+    for (const _treeNode* item = lit; item && !picked.empty(); item = item->pNext)
+        if (_wcsicmp(item->szPath, picked.c_str()) == 0) {
+            lit = item;
+            break;
+        }
+    if (lit && _wcsicmp(lit->szPath, picked.c_str()) != 0)
+        m_bSearchPicked = 0; // the pick is gone: the best match again
+    m_pSearchResults->nHotId = lit ? lit->nId : -1;
     m_pSearchResults->ShowWindow(SW_SHOW);
     m_pSearchResults->Invalidate(TRUE);
 
@@ -150,6 +174,8 @@ void CMenuWnd::ShowSearchLine() {
     // Shown last: once it shows the text, the results are those of that text.
     if (!m_pSearchLine) {
         m_pSearchLine.reset(new (std::nothrow) CSearchLineWnd);
+        if (m_pSearchLine)
+            m_pSearchLine->SetDpi(m_nDpi);
         const RECT rc = fw::ScaleRect({gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchX + gSkin.nSearchWidth,
                                        gSkin.nSearchY + gSkin.nSearchHeight},
                                       m_nDpi);
@@ -166,6 +192,7 @@ void CMenuWnd::ShowSearchLine() {
 
 void CMenuWnd::ClearSearch() {
     m_strSearch.clear();
+    m_bSearchPicked = 0;
     if (!m_bSearchShown)
         return;
     m_bSearchShown = 0;
@@ -192,6 +219,7 @@ void CMenuWnd::MoveSearchHighlight(int step) {
     if (!next)
         return; // the ends stay where they are
     m_pSearchResults->nHotId = next->nId;
+    m_bSearchPicked = 1;
     m_pSearchResults->Invalidate(FALSE);
 }
 

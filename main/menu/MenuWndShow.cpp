@@ -117,7 +117,7 @@ LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     if (!tree || !tree->IsWindow() || (::GetWindowLongW(tree->m_hWnd, GWL_STYLE) & WS_VISIBLE) ||
         tree->IsAllProgramsCurrent())
         return 0;
-    tree->FillAllPrograms();
+    tree->RefreshAllPrograms();
     tree->ReadFirstPageTexts();
     return 0;
 }
