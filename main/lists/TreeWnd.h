@@ -281,6 +281,9 @@ private:
     // Adds sorted files, then sorted folders (merging folders by location key).
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);
+    // Adds the packaged apps among the top level's entries (before the
+    // folders); returns the generation of the apps' list they came from.
+    unsigned AddPackagedApps(int height);
     void ResolveText(_treeNode* item);
     void RequestIcon(_treeNode* item);
     void StopIconThread();
@@ -332,4 +335,5 @@ private:
     int m_bOutline = 0;
     CAccessibleHost m_accessible; // made at the first question of a screen reader
     std::vector<FolderWatch> m_watches;
+    unsigned m_nAppsGeneration = 0; // of the packaged apps the tree lists
 };

@@ -4,6 +4,7 @@
 #include "TreeWnd.h"
 
 #include "Handles.h"
+#include "PackagedApps.h"
 #include "Text.h"
 #include "Utils.h"
 
@@ -188,6 +189,7 @@ void CTreeWnd::FillAllPrograms() {
         ListDirectory(&files, source.withFolders ? &folders : nullptr, path);
     }
     AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
+    m_nAppsGeneration = AddPackagedApps(kAllProgramsRowHeight);
     if (IsWindow()) {
         UpdateScrollBar(); // while hidden: showing the tree then finds the bar set
         Invalidate(TRUE);
@@ -223,7 +225,7 @@ void CTreeWnd::CloseWatches() {
 }
 
 int CTreeWnd::IsAllProgramsCurrent() const {
-    if (!m_bFilled)
+    if (!m_bFilled || m_nAppsGeneration != PackagedApps().Generation())
         return 0;
     // The notification covers changes within the timestamp's resolution; the
     // time covers a folder replaced or made anew, which the notification of
