@@ -1,5 +1,6 @@
 // The packaged apps (Settings, the Store's apps) at the all-programs tree's
-// top level, merged by name among the Start Menu's entries.
+// top level, merged by name among the Start Menu's entries, their icons
+// from the source's list through the icon thread.
 #include "TreeWnd.h"
 
 #include "PackagedApps.h"
@@ -43,17 +44,14 @@ unsigned CTreeWnd::AddPackagedApps(int height) {
             if (next && !(next->dwFlags & kTreeFolder))
                 EntryName(next, nextName);
         }
-        HICON icon = app->hIcon ? ::CopyIcon(app->hIcon.get()) : nullptr;
-        _treeNode* item = AddNode(app->strName.c_str(), icon, kTreeDrawText | kTreeDrawIcon, height, nullptr);
-        if (!item) {
-            if (icon)
-                ::DestroyIcon(icon);
+        _treeNode* item = AddNode(app->strName.c_str(), nullptr, kTreeDrawText | kTreeDrawIcon, height, nullptr);
+        if (!item)
             continue;
-        }
-        AdoptIcon(icon);
         fw::StrCopy(item->szPath, app->strPath.c_str());
-        if (!icon)
-            item->nPending = kTreePendingIcon; // the icon thread tries the other ways
+        // As for the shortcuts, the icon thread copies the app's icon once its
+        // row is first painted: copying a hundred here cost the toggle more
+        // than all the rest of its reading.
+        item->nPending = kTreePendingIcon;
         if (!next)
             continue; // added last, where it belongs
         // Moved from the end, where it was added, to before `next`.

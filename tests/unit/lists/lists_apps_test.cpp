@@ -149,11 +149,11 @@ TEST_F(AppsTest, AppsJoinTheTopLevelByNameWithTheirIconsAndAClickStartsThroughTh
     EXPECT_EQ((std::vector<std::wstring>{a, b, c, d, folder.path()}), ours) << "apps among the entries, folders last";
     _treeNode* app = FindByPath(all, AppPath(dId));
     ASSERT_NE(nullptr, app);
-    EXPECT_TRUE(app->hIcon && ShowsAPicture(app->hIcon)) << "the app's own icon";
     EXPECT_TRUE(WaitFor([&] {
         const std::vector<_treeNode*> rows = TopLevel(all);
         return std::none_of(rows.begin(), rows.end(), [](_treeNode* row) { return row->nPending; });
     }));
+    EXPECT_TRUE(app->hIcon && ShowsAPicture(app->hIcon)) << "the app's own icon";
     Repaint(all->m_hWnd);
     Capture(menu->m_hWnd).Save(BinDir() + L"\\lists_apps_tree.bmp");
 
