@@ -1,6 +1,7 @@
 #include "TreeWnd.h"
 
 #include "Handles.h"
+#include "PackagedAppsLists.h"
 #include "Text.h"
 #include "Trace.h"
 #include "Utils.h"
@@ -310,7 +311,8 @@ LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
         wchar_t path[kPathCapacity];
         fw::StrCopy(path, hot->szPath); // the item may go while the menu runs
         bInMenu = 1;
-        ShowPathContextMenu(m_hWnd, path, pt);
+        if (ShowPackagedAppMenu(this, m_hWnd, path, pt) < 0)
+            ShowPathContextMenu(m_hWnd, path, pt);
         bInMenu = 0;
         PostMessage(WM_NULL);
         HWND focus = ::GetFocus();

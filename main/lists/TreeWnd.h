@@ -291,6 +291,9 @@ private:
     // kept, one whose path is not listed any more goes. Returns their number.
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);
+    // Adds the packaged apps among the top level's entries (before the
+    // folders); returns the generation of the apps' list they came from.
+    unsigned AddPackagedApps(int height);
     void ResolveText(_treeNode* item);
     void RequestIcon(_treeNode* item);
     void StopIconThread();
@@ -353,4 +356,5 @@ private:
     int m_bOutline = 0;
     CAccessibleHost m_accessible; // made at the first question of a screen reader
     std::vector<FolderWatch> m_watches;
+    unsigned m_nAppsGeneration = 0; // of the packaged apps the tree lists
 };

@@ -4,6 +4,7 @@
 #include "TreeWnd.h"
 
 #include "Handles.h"
+#include "PackagedApps.h"
 #include "Text.h"
 #include "Utils.h"
 
@@ -241,6 +242,7 @@ void CTreeWnd::FillAllPrograms() {
     std::vector<std::wstring> files, folders;
     ListTopLevel(&files, &folders, 1);
     AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
+    m_nAppsGeneration = AddPackagedApps(kAllProgramsRowHeight);
     if (IsWindow()) {
         UpdateScrollBar(); // while hidden: showing the tree then finds the bar set
         Invalidate(TRUE);
@@ -329,7 +331,7 @@ int CTreeWnd::FolderChanged(const _treeNode* folder) const {
 }
 
 int CTreeWnd::IsAllProgramsCurrent() const {
-    if (!m_bFilled)
+    if (!m_bFilled || m_nAppsGeneration != PackagedApps().Generation())
         return 0;
     // The notification covers changes within the timestamp's resolution; the
     // time covers a folder replaced or made anew, which the notification of

@@ -7,6 +7,8 @@
 #include "Dpi.h"
 #include "Handles.h"
 #include "MenuItemWnd.h"
+#include "PackagedApps.h"
+#include "PackagedAppsLists.h"
 #include "Skin.h"
 #include "Text.h"
 #include "TreeWnd.h"
@@ -101,6 +103,7 @@ void CMenuWnd::UpdateSearch() {
     if (m_pPinnedList)
         for (const _treeNode* item = m_pPinnedList->GetRoot()->pChild; item; item = item->pNext)
             pinned.push_back(MakeSearchEntry(item->szText, item->szPath, kSearchPinned));
+    AppendPackagedAppEntries(&pinned); // ranked as Start Menu programs all the same
     std::shared_ptr<const CSearchIndexer::Entries> programs;
     if (m_pSearchIndex && m_pSearchIndex->Start()) // typed before the first idle moment: read from now on
         programs = m_pSearchIndex->Snapshot();
@@ -235,5 +238,6 @@ void CMenuWnd::StartSearchResult() {
     wchar_t path[kPathCapacity];
     fw::StrCopy(path, item->szPath);
     ShowMenu(0, 0, 0);
-    LaunchDetached(path, nullptr);
+    if (LaunchPackagedApp(path) < 0)
+        LaunchDetached(path, nullptr);
 }
