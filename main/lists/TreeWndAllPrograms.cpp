@@ -368,10 +368,13 @@ void CTreeWnd::RefreshAllPrograms() {
         watch.written = written;
     }
     int reread = 0;
-    if (reported || changed) {
+    // The top level is laid anew from the listing, which has no packaged apps:
+    // they join it again, from their newest list.
+    if (reported || changed || m_nAppsGeneration != PackagedApps().Generation()) {
         std::vector<std::wstring> files, folders;
         ListTopLevel(&files, &folders, 0);
         AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
+        m_nAppsGeneration = AddPackagedApps(kAllProgramsRowHeight);
         ++reread;
     }
     // Parents before their children: a parent's reading settles its children's locations.

@@ -161,6 +161,16 @@ TEST_F(AppsTest, AppsJoinTheTopLevelByNameWithTheirIconsAndAClickStartsThroughTh
     EXPECT_EQ(0, menu->IsMenuVisible());
     EXPECT_TRUE(WaitFor([&] { return !ReadFileBytes(record).empty(); })) << "nothing started";
     EXPECT_EQ("app-d\n", ReadFileBytes(record));
+
+    // A Start Menu change reads the top level again: the apps stay among its entries.
+    const std::wstring e = std::wstring(programs) + L"\\Qapp " + tag + L" E.lnk";
+    ASSERT_TRUE(MakeShortcut(e, Recorder()));
+    ASSERT_TRUE(WaitFor([&] { return !all->IsAllProgramsCurrent(); }));
+    all->RefreshAllPrograms();
+    EXPECT_NE(nullptr, FindByPath(all, e));
+    EXPECT_NE(nullptr, FindByPath(all, AppPath(bId))) << "the apps went with the new reading";
+    EXPECT_TRUE(all->IsAllProgramsCurrent());
+    ::DeleteFileW(e.c_str());
     ::DeleteFileW(a.c_str());
     ::DeleteFileW(c.c_str());
 }
