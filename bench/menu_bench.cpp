@@ -11,6 +11,7 @@
 #include "GdiplusScope.h"
 #include "Handles.h"
 #include "MenuWnd.h"
+#include "PackagedApps.h"
 #include "SearchIndex.h"
 #include "Skin.h"
 #include "Startup.h"
@@ -33,6 +34,7 @@
 
 #include "BenchStartMenu.h"
 #include "BenchTable.h"
+#include "SeededApps.h"
 
 namespace {
 
@@ -263,7 +265,8 @@ bool WaitForIdleReading(CTreeWnd* tree) {
 // read again at the opened menu's first idle moment. Against listing the
 // Start Menu folders' top level and a bare paint. The same press with the
 // tree read at the toggle itself (no idle moment before it) is shown beside.
-void MeasureToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
+void MeasureToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled,
+                   const char* name = "all-programs toggle (read when idle), median of 15") {
     std::vector<double> ours, cold, floor, icons;
     int notRead = 0;
     CTreeWnd* tree = AllProgramsOf(menu);
@@ -306,13 +309,42 @@ void MeasureToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
         std::printf("menu bench: no all-programs tree\n");
         return;
     }
-    ReportRow("all-programs toggle (read when idle), median of 15", Median(ours), Median(floor));
+    ReportRow(name, Median(ours), Median(floor));
     std::printf("  floor: the Start Menu folders' top level listed, a bare popup painted\n");
     std::printf("  read at the toggle itself instead: %.2f ms (median), %.2fx\n", Median(cold),
                 Median(floor) > 0 ? Median(cold) / Median(floor) : 0);
     std::printf("  the rows' icons, from the icon thread, all painted after %.2f ms (median)\n", Median(icons));
     if (notRead)
         std::printf("  %d openings were not followed by an idle reading within 5 s\n", notRead);
+}
+
+// The same toggle with 100 packaged apps merged into the tree (shortcuts of a
+// folder of the bench's own read as apps: Wine has no Applications folder),
+// against the same floor: the apps are read on their own thread beforehand.
+void MeasureAppsToggle(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
+    TempDir dir;
+    std::map<std::wstring, std::wstring> ids;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    for (int i = 0; i < 100; ++i) {
+        wchar_t name[32], id[64];
+        swprintf(name, 32, L"App %03d.lnk", i);
+        swprintf(id, 64, L"Bench.App%03d_8wekyb3d8bbwe!App", i);
+        if (!MakeShortcut(dir.Join(name), self)) {
+            std::printf("menu bench: cannot write the packaged apps\n");
+            return;
+        }
+        ids[name] = id;
+    }
+    PackagedApps().SetFolder(SeededAppsFolder(dir.path(), ids));
+    PackagedApps().Refresh(nullptr, 0);
+    PackagedApps().WaitForReading();
+    auto apps = PackagedApps().Snapshot();
+    if (!apps || apps->size() != 100)
+        std::printf("menu bench: %zu packaged apps read, not 100\n", apps ? apps->size() : 0);
+    else
+        MeasureToggle(button, menu, popup, unsettled, "all-programs toggle with 100 packaged apps");
+    PackagedApps().SetFolder(CPackagedApps::ShellFolder());
 }
 
 // Press on a folder of 10 shortcuts to its painted rows (with their text),
@@ -584,6 +616,7 @@ int Run(bool searchOnly) {
     std::printf("  floor: the bare popup shown and painted again\n");
 
     MeasureToggle(button, menu, popup, &unsettled);
+    MeasureAppsToggle(button, menu, popup, &unsettled);
     MeasureExpand(button, menu, popup, startMenu, &unsettled);
     MeasurePinnedReload(button, menu, popup, &unsettled);
     MeasureSearchKeystroke(button, menu, &unsettled);

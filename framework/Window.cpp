@@ -117,6 +117,11 @@ LRESULT CWindowImplBase::Dispatch(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp, boo
         OnFinalMessage(hWnd);
         if (deleteObject)
             delete this;
+    } else if (m_deleteWhenFinal && m_depth == 0 && !::IsWindow(hWnd)) {
+        // Dropped while this message ran, and the window went without a
+        // WM_NCDESTROY reaching us (another process destroyed its parent).
+        *finalized = true;
+        delete this;
     }
     return result;
 }

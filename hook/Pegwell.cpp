@@ -3,6 +3,7 @@
 // with constructors, no allocations, and every pointer it is handed is checked.
 #include "Pegwell.h"
 #include "HookDecision.h"
+#include "ShellTaskbar.h"
 
 #include <shellapi.h>
 
@@ -26,18 +27,24 @@ struct SharedState {
     HWND hWatched[kMaxExtraTargets];
     HWND hWatchNotify[kMaxExtraTargets];
     UINT uWatchMessage[kMaxExtraTargets];
+    // Appended: the hook is set only on the threads that own a target or a
+    // watched window, never system-wide: hHook on the primary target's (or
+    // the taskbar's) thread, these on the further threads (empty slots 0 and null).
+    DWORD dwHookThread;
+    DWORD dwExtraThreads[kMaxExtraTargets];
+    HHOOK hExtraHooks[kMaxExtraTargets];
 };
 
 } // namespace
 
 #if defined(_MSC_VER)
 #pragma data_seg(".PEGWELL")
-static SharedState g_shared = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}, {}, {}};
+static SharedState g_shared = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}, {}, {}, 0, {}, {}};
 #pragma data_seg()
 #pragma comment(linker, "/SECTION:.PEGWELL,RWS")
 #else
 static SharedState g_shared
-    __attribute__((section(".PEGWELL"), shared)) = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}, {}, {}};
+    __attribute__((section(".PEGWELL"), shared)) = {0, nullptr, nullptr, nullptr, nullptr, nullptr, {}, {}, {}, {}, 0, {}, {}};
 #endif
 
 // Per process: the library's own module, which SetWindowsHookExW needs.
@@ -133,8 +140,68 @@ static LRESULT CALLBACK CallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+static DWORD ThreadOf(HWND window) {
+    return window && IsWindow(window) ? GetWindowThreadProcessId(window, nullptr) : 0;
+}
+
+// A hook whose thread has ended went with it: that is no failure.
+static bool Unhook(HHOOK hook) {
+    return !hook || UnhookWindowsHookEx(hook) || GetLastError() == ERROR_INVALID_HOOK_HANDLE;
+}
+
+static bool ThreadHooked(DWORD thread) {
+    if (thread == g_shared.dwHookThread)
+        return true;
+    for (int i = 0; i < kMaxExtraTargets; ++i)
+        if (g_shared.hExtraHooks[i] && g_shared.dwExtraThreads[i] == thread)
+            return true;
+    return false;
+}
+
+// The further windows whose threads need the hook: the secondary rebars and
+// the watched windows of the shell.
+static HWND HookedWindow(int i) {
+    return i < kMaxExtraTargets ? g_shared.hExtraTargets[i] : g_shared.hWatched[i - kMaxExtraTargets];
+}
+
+static bool ThreadNeeded(DWORD thread) {
+    for (int i = 0; i < 2 * kMaxExtraTargets; ++i)
+        if (HookedWindow(i) && ThreadOf(HookedWindow(i)) == thread)
+            return true;
+    return false;
+}
+
+// Brings the hooks of the extra targets in line with the targets named: one
+// per thread that owns one and has none yet, none once uninstalled.
+static void SyncExtraHooks() {
+    const bool installed = g_shared.hHook != nullptr;
+    for (int i = 0; i < kMaxExtraTargets; ++i) {
+        HHOOK& hook = g_shared.hExtraHooks[i];
+        const DWORD thread = g_shared.dwExtraThreads[i];
+        if (hook && (!installed || thread == g_shared.dwHookThread || !ThreadNeeded(thread)) && Unhook(hook)) {
+            hook = nullptr;
+            g_shared.dwExtraThreads[i] = 0;
+        }
+    }
+    if (!installed)
+        return;
+    for (int i = 0; i < 2 * kMaxExtraTargets; ++i) {
+        const DWORD thread = ThreadOf(HookedWindow(i));
+        if (!thread || ThreadHooked(thread))
+            continue;
+        for (int j = 0; j < kMaxExtraTargets; ++j) {
+            if (g_shared.hExtraHooks[j])
+                continue;
+            g_shared.hExtraHooks[j] = SetWindowsHookExW(WH_CALLWNDPROC, CallWndProc, g_hModule, thread);
+            if (g_shared.hExtraHooks[j])
+                g_shared.dwExtraThreads[j] = thread;
+            break;
+        }
+    }
+}
+
 extern "C" BOOL WINAPI InstallHook(HWND button, HWND target) {
-    g_shared.hTaskbar = FindWindowW(L"Shell_TrayWnd", L"");
+    g_shared.hTaskbar = FindShellTaskbar();
     if (!g_shared.hTaskbar) {
         PegTrace(L"FindWindow failed. (ClassName=Shell_TrayWnd)\n");
     } else {
@@ -147,7 +214,22 @@ extern "C" BOOL WINAPI InstallHook(HWND button, HWND target) {
     g_shared.hTarget = target == HWND_MESSAGE ? nullptr : target ? target : g_shared.hRebar;
     g_shared.hButton = button;
 
-    g_shared.hHook = SetWindowsHookExW(WH_CALLWNDPROC, CallWndProc, g_hModule, 0);
+    // Called again for a new button: the old hook goes first, so none runs twice.
+    if (g_shared.hHook && Unhook(g_shared.hHook))
+        g_shared.hHook = nullptr;
+    // Only the thread that owns the band: a hook there is loaded into the
+    // shell alone, and no other program's messages ever wait on this one.
+    // Without a band to push, the taskbar's own thread still holds it, where
+    // the shell's Start button is watched; without a taskbar, this thread,
+    // where it never acts.
+    DWORD thread = ThreadOf(g_shared.hTarget);
+    if (!thread)
+        thread = ThreadOf(g_shared.hTaskbar);
+    if (!thread)
+        thread = GetCurrentThreadId();
+    g_shared.hHook = SetWindowsHookExW(WH_CALLWNDPROC, CallWndProc, g_hModule, thread);
+    g_shared.dwHookThread = g_shared.hHook ? thread : 0;
+    SyncExtraHooks();
     if (!g_shared.hHook)
         return FALSE;
     PegTrace(L"Hook Installed. target = %u\n", HandleText(g_shared.hTarget));
@@ -156,10 +238,12 @@ extern "C" BOOL WINAPI InstallHook(HWND button, HWND target) {
 
 extern "C" BOOL WINAPI Uninstallhook() {
     if (g_shared.hHook) {
-        if (!UnhookWindowsHookEx(g_shared.hHook))
+        if (!Unhook(g_shared.hHook))
             return FALSE;
         g_shared.hHook = nullptr;
+        g_shared.dwHookThread = 0;
     }
+    SyncExtraHooks();
     g_shared.hTarget = nullptr;
     g_shared.hButton = nullptr;
     return TRUE;
@@ -168,16 +252,21 @@ extern "C" BOOL WINAPI Uninstallhook() {
 extern "C" BOOL WINAPI AddHookTarget(HWND target) {
     if (!target)
         return FALSE;
+    bool named = false;
     for (HWND& slot : g_shared.hExtraTargets)
         if (slot == target)
-            return TRUE;
+            named = true;
     for (HWND& slot : g_shared.hExtraTargets) {
+        if (named)
+            break;
         if (!slot) {
             slot = target;
-            return TRUE;
+            named = true;
         }
     }
-    return FALSE;
+    if (named)
+        SyncExtraHooks();
+    return named ? TRUE : FALSE;
 }
 
 extern "C" BOOL WINAPI RemoveHookTarget(HWND target) {
@@ -186,6 +275,7 @@ extern "C" BOOL WINAPI RemoveHookTarget(HWND target) {
     for (HWND& slot : g_shared.hExtraTargets) {
         if (slot == target) {
             slot = nullptr;
+            SyncExtraHooks();
             return TRUE;
         }
     }
@@ -201,8 +291,10 @@ extern "C" BOOL WINAPI WatchShellWindow(HWND watched, HWND notify, UINT message)
             // The notified window goes first, so the hook never posts to a half-cleared slot.
             g_shared.uWatchMessage[i] = message;
             g_shared.hWatchNotify[i] = notify;
-            if (!notify)
+            if (!notify) {
                 g_shared.hWatched[i] = nullptr;
+                SyncExtraHooks();
+            }
             return TRUE;
         }
         if (!g_shared.hWatched[i] && free < 0)
@@ -215,6 +307,7 @@ extern "C" BOOL WINAPI WatchShellWindow(HWND watched, HWND notify, UINT message)
     g_shared.uWatchMessage[free] = message;
     g_shared.hWatchNotify[free] = notify;
     g_shared.hWatched[free] = watched;
+    SyncExtraHooks();
     return TRUE;
 }
 

@@ -1,15 +1,18 @@
 // Pegwell: keeps the taskbar's band of task buttons clear of the Start button.
 //
 // Velmar links this library at load time. InstallHook, called when the Start
-// button window is created, sets a system-wide WH_CALLWNDPROC hook; Windows then
-// loads the library into the shell, where the hook moves the taskbar's rebar
-// 54 pixels from the taskbar's start each time the shell repositions it.
-// Uninstallhook, called when the button window is destroyed, removes the hook.
-// AddHookTarget and RemoveHookTarget name the rebars of further taskbars (one
-// per monitor) that the same hook keeps aside while it is installed; they
-// outlive an Uninstallhook, so a primary button made anew keeps them.
+// button window is created, sets a WH_CALLWNDPROC hook on the thread that owns
+// the taskbar's rebar (never system-wide: no other program loads the library
+// or waits on Velmar); Windows then loads the library into the shell, where
+// the hook moves the rebar 54 pixels from the taskbar's start each time the
+// shell repositions it. Uninstallhook, called when the button window is
+// destroyed, removes the hook. AddHookTarget and RemoveHookTarget name the
+// rebars of further taskbars (one per monitor) that are kept aside while the
+// hook is installed, each thread owning one hooked as well; they outlive an
+// Uninstallhook, so a primary button made anew keeps them.
 // WatchShellWindow names a window of the shell (its own Start button) whose
-// every position change the installed hook reports to a window of the caller.
+// every position change the installed hook reports to a window of the caller;
+// its thread is hooked as well.
 // All return nonzero on success.
 #pragma once
 

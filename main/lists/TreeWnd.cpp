@@ -1,6 +1,7 @@
 #include "TreeWnd.h"
 
 #include "Handles.h"
+#include "PackagedAppsLists.h"
 #include "Text.h"
 #include "Trace.h"
 #include "Utils.h"
@@ -272,11 +273,11 @@ void CTreeWnd::ActivateItem(_treeNode* item) {
     if (item->bExpanded) {
         item->bExpanded = FALSE;
         Invalidate(TRUE);
+    } else if ((item->dwFlags & kTreeFolder) && (!item->pChild || FolderChanged(item))) {
+        ExpandFolder(item, Link()); // first opened, or changed on disk since it was read
     } else if (item->pChild) {
         item->bExpanded = TRUE;
         Invalidate(TRUE);
-    } else if (item->dwFlags & kTreeFolder) {
-        ExpandFolder(item, Link());
     } else {
         NotifyClick(item);
     }
@@ -313,7 +314,10 @@ LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
         fw::StrCopy(m_szMenuText, hot->szText);
         m_bMenuPinnable = !(hot->dwFlags & kTreeFolder);
         bInMenu = 1;
-        if (!ShowPathContextMenu(m_hWnd, path, pt))
+        int shown = ShowPackagedAppMenu(this, m_hWnd, path, pt);
+        if (shown < 0)
+            shown = ShowPathContextMenu(m_hWnd, path, pt);
+        if (!shown)
             ShowOwnMenu(m_hWnd, pt); // no shell menu (a packaged app under Wine): the pin verbs alone
         bInMenu = 0;
         m_szMenuPath[0] = 0;

@@ -8,7 +8,7 @@
 // because the root keeps counting, but they may clash (a child's id can equal
 // a top-level entry's): clicks and the hot row go by the drawn row's node.
 // Folders (flag kTreeFolder) read their content on their first expansion and
-// keep it; CollapseAll hides it again. Entries read from the Start Menu get
+// keep it until it changes on disk; CollapseAll hides it again. Entries read from the Start Menu get
 // their text when their row is first painted and their icon from the icon
 // thread (kTreePending*).
 //
@@ -73,6 +73,7 @@ struct _treeNode {
     int64_t nLocationKey;   // key of the folder's location list, 0: its own path only
     wchar_t szPath[260];
     int nPending;           // kTreePending* flags, 0 once text and icon are known
+    uint64_t nReadStamp;    // a folder's locations' write times when its content was read; 0 unread
 };
 
 // The WM_NOTIFY record of a clicked item.
@@ -169,9 +170,15 @@ public:
     // names and paths are read here; text and icon come at the first paint.
     void FillAllPrograms();
     int IsFilled() const { return m_bFilled; }
-    // 1 when filled and no Start Menu folder's top level has changed since
-    // (an entry added, removed or renamed, a folder made or gone).
+    // 1 when filled and nothing read since has changed: neither a Start Menu
+    // folder's top level nor any folder opened so far (an entry added, removed
+    // or renamed, a folder made or gone).
     int IsAllProgramsCurrent() const;
+    // Reads again what changed since it was read: the top level and the folders
+    // opened so far (all of them after a change the system reported without
+    // saying where). Entries that stay keep their row: text, icon, expansion,
+    // highlight. Fills the tree when it is not filled.
+    void RefreshAllPrograms();
     // Reads the texts of the rows the first paint shows, as that paint would.
     void ReadFirstPageTexts();
     // Reads a pending item's text and icon from its path at once. (The first
@@ -180,8 +187,9 @@ public:
     void ResolveItem(_treeNode* item);
     // The icon of an entry as a row shows it: the shortcut's own icon, else the shell's.
     static HICON LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link, int dpi = 96);
-    // Reads a folder item's content (all its locations) as its children;
-    // 1 and expanded when at least one item was added.
+    // Reads a folder item's content (all its locations) as its children, again
+    // when read before (rows of entries that stay are kept); 1 and expanded
+    // when it has at least one entry.
     int ExpandFolder(_treeNode* folder, IShellLinkW* link);
     // Rows a paint draws (nMaxRows applies across levels) and their height.
     int CountRows(int* totalHeight);
@@ -280,9 +288,14 @@ private:
     void PaintRows(HDC dc, const RECT& client);
     // The scroll bar for the rows now shown (set only when it changed).
     void UpdateScrollBar();
-    // Adds sorted files, then sorted folders (merging folders by location key).
+    // Makes parent's children the sorted files, then the sorted folders
+    // (merging folders by location key): a child already there for a path is
+    // kept, one whose path is not listed any more goes. Returns their number.
     int AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                    IShellLinkW* link, int expansion, int height);
+    // Adds the packaged apps among the top level's entries (before the
+    // folders); returns the generation of the apps' list they came from.
+    unsigned AddPackagedApps(int height);
     void ResolveText(_treeNode* item);
     void RequestIcon(_treeNode* item);
     void StopIconThread();
@@ -296,6 +309,17 @@ private:
     };
     void WatchFolder(const wchar_t* path);
     void CloseWatches();
+    // Lists the Start Menu folders' top level (watching them when watch is set).
+    void ListTopLevel(std::vector<std::wstring>* files, std::vector<std::wstring>* folders, int watch);
+    // The folders a folder item's content is read from: its locations, else its own path.
+    std::vector<std::wstring> FolderPaths(const _treeNode* folder) const;
+    // Its content was read and has changed on disk since.
+    int FolderChanged(const _treeNode* folder) const;
+    // Reads a folder item's content into its children; their number.
+    int ReadFolder(_treeNode* folder, IShellLinkW* link);
+    // Takes an item and its children out of the tree (their memory stays until FreeItems:
+    // an icon look-up on its way may still name them).
+    void DropNode(_treeNode* item);
 
     HWND m_hOwner;
     UINT m_nControlId;
@@ -334,6 +358,7 @@ private:
     int m_bOutline = 0;
     CAccessibleHost m_accessible; // made at the first question of a screen reader
     std::vector<FolderWatch> m_watches;
+    unsigned m_nAppsGeneration = 0; // of the packaged apps the tree lists
     // The row whose context menu runs (copied: a pin may reload the list meanwhile).
     void AddPinVerbs(HMENU menu);
     wchar_t m_szMenuPath[260] = {};

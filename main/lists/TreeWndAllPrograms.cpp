@@ -4,6 +4,7 @@
 #include "TreeWnd.h"
 
 #include "Handles.h"
+#include "PackagedApps.h"
 #include "Text.h"
 #include "Utils.h"
 
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwchar>
+#include <cwctype>
+#include <map>
 #include <set>
 
 namespace {
@@ -110,23 +113,62 @@ void CTreeWnd::ResolveItem(_treeNode* item) {
     item->nPending = 0; // an answer of the icon thread still on its way is dropped
 }
 
+namespace {
+
+// The row of a path among a folder's children: the path without regard to case, and its kind.
+std::wstring RowKey(const wchar_t* path, int folder) {
+    std::wstring key(path);
+    for (wchar_t& c : key)
+        c = static_cast<wchar_t>(towupper(c));
+    key.push_back(folder ? L'\\' : L'|');
+    return key;
+}
+
+} // namespace
+
 int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, std::vector<std::wstring>& folders,
                          IShellLinkW* link, int expansion, int height) {
     if (link && !m_link) { // the caller's link object serves the later look-ups too
         link->AddRef();
         m_link.attach(link);
     }
-    int added = 0;
-    const int pending = kTreePendingText | kTreePendingIcon | (expansion ? kTreePendingInFolder : 0);
-    std::stable_sort(files.begin(), files.end(), CompareByFileName);
-    for (const std::wstring& path : files) {
-        _treeNode* item = AddNode(L"", nullptr, kTreeDrawText | kTreeDrawIcon, height, parent);
-        if (!item)
-            continue;
-        fw::StrCopy(item->szPath, path.c_str());
-        item->nPending = pending;
-        ++added;
+    if (!parent)
+        parent = &m_root;
+    // The rows there are: an entry listed again keeps its row (text, icon,
+    // children, expansion); the chain is laid anew in the listing's order.
+    std::map<std::wstring, _treeNode*> former;
+    for (_treeNode* item = parent->pChild; item; item = item->pNext) {
+        former.emplace(RowKey(item->szPath, (item->dwFlags & kTreeFolder) ? 1 : 0), item);
+        if (item->nLocationKey)
+            m_locations.erase(item->nLocationKey); // the listing below makes them anew
     }
+    parent->pChild = nullptr;
+    _treeNode* last = nullptr;
+    const int pending = kTreePendingText | kTreePendingIcon | (expansion ? kTreePendingInFolder : 0);
+    auto place = [&](const std::wstring& path, DWORD flags) -> _treeNode* {
+        _treeNode* item = nullptr;
+        auto kept = former.find(RowKey(path.c_str(), (flags & kTreeFolder) ? 1 : 0));
+        if (kept != former.end()) {
+            item = kept->second;
+            former.erase(kept);
+            item->pPrev = last;
+            item->pNext = nullptr;
+            (last ? last->pNext : parent->pChild) = item;
+        } else {
+            item = AddNode(L"", nullptr, flags, height, parent); // appends after last
+            if (!item)
+                return nullptr;
+            fw::StrCopy(item->szPath, path.c_str());
+            item->nPending = pending;
+        }
+        last = item;
+        return item;
+    };
+    int added = 0;
+    std::stable_sort(files.begin(), files.end(), CompareByFileName);
+    for (const std::wstring& path : files)
+        if (place(path, kTreeDrawText | kTreeDrawIcon))
+            ++added;
     std::stable_sort(folders.begin(), folders.end(), CompareByFileName);
     std::set<int64_t> seen;
     for (const std::wstring& path : folders) {
@@ -136,18 +178,40 @@ int CTreeWnd::AddEntries(_treeNode* parent, std::vector<std::wstring>& files, st
             continue;
         }
         seen.insert(key);
-        _treeNode* item = AddNode(L"", nullptr, kTreeDrawText | kTreeDrawIcon | kTreeFolder, height, parent);
+        _treeNode* item = place(path, kTreeDrawText | kTreeDrawIcon | kTreeFolder);
         if (!item)
             continue;
-        fw::StrCopy(item->szPath, path.c_str());
-        item->nPending = pending;
         if (key) {
             AddLocation(key, path.c_str());
             item->nLocationKey = key;
         }
         ++added;
     }
+    if (!former.empty()) {
+        for (auto& gone : former)
+            DropNode(gone.second);
+        m_drawn.clear(); // no click may reach a row that went
+    }
     return added;
+}
+
+void CTreeWnd::DropNode(_treeNode* item) {
+    for (_treeNode* child = item->pChild; child; child = child->pNext)
+        DropNode(child);
+    auto id = m_ids.find(item->nId);
+    if (id != m_ids.end() && id->second == item)
+        m_ids.erase(id);
+    if (m_pHot == item) {
+        m_pHot = nullptr;
+        nHotId = -1;
+    }
+    if (m_pPressed == item)
+        m_pPressed = nullptr;
+    if (HICON icon = ReleaseIcon(item->hIcon))
+        ::DestroyIcon(icon);
+    item->hIcon = nullptr;
+    item->nPending = 0; // an icon still on its way is dropped
+    item->pChild = item->pNext = item->pPrev = nullptr;
 }
 
 int CTreeWnd::BuildAllPrograms(const RECT& rc) {
@@ -176,18 +240,9 @@ void CTreeWnd::FillAllPrograms() {
     m_bFilled = 1;
 
     std::vector<std::wstring> files, folders;
-    static const struct {
-        int csidl;
-        int withFolders;
-    } kSources[] = {{CSIDL_PROGRAMS, 1}, {CSIDL_COMMON_STARTMENU, 0}, {CSIDL_COMMON_PROGRAMS, 1}};
-    for (const auto& source : kSources) {
-        wchar_t path[kPathCapacity];
-        if (!::SHGetSpecialFolderPathW(nullptr, path, source.csidl, FALSE))
-            continue;
-        WatchFolder(path); // before the listing: a change while it runs counts too
-        ListDirectory(&files, source.withFolders ? &folders : nullptr, path);
-    }
+    ListTopLevel(&files, &folders, 1);
     AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
+    m_nAppsGeneration = AddPackagedApps(kAllProgramsRowHeight);
     if (IsWindow()) {
         UpdateScrollBar(); // while hidden: showing the tree then finds the bar set
         Invalidate(TRUE);
@@ -205,11 +260,28 @@ FILETIME LastWritten(const wchar_t* path) {
 
 } // namespace
 
+void CTreeWnd::ListTopLevel(std::vector<std::wstring>* files, std::vector<std::wstring>* folders, int watch) {
+    static const struct {
+        int csidl;
+        int withFolders;
+    } kSources[] = {{CSIDL_PROGRAMS, 1}, {CSIDL_COMMON_STARTMENU, 0}, {CSIDL_COMMON_PROGRAMS, 1}};
+    for (const auto& source : kSources) {
+        wchar_t path[kPathCapacity];
+        if (!::SHGetSpecialFolderPathW(nullptr, path, source.csidl, FALSE))
+            continue;
+        if (watch)
+            WatchFolder(path); // before the listing: a change while it runs counts too
+        ListDirectory(files, source.withFolders ? folders : nullptr, path);
+    }
+}
+
 void CTreeWnd::WatchFolder(const wchar_t* path) {
     FolderWatch watch{path, nullptr, LastWritten(path)};
-    // Folders deeper down are read when they are opened: their top level is enough.
-    HANDLE change = ::FindFirstChangeNotificationW(path, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME |
-                                                                    FILE_NOTIFY_CHANGE_DIR_NAME);
+    // The whole tree below: an installer adds to folders opened long ago. (Wine
+    // reports only the folder itself and folders made after the watch began;
+    // the write times of the opened folders cover the rest.)
+    HANDLE change = ::FindFirstChangeNotificationW(path, TRUE, FILE_NOTIFY_CHANGE_FILE_NAME |
+                                                                   FILE_NOTIFY_CHANGE_DIR_NAME);
     if (change != INVALID_HANDLE_VALUE)
         watch.change = change;
     m_watches.push_back(watch);
@@ -222,8 +294,44 @@ void CTreeWnd::CloseWatches() {
     m_watches.clear();
 }
 
+namespace {
+
+// The next item in drawing order, expanded or not.
+_treeNode* NextInTree(_treeNode* item) {
+    if (item->pChild)
+        return item->pChild;
+    while (item && !item->pNext)
+        item = item->pParent;
+    return item ? item->pNext : nullptr;
+}
+
+} // namespace
+
+std::vector<std::wstring> CTreeWnd::FolderPaths(const _treeNode* folder) const {
+    const std::vector<std::wstring>* locations = folder->nLocationKey ? GetLocations(folder->nLocationKey) : nullptr;
+    return locations ? *locations : std::vector<std::wstring>{folder->szPath};
+}
+
+namespace {
+
+// The write times of a folder's locations in one number, never 0.
+uint64_t FolderStamp(const std::vector<std::wstring>& paths) {
+    uint64_t stamp = 14695981039346656037ull;
+    for (const std::wstring& path : paths) {
+        const FILETIME t = LastWritten(path.c_str());
+        stamp = (stamp ^ ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime)) * 1099511628211ull;
+    }
+    return stamp | 1;
+}
+
+} // namespace
+
+int CTreeWnd::FolderChanged(const _treeNode* folder) const {
+    return folder->nReadStamp && folder->nReadStamp != FolderStamp(FolderPaths(folder));
+}
+
 int CTreeWnd::IsAllProgramsCurrent() const {
-    if (!m_bFilled)
+    if (!m_bFilled || m_nAppsGeneration != PackagedApps().Generation())
         return 0;
     // The notification covers changes within the timestamp's resolution; the
     // time covers a folder replaced or made anew, which the notification of
@@ -235,7 +343,52 @@ int CTreeWnd::IsAllProgramsCurrent() const {
         if (::CompareFileTime(&watch.written, &written) != 0)
             return 0;
     }
+    // A folder opened so far: one look at its write time per location.
+    for (_treeNode* item = m_root.pChild; item; item = NextInTree(item))
+        if (FolderChanged(item))
+            return 0;
     return 1;
+}
+
+void CTreeWnd::RefreshAllPrograms() {
+    if (!m_bFilled) {
+        FillAllPrograms();
+        return;
+    }
+    // A reported change has no place: every folder read so far is read again.
+    bool reported = false, changed = false;
+    for (FolderWatch& watch : m_watches) {
+        if (watch.change && ::WaitForSingleObject(watch.change, 0) != WAIT_TIMEOUT) {
+            reported = true;
+            ::FindNextChangeNotification(watch.change); // before the reading: a change while it runs counts too
+        }
+        const FILETIME written = LastWritten(watch.path.c_str());
+        if (::CompareFileTime(&watch.written, &written) != 0)
+            changed = true;
+        watch.written = written;
+    }
+    int reread = 0;
+    // The top level is laid anew from the listing, which has no packaged apps:
+    // they join it again, from their newest list.
+    if (reported || changed || m_nAppsGeneration != PackagedApps().Generation()) {
+        std::vector<std::wstring> files, folders;
+        ListTopLevel(&files, &folders, 0);
+        AddEntries(nullptr, files, folders, nullptr, 0, kAllProgramsRowHeight);
+        m_nAppsGeneration = AddPackagedApps(kAllProgramsRowHeight);
+        ++reread;
+    }
+    // Parents before their children: a parent's reading settles its children's locations.
+    for (_treeNode* item = m_root.pChild; item; item = NextInTree(item))
+        if (item->nReadStamp && (reported || FolderChanged(item))) {
+            if (!ReadFolder(item, Link()))
+                item->bExpanded = FALSE;
+            ++reread;
+        }
+    if (!reread || !IsWindow())
+        return;
+    UpdateScrollBar();
+    nTopRow = std::max(0, std::min(nTopRow, nMaxTop)); // the user's place, as far as the rows still reach
+    Invalidate(TRUE);
 }
 
 void CTreeWnd::ReadFirstPageTexts() {
@@ -244,21 +397,21 @@ void CTreeWnd::ReadFirstPageTexts() {
         ResolveText(item);
 }
 
+int CTreeWnd::ReadFolder(_treeNode* folder, IShellLinkW* link) {
+    const std::vector<std::wstring> paths = FolderPaths(folder);
+    folder->nReadStamp = FolderStamp(paths); // before the listing: a change while it runs counts too
+    std::vector<std::wstring> files, folders;
+    for (const std::wstring& path : paths)
+        ListDirectory(&files, &folders, path.c_str());
+    return AddEntries(folder, files, folders, link, 1, kAllProgramsRowHeight);
+}
+
 int CTreeWnd::ExpandFolder(_treeNode* folder, IShellLinkW* link) {
     if (!folder)
         return 0;
-    std::vector<std::wstring> files, folders;
-    const std::vector<std::wstring>* locations = folder->nLocationKey ? GetLocations(folder->nLocationKey) : nullptr;
-    if (locations) {
-        for (const std::wstring& path : *locations)
-            ListDirectory(&files, &folders, path.c_str());
-    } else {
-        ListDirectory(&files, &folders, folder->szPath);
-    }
-    if (!AddEntries(folder, files, folders, link, 1, kAllProgramsRowHeight))
-        return 0;
-    folder->bExpanded = TRUE;
+    const int entries = ReadFolder(folder, link);
+    folder->bExpanded = entries ? TRUE : FALSE;
     if (IsWindow())
         Invalidate(TRUE);
-    return 1;
+    return entries ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include "TreeWnd.h"
 
 #include "Handles.h"
+#include "PackagedAppsLists.h"
 #include "Text.h"
 #include "Utils.h"
 
@@ -147,6 +148,8 @@ private:
 };
 
 HICON CTreeWnd::LookUpIcon(const wchar_t* path, int folder, int smallIcons, IShellLinkW* link, int dpi) {
+    if (HICON app = PackagedAppIcon(path, fw::Scale(folder || smallIcons ? 16 : 32, dpi)))
+        return app;
     HICON icon = link ? GetShortcutIcon(path, smallIcons, link, dpi) : nullptr;
     if (icon)
         return icon;

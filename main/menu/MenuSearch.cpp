@@ -2,6 +2,7 @@
 // Programs button it stands in for.
 #include "MenuSearch.h"
 
+#include "Dpi.h"
 #include "Handles.h"
 #include "Skin.h"
 
@@ -34,25 +35,26 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     HDC dc = canvas ? canvas : paint.dc();
     auto backdrop = [&](HDC target) {
         Gdiplus::Graphics graphics(target);
-        DrawBackgroundUnder(graphics, m_hWnd, GetParent());
+        DrawBackgroundUnder(graphics, m_hWnd, GetParent(), m_nDpi);
         // The row keeps the look of the All Programs button it stands in for, hovered.
         for (const auto& button : gSkin.buttons)
             if (button->nId == 10) {
                 Gdiplus::Image* image =
                     button->pImageFocus ? button->pImageFocus : gSkin.GetFocusImage(button->nFocus);
                 if (image)
-                    graphics.DrawImage(image, 0, 0, static_cast<INT>(image->GetWidth()),
-                                       static_cast<INT>(image->GetHeight()));
+                    DrawSkinImage(graphics, image, 0, 0, static_cast<INT>(image->GetWidth()),
+                                  static_cast<INT>(image->GetHeight()), m_nDpi);
                 break;
             }
     };
     if (!m_backdrop.Paint(dc, gSkin.pMenuBackground, placed, backdrop))
         backdrop(dc);
-    if (!m_hFont && gSkin.pDefaultFont) {
+    Gdiplus::Font* font = gSkin.FontForDpi(m_nDpi);
+    if (!m_hFont && font) {
         // The skin's font once as a GDI font: drawing the text is most of a keystroke's repaint.
         LOGFONTW logFont{};
         Gdiplus::Graphics graphics(dc);
-        if (gSkin.pDefaultFont->GetLogFontW(&graphics, &logFont) == Gdiplus::Ok) {
+        if (font->GetLogFontW(&graphics, &logFont) == Gdiplus::Ok) {
             logFont.lfQuality = ANTIALIASED_QUALITY;
             m_hFont = ::CreateFontIndirectW(&logFont);
         }
@@ -62,7 +64,8 @@ LRESULT CSearchLineWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         HGDIOBJ oldFont = ::SelectObject(dc, m_hFont);
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, RGB(color.GetR(), color.GetG(), color.GetB()));
-        RECT text = {client.left + 8, client.top, client.right - 8, client.bottom};
+        const int margin = fw::Scale(8, m_nDpi);
+        RECT text = {client.left + margin, client.top, client.right - margin, client.bottom};
         const std::wstring shown = m_strText + L"|"; // the caret: typing goes on here
         ::DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &text,
                     DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);

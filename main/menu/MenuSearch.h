@@ -16,6 +16,8 @@ public:
     CSearchLineWnd() = default;
     ~CSearchLineWnd() override;
     void SetText(const std::wstring& text);
+    // The menu's DPI: the skin's place, images and font are design units at 96 DPI.
+    void SetDpi(int dpi) { m_nDpi = dpi; }
     const std::wstring& GetText() const { return m_strText; }
 
     BEGIN_MSG_MAP(CSearchLineWnd)
@@ -30,5 +32,6 @@ private:
     std::wstring m_strText;
     CPaintCache m_backdrop; // the background and the row's image under the text
     CPaintSurface m_canvas; // the backdrop and the text, copied to the screen in one piece
-    HFONT m_hFont = nullptr; // owned: the skin's default font for GDI
+    HFONT m_hFont = nullptr; // owned: the skin's default font at m_nDpi for GDI
+    int m_nDpi = 96;
 };

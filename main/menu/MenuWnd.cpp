@@ -6,6 +6,7 @@
 
 #include "Dpi.h"
 #include "MenuItemWnd.h"
+#include "PackagedApps.h"
 #include "Skin.h"
 #include "Trace.h"
 #include "TreeWnd.h"
@@ -247,6 +248,7 @@ LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     // Joined while the window still exists: the thread posts to it.
     if (m_pSearchIndex)
         m_pSearchIndex->Stop();
+    PackagedApps().Stop();
     m_strSearch.clear();
     m_bSearchShown = 0;
     m_pSearchLine.reset();

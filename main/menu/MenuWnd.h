@@ -150,6 +150,7 @@ public:
 
     BEGIN_MSG_MAP(CMenuWnd)
     MESSAGE_HANDLER(WM_ACTIVATE, OnActivate)
+    MESSAGE_HANDLER(WM_CLOSE, OnClose)
     MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
@@ -189,6 +190,13 @@ private:
     static constexpr UINT kMsgSearchIndexed = WM_APP + 0x55; // posted by the search indexer's thread
 
     LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
+    // Only from outside (taskkill, Restart Manager; Alt+F4 just hides the
+    // menu): the program ends as "Exit Velmar" ends it, never leaving the
+    // button without its menu.
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
@@ -204,6 +212,7 @@ private:
     LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPointerHighlight(UINT, WPARAM, LPARAM, BOOL&);
     MenuKeyLayout KeyLayout() const;
+    void KeysBackToResults();
     // Enter and Space: what a click on the highlighted part does.
     void ActivateKeyStop(const MenuKeyStop& stop);
     // The context-menu key and Shift+F10: the shell's menu of the highlighted part, at it.
@@ -298,6 +307,7 @@ private:
     std::wstring m_strSearch;
     std::map<std::wstring, fw::UniqueIcon> m_searchIcons; // SearchPathKey -> icon, lent to the result rows
     int m_bSearchShown = 0; // the results and the search line stand in for the lists
+    int m_bSearchPicked = 0; // the user moved the results' highlight: it stays on that entry
     int64_t m_nListTime = 0;
     int m_nAllAppMode = 0;
     int m_nDpi = 96;

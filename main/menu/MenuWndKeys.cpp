@@ -2,6 +2,7 @@
 // here, the navigation moves the keyboard highlight (MenuKeyboard.h).
 #include "MenuWnd.h"
 
+#include "Dpi.h"
 #include "MenuItemWnd.h"
 #include "Skin.h"
 #include "TreeWnd.h"
@@ -12,8 +13,10 @@ MenuKeyLayout CMenuWnd::KeyLayout() const {
     std::vector<CMenuItemWnd*> buttons;
     for (const auto& entry : m_buttons)
         buttons.push_back(entry.second.get());
-    const RECT listRect = {gSkin.nAppListX, gSkin.nAppListY, gSkin.nAppListX + gSkin.nAppListWidth,
-                           gSkin.nAppListY + gSkin.nAppListHeight};
+    // In the buttons' pixels: the skin's are design units at 96 DPI.
+    const RECT listRect = fw::ScaleRect({gSkin.nAppListX, gSkin.nAppListY, gSkin.nAppListX + gSkin.nAppListWidth,
+                                         gSkin.nAppListY + gSkin.nAppListHeight},
+                                        m_nDpi);
     // A search's results stand in for the lists: the keys never move through a hidden one.
     const ListPtr& list = m_bSearchShown ? m_pSearchResults : m_nAllAppMode ? m_pAllPrograms : m_pPinnedList;
     return CMenuKeyboard::Arrange(list.get(), listRect, buttons);

@@ -127,7 +127,7 @@ void CMenuWnd::ShowList(const ListPtr& list, int show) {
         return;
     // Read at this show unless read at an idle moment since the Start Menu last changed.
     if (show && list == m_pAllPrograms && !list->IsAllProgramsCurrent())
-        list->FillAllPrograms();
+        list->RefreshAllPrograms();
     list->ShowWindow(show);
 }
 

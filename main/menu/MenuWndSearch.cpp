@@ -7,6 +7,8 @@
 #include "Dpi.h"
 #include "Handles.h"
 #include "MenuItemWnd.h"
+#include "PackagedApps.h"
+#include "PackagedAppsLists.h"
 #include "Skin.h"
 #include "Text.h"
 #include "TreeWnd.h"
@@ -32,6 +34,7 @@ LRESULT CMenuWnd::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (m_strSearch.size() >= kMaxSearchLength)
         return 0;
     m_strSearch.push_back(c);
+    KeysBackToResults();
     UpdateSearch();
     return 0;
 }
@@ -39,8 +42,13 @@ LRESULT CMenuWnd::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
 bool CMenuWnd::OnSearchKey(UINT vk) {
     if (m_strSearch.empty())
         return false;
+    // Keys that moved on to a button (Tab, Left, Right) act there as without a search.
+    const bool buttonKey = vk == VK_RETURN || vk == VK_UP || vk == VK_DOWN;
+    if (buttonKey && m_keys.FromKeys() && m_keys.Current(KeyLayout()).button)
+        return false;
     switch (vk) {
     case VK_BACK:
+        KeysBackToResults();
         m_strSearch.pop_back();
         // A character beyond the basic plane came as two halves and goes as one.
         if (!m_strSearch.empty() && m_strSearch.back() >= 0xD800 && m_strSearch.back() <= 0xDBFF)
@@ -67,6 +75,12 @@ bool CMenuWnd::OnSearchKey(UINT vk) {
     }
 }
 
+void CMenuWnd::KeysBackToResults() {
+    // Typing takes the keys back from a button: Enter then starts the highlighted result.
+    if (m_keys.FromKeys() && m_keys.Current(KeyLayout()).button)
+        m_keys.MoveTo(MenuKeyStop());
+}
+
 LRESULT CMenuWnd::OnSearchIndexed(UINT, WPARAM, LPARAM, BOOL&) {
     if (!m_strSearch.empty())
         UpdateSearch();
@@ -89,6 +103,7 @@ void CMenuWnd::UpdateSearch() {
     if (m_pPinnedList)
         for (const _treeNode* item = m_pPinnedList->GetRoot()->pChild; item; item = item->pNext)
             pinned.push_back(MakeSearchEntry(item->szText, item->szPath, kSearchPinned));
+    AppendPackagedAppEntries(&pinned); // ranked as Start Menu programs all the same
     std::shared_ptr<const CSearchIndexer::Entries> programs;
     if (m_pSearchIndex && m_pSearchIndex->Start()) // typed before the first idle moment: read from now on
         programs = m_pSearchIndex->Snapshot();
@@ -124,6 +139,11 @@ void CMenuWnd::UpdateSearch() {
             if (HICON icon = m_pSearchResults->ReleaseIcon(item->hIcon))
                 m_searchIcons.emplace(std::move(key), fw::UniqueIcon(icon));
     }
+    // An entry the user moved the highlight to keeps it while it is listed:
+    // the index refreshing under him must not change what Enter starts.
+    std::wstring picked;
+    if (const _treeNode* hot = m_bSearchPicked ? m_pSearchResults->FindItem(-1) : nullptr)
+        picked = hot->szPath;
     m_pSearchResults->RemoveAll();
     m_pSearchResults->nTopRow = 0;
     for (const SearchEntry* entry : found) {
@@ -138,8 +158,15 @@ void CMenuWnd::UpdateSearch() {
         }
     }
     // Enter starts the highlighted row: the best match until the user picks another.
-    const _treeNode* first = m_pSearchResults->GetRoot()->pChild;
-    m_pSearchResults->nHotId = first ? first->nId : -1;
+    const _treeNode* lit = m_pSearchResults->GetRoot()->pChild;
+    for (const _treeNode* item = lit; item && !picked.empty(); item = item->pNext)
+        if (_wcsicmp(item->szPath, picked.c_str()) == 0) {
+            lit = item;
+            break;
+        }
+    if (lit && _wcsicmp(lit->szPath, picked.c_str()) != 0)
+        m_bSearchPicked = 0; // the pick is gone: the best match again
+    m_pSearchResults->nHotId = lit ? lit->nId : -1;
     m_pSearchResults->ShowWindow(SW_SHOW);
     m_pSearchResults->Invalidate(TRUE);
 
@@ -150,6 +177,8 @@ void CMenuWnd::ShowSearchLine() {
     // Shown last: once it shows the text, the results are those of that text.
     if (!m_pSearchLine) {
         m_pSearchLine.reset(new (std::nothrow) CSearchLineWnd);
+        if (m_pSearchLine)
+            m_pSearchLine->SetDpi(m_nDpi);
         const RECT rc = fw::ScaleRect({gSkin.nSearchX, gSkin.nSearchY, gSkin.nSearchX + gSkin.nSearchWidth,
                                        gSkin.nSearchY + gSkin.nSearchHeight},
                                       m_nDpi);
@@ -166,6 +195,7 @@ void CMenuWnd::ShowSearchLine() {
 
 void CMenuWnd::ClearSearch() {
     m_strSearch.clear();
+    m_bSearchPicked = 0;
     if (!m_bSearchShown)
         return;
     m_bSearchShown = 0;
@@ -192,6 +222,7 @@ void CMenuWnd::MoveSearchHighlight(int step) {
     if (!next)
         return; // the ends stay where they are
     m_pSearchResults->nHotId = next->nId;
+    m_bSearchPicked = 1;
     m_pSearchResults->Invalidate(FALSE);
 }
 
@@ -207,5 +238,6 @@ void CMenuWnd::StartSearchResult() {
     wchar_t path[kPathCapacity];
     fw::StrCopy(path, item->szPath);
     ShowMenu(0, 0, 0);
-    LaunchDetached(path, nullptr);
+    if (LaunchPackagedApp(path) < 0)
+        LaunchDetached(path, nullptr);
 }

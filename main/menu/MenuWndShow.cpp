@@ -6,6 +6,7 @@
 #include "Dpi.h"
 #include "Handles.h"
 #include "MenuItemWnd.h"
+#include "PackagedApps.h"
 #include "Skin.h"
 #include "Text.h"
 #include "TreeWnd.h"
@@ -112,12 +113,15 @@ LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     ShowLateAccountPicture();
     if (m_pSearchIndex)
         m_pSearchIndex->Start();
+    // The packaged apps, read again when a minute old: a newly read list refills the tree below.
+    PackagedApps().SetIconSize(fw::Scale(16, m_nDpi));
+    PackagedApps().Refresh(m_hWnd, kMsgSearchIndexed);
     // A shown tree is never refilled under the pointer: the toggle did that.
     CTreeWnd* tree = m_pAllPrograms.get();
     if (!tree || !tree->IsWindow() || (::GetWindowLongW(tree->m_hWnd, GWL_STYLE) & WS_VISIBLE) ||
         tree->IsAllProgramsCurrent())
         return 0;
-    tree->FillAllPrograms();
+    tree->RefreshAllPrograms();
     tree->ReadFirstPageTexts();
     return 0;
 }
@@ -211,7 +215,8 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
         wchar_t path[kPathCapacity];
         fw::StrCopy(path, reinterpret_cast<const _treeNotify*>(lParam)->szPath);
         ShowMenu(0, 0, 0);
-        LaunchDetached(path, nullptr);
+        if (LaunchPackagedApp(path) < 0)
+            LaunchDetached(path, nullptr);
         return 0;
     }
     const CMenuItemWnd* button = ButtonOfWindow(from);

@@ -4,6 +4,7 @@
 #include "Dpi.h"
 #include "Handles.h"
 #include "MenuWnd.h"
+#include "ShellTaskbar.h"
 #include "Skin.h"
 #include "Taskbar.h"
 #include "Trace.h"
@@ -20,6 +21,9 @@ HWND gStartButton = nullptr;
 namespace {
 const DWORD kMenuReleaseWait = 500; // ms
 const wchar_t kButtonTitle[] = L"Start.Button.Main";
+// No WM_PARENTNOTIFY: it would be sent to the shell's thread, and a stalled
+// shell would then hold up the button's creation, destruction and clicks.
+const DWORD kButtonExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOPARENTNOTIFY;
 } // namespace
 
 CStartWnd::CStartWnd() = default;
@@ -115,13 +119,29 @@ LRESULT CStartWnd::OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&) {
     const int dpi = fw::DpiOfWindow(hTaskbar);
     if (dpi == nDpi)
         return 0;
-    nDpi = dpi;
+    FollowTaskbar();
+    return 0;
+}
+
+void CStartWnd::FollowTaskbar() {
+    if (!IsWindow() || !::IsWindow(hTaskbar) || !::IsWindow(hRebar))
+        return;
+    nDpi = fw::DpiOfWindow(hTaskbar);
     nSize = fw::Scale(gSkin.nStartHeight, nDpi);
     if (hShellStart)
         CoverShellStart(m_hWnd, hShellStart);
+    // A secondary taskbar's edge is its own, never the primary one's the shell answers.
+    else if (bPlaced && bSecondary)
+        LayOutOnSecondaryTaskbar(m_hWnd, hTaskbar, hRebar, nSize);
     else if (bPlaced)
         LayOutOnTaskbar(m_hWnd, hTaskbar, hRebar, nSize);
     Invalidate(TRUE);
+}
+
+LRESULT CStartWnd::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+    // Closed from outside (taskkill, an installer's Restart Manager): the
+    // program ends as "Exit Velmar" ends it, never leaving the button alone.
+    ::PostQuitMessage(0);
     return 0;
 }
 
@@ -341,7 +361,7 @@ LRESULT CStartWnd::OnCmdProperties(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 HWND FindTaskbar(CStartWnd& button) {
-    button.hTaskbar = ::FindWindowW(L"Shell_TrayWnd", L"");
+    button.hTaskbar = FindShellTaskbar();
     if (!button.hTaskbar) {
         Trace(L"FindWindow failed. (ClassName=Shell_TrayWnd)\n");
         return nullptr;
@@ -364,7 +384,7 @@ HWND CreateStartButton(CStartWnd& button, int showCommand) {
         hwnd = button.Create(HWND_MESSAGE, fw::CWindowImplBase::rcDefault, kButtonTitle, 0, 0);
     } else {
         hwnd = button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
-                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, kButtonExStyle);
     }
     if (!hwnd)
         return nullptr;
@@ -378,7 +398,7 @@ HWND CreateSecondaryButton(CStartWnd& button) {
     if (ShapeOfTaskbar(button.hTaskbar, &button.hShellStart) == TaskbarShape::kXaml)
         return nullptr;
     return button.Create(button.hTaskbar, fw::CWindowImplBase::rcDefault, kButtonTitle,
-                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, kButtonExStyle);
 }
 
 HWND SecondaryButtonOn(HMONITOR monitor) {

@@ -64,6 +64,7 @@ public:
 
     BEGIN_MSG_MAP(CStartWnd)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_HANDLER(WM_CLOSE, OnClose)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(0x02E3 /* WM_DPICHANGED_AFTERPARENT */, OnDpiChanged)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -85,6 +86,7 @@ public:
     END_MSG_MAP()
 
     LRESULT OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnClose(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnCreate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -101,6 +103,10 @@ public:
     LRESULT OnCmdExit(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdExplorer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCmdProperties(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+    // Places button and band again for the taskbar's present place and scale
+    // (a display change); a secondary button by its own taskbar's edge.
+    void FollowTaskbar();
 
 private:
     // Sets nMode and repaints the whole button.
@@ -125,9 +131,9 @@ private:
 // sends its presses and the Windows key its click (read on the hook's thread).
 extern HWND gStartButton;
 
-// The first top-level "Shell_TrayWnd" with an empty title and its first
-// "ReBarWindow32" child, stored in the button's hTaskbar and hRebar. Returns
-// the taskbar, or none when either is missing.
+// The shell's taskbar (FindShellTaskbar: never another program's top-level
+// "Shell_TrayWnd") and its first "ReBarWindow32" child, stored in the button's
+// hTaskbar and hRebar. Returns the taskbar, or none when either is missing.
 HWND FindTaskbar(CStartWnd& button);
 
 // Creates the button window as a child of button.hTaskbar, publishes it in

@@ -31,7 +31,7 @@ int RunUserInterface(int showCommand) {
     fw::CMessageLoop loop;
     fw::gModule.AddMessageLoop(&loop);
 
-    std::unique_ptr<CStartWnd> button(new (std::nothrow) CStartWnd);
+    std::unique_ptr<CStartWnd, fw::WindowDeleter> button(new (std::nothrow) CStartWnd);
     if (!button || !FindTaskbar(*button)) {
         button.reset();
         fw::gModule.RemoveMessageLoop();

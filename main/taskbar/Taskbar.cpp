@@ -3,6 +3,7 @@
 #include "HookDecision.h"
 #include "MenuWnd.h"
 #include "Pegwell.h"
+#include "ShellCalls.h"
 #include "Trace.h"
 #include "Utils.h"
 
@@ -33,7 +34,7 @@ void MoveButtonAndBand(HWND button, HWND taskbar, HWND rebar, UINT edge, int siz
     RectScreenToClient(button, &rcRebar);
 
     TaskbarLayout layout = ComputeTaskbarLayout(edge, rcTaskbar, rcRebar, size);
-    ::MoveWindow(rebar, layout.rebar.x, layout.rebar.y, layout.rebar.cx, layout.rebar.cy, TRUE);
+    MoveShellWindow(rebar, layout.rebar.x, layout.rebar.y, layout.rebar.cx, layout.rebar.cy);
     ::MoveWindow(button, layout.button.x, layout.button.y, layout.button.cx, layout.button.cy, TRUE);
 }
 
@@ -140,15 +141,22 @@ int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
 }
 
 void LayOutOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    // No activation of an auto-hide taskbar here: that would take the focus
+    // from the user's window each time the button is placed.
     APPBARDATA abd{};
     abd.cbSize = sizeof(abd);
-    UINT state = static_cast<UINT>(::SHAppBarMessage(ABM_GETSTATE, &abd));
     abd.hWnd = taskbar;
-    ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
-    if (state & ABS_AUTOHIDE)
-        ::SetActiveWindow(taskbar);
+    RECT rc{};
+    // A shell that does not answer in time: the edge its taskbar stands at.
+    if (!AskShellAppBar(ABM_GETTASKBARPOS, &abd))
+        abd.uEdge = PlacedEdge(taskbar, &rc);
 
     MoveButtonAndBand(button, taskbar, rebar, abd.uEdge, size);
+}
+
+void LayOutOnSecondaryTaskbar(HWND button, HWND taskbar, HWND rebar, int size) {
+    RECT rc{};
+    MoveButtonAndBand(button, taskbar, rebar, PlacedEdge(taskbar, &rc), size);
 }
 
 int ReleaseTaskbar() {
@@ -194,12 +202,16 @@ MenuAnchor AnchorForButton(HWND button, HWND taskbar, bool primary, TaskbarAnswe
     if (primary) {
         TaskbarAnswer answer;
         answer.taskbar = taskbar;
-        const bool placed = ::GetWindowRect(taskbar, &answer.window) != FALSE;
+        bool placed = ::GetWindowRect(taskbar, &answer.window) != FALSE;
         if (!kept || !placed || kept->taskbar != taskbar || !::EqualRect(&kept->window, &answer.window)) {
             APPBARDATA abd{};
             abd.cbSize = sizeof(abd);
             abd.hWnd = taskbar;
-            ::SHAppBarMessage(ABM_GETTASKBARPOS, &abd);
+            if (!AskShellAppBar(ABM_GETTASKBARPOS, &abd)) {
+                // No answer in time: the taskbar's place tells, and is not kept.
+                abd.uEdge = PlacedEdge(taskbar, &abd.rc);
+                placed = false;
+            }
             answer.edge = abd.uEdge;
             answer.thickness = abd.rc.bottom - abd.rc.top;
             if (kept)

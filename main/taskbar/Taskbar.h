@@ -70,6 +70,8 @@ void ReleaseShellStart(HWND start, bool primary);
 int PlaceOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
 // Only the moves of PlaceOnTaskbar, for a new size of the button.
 void LayOutOnTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
+// The same on a secondary taskbar, whose edge is told by its own place.
+void LayOutOnSecondaryTaskbar(HWND button, HWND taskbar, HWND rebar, int size);
 
 // Removes the hook; 1 on success, 0 (after a trace line) otherwise.
 int ReleaseTaskbar();

@@ -1,5 +1,6 @@
 #include "TaskbarWatch.h"
 
+#include "ShellTaskbar.h"
 #include "StartWnd.h"
 #include "Taskbar.h"
 #include "Trace.h"
@@ -11,11 +12,12 @@ namespace {
 
 const UINT_PTR kSyncTimer = 1;
 const UINT kSyncInterval = 1000; // ms
-const int kSyncRounds = 5;
+// The shell makes its secondary taskbars some seconds after its primary one.
+const int kSyncRounds = 10;
 
 } // namespace
 
-CTaskbarWatch::CTaskbarWatch(std::unique_ptr<CStartWnd>& button, int showCommand)
+CTaskbarWatch::CTaskbarWatch(std::unique_ptr<CStartWnd, fw::WindowDeleter>& button, int showCommand)
     : m_button(button), m_nShowCommand(showCommand), m_uTaskbarCreated(::RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 HWND CTaskbarWatch::Create() {
@@ -24,12 +26,12 @@ HWND CTaskbarWatch::Create() {
 }
 
 LRESULT CTaskbarWatch::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
-    HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", L"");
+    HWND taskbar = FindShellTaskbar();
     CStartWnd* current = m_button.get();
     // A button placed nowhere (a XAML taskbar) is message-only: its taskbar is the one it was made for.
     const bool onIt = current && (current->bPlaced ? ::GetParent(current->m_hWnd) == taskbar : current->hTaskbar == taskbar);
     if (current && current->IsWindow() && taskbar && onIt) {
-        SyncSecondaryButtons(); // still on the taskbar the shell means; the others may be new
+        SyncForAWhile(false); // still on the taskbar the shell means; the others may be new
         return 0;
     }
 
@@ -37,22 +39,43 @@ LRESULT CTaskbarWatch::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
     if (!fresh || !FindTaskbar(*fresh))
         return 0; // the next broadcast tries again
     // The old button goes first: it removes the hook the new one installs.
+    // Deferred should it be in its context menu: deleted once that returns.
     m_button.reset();
     if (!CreateStartButton(*fresh, m_nShowCommand)) {
         Trace(L"Start button re-creation failed.\n");
         return 0;
     }
-    m_button = std::move(fresh);
-    SyncSecondaryButtons();
+    m_button.reset(fresh.release());
+    SyncForAWhile(false);
     return 0;
 }
 
 LRESULT CTaskbarWatch::OnDisplayChange(UINT, WPARAM, LPARAM, BOOL& handled) {
     handled = FALSE; // the default handling stays
+    FollowTaskbars();
+    SyncForAWhile(true);
+    return 0;
+}
+
+LRESULT CTaskbarWatch::OnSettingChange(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = FALSE;
+    // "Show taskbar on all displays" makes or closes the secondary taskbars.
+    SyncForAWhile(false);
+    return 0;
+}
+
+void CTaskbarWatch::SyncForAWhile(bool follow) {
     SyncSecondaryButtons();
+    m_bFollow = m_bFollow || follow;
     m_nSyncsLeft = kSyncRounds;
     ::SetTimer(m_hWnd, kSyncTimer, kSyncInterval, nullptr);
-    return 0;
+}
+
+void CTaskbarWatch::FollowTaskbars() {
+    if (m_button)
+        m_button->FollowTaskbar();
+    for (const auto& button : m_secondary)
+        button->FollowTaskbar();
 }
 
 LRESULT CTaskbarWatch::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
@@ -61,8 +84,28 @@ LRESULT CTaskbarWatch::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         return 0;
     }
     SyncSecondaryButtons();
-    if (--m_nSyncsLeft <= 0)
+    if (m_bFollow)
+        FollowTaskbars();
+    if (--m_nSyncsLeft <= 0) {
         ::KillTimer(m_hWnd, kSyncTimer);
+        m_bFollow = false;
+    }
+    return 0;
+}
+
+LRESULT CTaskbarWatch::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+    // The loop's end takes the buttons off the taskbars, as "Exit Velmar" does.
+    ::PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CTaskbarWatch::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    if (!wParam)
+        return 0; // the session goes on
+    ::KillTimer(m_hWnd, kSyncTimer);
+    m_secondary.clear();
+    m_button.reset();
+    ::PostQuitMessage(0);
     return 0;
 }
 

@@ -30,10 +30,10 @@ HWND FindSecondaryTaskbar() {
     return FindWindowW(L"Shell_SecondaryTrayWnd", nullptr);
 }
 
-bool SetSecondary(HWND hTaskbar, bool present) {
+bool SetSecondary(HWND hTaskbar, bool present, bool quietly) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(hTaskbar, RegisterWindowMessageW(kSecondaryMessage), present ? 1 : 0, 0, SMTO_NORMAL,
-                             20000, &result))
+    if (!SendMessageTimeoutW(hTaskbar, RegisterWindowMessageW(kSecondaryMessage), (present ? 1 : 0) | (quietly ? 2 : 0),
+                             0, SMTO_NORMAL, 20000, &result))
         return false;
     return result == 1;
 }
@@ -77,3 +77,23 @@ RECT RebarPlacement(HWND hTaskbar) {
 }
 
 } // namespace standin
+
+bool standin::Stall(HWND hTaskbar, DWORD ms) {
+    if (!PostMessageW(hTaskbar, RegisterWindowMessageW(kStallMessage), ms, 0))
+        return false;
+    // Until the stand-in has taken the request, at most 20 s as for the others.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(10))
+        if (Stalled(hTaskbar))
+            return true;
+    return false;
+}
+
+HWND standin::MakeForeignTaskbar(bool visible) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassW(&wc);
+    return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"",
+                           WS_POPUP | (visible ? WS_VISIBLE : 0), 600, 300, 120, 30, nullptr, nullptr, nullptr,
+                           nullptr);
+}

@@ -199,6 +199,7 @@ bool CStandinTaskbar::Create(const StandinOptions& options) {
     m_msgRelayoutHere = RegisterWindowMessageW(standin::kRelayoutHereMessage);
     m_msgSecondary = RegisterWindowMessageW(standin::kSecondaryMessage);
     m_msgThickness = RegisterWindowMessageW(standin::kThicknessMessage);
+    m_msgStall = RegisterWindowMessageW(standin::kStallMessage);
 
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
@@ -391,9 +392,17 @@ LRESULT CStandinTaskbar::OnTaskbarMessage(UINT msg, WPARAM wParam, LPARAM lParam
             RelayoutHere(place);
         return 1;
     }
+    if (msg == m_msgStall) {
+        SetPropW(m_hTaskbar, standin::kPropStalled, reinterpret_cast<HANDLE>(1));
+        Sleep(static_cast<DWORD>(wParam));
+        RemovePropW(m_hTaskbar, standin::kPropStalled);
+        return 1;
+    }
     if (msg == m_msgSecondary && !m_options.bSecondary) {
-        if (m_options.nSecondaryEdge < 0 || !SetSecondary(wParam != 0))
+        if (m_options.nSecondaryEdge < 0 || !SetSecondary((wParam & 1) != 0))
             return 0;
+        if (wParam & 2)
+            return 1;
         // As when a monitor goes or comes: every top-level window hears of it.
         PostMessageW(HWND_BROADCAST, WM_DISPLAYCHANGE, 32,
                      MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));

@@ -73,6 +73,7 @@ private:
     UINT m_msgSecondary = 0;
     UINT m_msgThickness = 0;
     CStandinShape m_shape;
+    UINT m_msgStall = 0;
     std::unique_ptr<CStandinTaskbar> m_pSecondary;
     int m_nSeen = 0;
     bool m_bQuitOnDestroy = false;

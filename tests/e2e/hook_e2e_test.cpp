@@ -139,6 +139,21 @@ TEST_F(HookEndToEnd, InstallFindsTheTaskbarAndWatchesItsRebar) {
     EXPECT_TRUE(shared->hHook);
 }
 
+TEST_F(HookEndToEnd, InstallTakesTheTaskbarWithTheBandOverOtherProgramsTaskbarWindows) {
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(ABE_BOTTOM));
+    HWND hImpostor = standin::MakeForeignTaskbar(false);
+    ASSERT_EQ(hImpostor, standin::FindTaskbar());
+    ASSERT_TRUE(InstallHook(nullptr, nullptr));
+
+    const volatile SharedState* shared = Shared();
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(hTaskbar, shared->hTaskbar);
+    EXPECT_EQ(hRebar, shared->hTarget);
+    ASSERT_TRUE(ShellRelayout(ABE_BOTTOM));
+    EXPECT_EQ(54, standin::RebarPlacement(hTaskbar).left);
+    DestroyWindow(hImpostor);
+}
+
 TEST_F(HookEndToEnd, BandsOwnRelayoutPassesUnchanged) {
     ASSERT_NO_FATAL_FAILURE(StartTaskbar(ABE_BOTTOM));
     ASSERT_TRUE(InstallHook(nullptr, nullptr));

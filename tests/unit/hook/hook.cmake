@@ -2,8 +2,9 @@
 velmar_add_test(hook_tests
     ${CMAKE_CURRENT_LIST_DIR}/hook_decision_test.cpp
     ${CMAKE_SOURCE_DIR}/hook/HookDecision.cpp
+    ${CMAKE_SOURCE_DIR}/common/ShellTaskbar.cpp
 )
-target_include_directories(hook_tests PRIVATE ${CMAKE_SOURCE_DIR}/hook)
+target_include_directories(hook_tests PRIVATE ${CMAKE_SOURCE_DIR}/hook ${CMAKE_SOURCE_DIR}/common)
 
 # Pegwell's real hook procedure facing messages it must not act on. It
 # installs the global hook: one at a time with the other taskbar tests.

@@ -1,10 +1,37 @@
 #include "HookDecision.h"
+#include "ShellTaskbar.h"
 
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
+
+// Fake windows: the tens are the owning process, odd ones have a band.
+DWORD FakeProcess(HWND window) {
+    return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window)) / 10;
+}
+bool FakeBand(HWND window) {
+    return reinterpret_cast<UINT_PTR>(window) % 2 == 1;
+}
+
+TEST(ChooseShellTaskbar, TheShellsTaskbarWithTheBandElseTheFirstWithTheBand) {
+    const struct {
+        std::vector<UINT_PTR> windows;
+        DWORD shell;
+        int chosen;
+    } cases[] = {{{21, 11}, 1, 1}, {{12, 11}, 1, 1},  {{22, 31}, 1, 1},
+                 {{31, 21}, 0, 0}, {{12, 20}, 1, -1}, {{}, 1, -1}};
+    for (const auto& c : cases) {
+        std::vector<HWND> windows;
+        for (UINT_PTR w : c.windows)
+            windows.push_back(reinterpret_cast<HWND>(w));
+        EXPECT_EQ(c.chosen,
+                  ChooseShellTaskbar(windows.data(), static_cast<int>(windows.size()), c.shell, FakeProcess, FakeBand));
+    }
+}
 
 void ExpectPlace(const RebarPlace& place, int x, int y, int cx, int cy) {
     EXPECT_EQ(x, place.x);

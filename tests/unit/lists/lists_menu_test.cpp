@@ -240,6 +240,39 @@ TEST_F(ListsTest, TheTreeReadAtAnIdleMomentIsReadAgainWhenTheStartMenuChangedSin
     menu->ShowMenu(SW_HIDE, 0, 0);
 }
 
+// An installer adds to a folder opened before, an uninstaller takes from it:
+// the tree shows both when next shown, the folder still open on the same row.
+// Reading a folder twice lists its entries once.
+TEST_F(ListsTest, AnOpenedFolderShowsShortcutsAddedAndRemovedSinceWhenTheTreeIsNextShown) {
+    ASSERT_EQ(1, LoadListsSkin());
+    StartMenuFolder folder(L"VelmarLists Refresh");
+    const std::wstring gone = folder.path() + L"\\Gone.lnk", stays = folder.path() + L"\\Stays.lnk";
+    ASSERT_TRUE(MakeShortcut(gone, Recorder()) && MakeShortcut(stays, Recorder()));
+    CreateMenuWithLists();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0);
+    _treeNode* ours = FindByPath(all, folder.path());
+    ASSERT_NE(nullptr, ours);
+    auto paths = [&] {
+        std::vector<std::wstring> out;
+        for (_treeNode* item : Children(ours))
+            out.push_back(item->szPath);
+        return out;
+    };
+    ASSERT_EQ(1, all->ExpandFolder(ours, nullptr));
+    ASSERT_EQ(1, all->ExpandFolder(ours, nullptr));
+    EXPECT_EQ((std::vector<std::wstring>{gone, stays}), paths()) << "a second reading listed the entries again";
+    ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0); // the pinned list
+
+    const std::wstring added = folder.path() + L"\\Added.lnk";
+    ASSERT_TRUE(::DeleteFileW(gone.c_str()) && MakeShortcut(added, Recorder()));
+    ::SendMessageW(menu->m_hWnd, WM_COMMAND, kCmdToggleAllApps, 0);
+    ASSERT_EQ(ours, FindByPath(all, folder.path())) << "the folder's row was made anew";
+    EXPECT_TRUE(ours->bExpanded) << "the open folder closed";
+    EXPECT_EQ((std::vector<std::wstring>{added, stays}), paths());
+    menu->ShowMenu(SW_HIDE, 0, 0);
+}
+
 // Every reload hands its icons to the list, which destroys them with the items:
 // an icon of the previous reading is either gone or reused by the new one.
 TEST_F(ListsTest, ReloadingThePinnedListDestroysTheIconsOfThePreviousReading) {

@@ -213,6 +213,63 @@ TEST_F(SearchTest, KeystrokesReuseTheRowsIconsAndTheLinesPictureWithNothingLeftO
     }
 }
 
+// An installer adds a better match while the user has picked a result with
+// the arrows: the pick keeps the highlight, and Enter starts what was seen.
+TEST_F(SearchTest, ThePickedResultKeepsTheHighlightWhenTheIndexRefreshes) {
+    StartMenuFolder folder(L"VelmarSearch Picked");
+    const std::wstring deep = folder.path() + L"\\Qwzx Deep.lnk";
+    ASSERT_TRUE(MakeShortcut(deep, Recorder(), L"picked"));
+    ASSERT_NO_FATAL_FAILURE(OpenIndexed(deep));
+    Type(L"qwzx");
+    ASSERT_EQ((std::vector<std::wstring>{L"Qwzx Pinned", L"Qwzx Deep"}), Names(Results()));
+    Key(VK_DOWN);
+    StartMenuFolder installed(L"VelmarSearch Installed"); // a new folder: see the note on SearchIndexer below
+    ASSERT_TRUE(MakeShortcut(installed.path() + L"\\Qwzx.lnk", Recorder(), L"installed"));
+    ASSERT_TRUE(WaitFor([&] { return Names(Results()).size() == 3; })) << "the new shortcut never joined";
+    const _treeNode* hot = Results()->GetHotItem();
+    EXPECT_EQ(deep, hot ? hot->szPath : L"") << "the highlight moved";
+    Key(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return !ReadFileBytes(record).empty(); })) << "nothing started";
+    EXPECT_EQ("picked\n", ReadFileBytes(record));
+}
+
+// At 150 % the line shows the menu's background under it (not a black or
+// shifted box) and text of the scaled font.
+TEST_F(SearchTest, AtOneAndAHalfTimesTheLineShowsTheBackgroundUnderItAndScaledText) {
+    ASSERT_EQ(1, LoadListsSkin());
+    CreateMenuWithLists();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    // Rows of the line with ink in them (pixels other than the corner's colour).
+    const COLORREF background = RGB(0x30, 0x40, 0x90);
+    auto inkRows = [&](COLORREF* corner) {
+        ::UpdateWindow(Line());
+        RECT rc;
+        ::GetClientRect(Line(), &rc);
+        HDC dc = ::GetDC(Line());
+        *corner = ::GetPixel(dc, rc.right - 2, rc.bottom - 2);
+        int rows = 0;
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right / 2; ++x)
+                if (::GetPixel(dc, x, y) != *corner) {
+                    ++rows;
+                    break;
+                }
+        ::ReleaseDC(Line(), dc);
+        return rows;
+    };
+    Type(L"Hg");
+    COLORREF corner = 0;
+    const int designRows = inkRows(&corner);
+    EXPECT_EQ(background, corner);
+    Key(VK_ESCAPE);
+    RECT suggested = {0, 0, 450, 600};
+    ::SendMessageW(menu->m_hWnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    Type(L"Hg");
+    const int scaledRows = inkRows(&corner);
+    EXPECT_EQ(background, corner) << "not the menu's background under the line";
+    EXPECT_GE(scaledRows * 10, designRows * 14) << "the text did not grow: " << designRows << " / " << scaledRows;
+}
+
 TEST_F(SearchTest, AShortcutAddedWhileSearchingJoinsTheResults) {
     WriteList({L"APP=Qwzx One|app|" + Recorder()});
     ASSERT_EQ(1, LoadListsSkin());

@@ -181,6 +181,32 @@ TEST_F(MenuKeysTest, ArrowsTabHomeEndAndPagesMoveOneHighlightOverRowsToggleAndBu
     EXPECT_EQ(Names{}, Lit());
 }
 
+// At 200 % the list's place and the buttons are both in scaled pixels: the
+// toggle stays in the list's column.
+TEST_F(MenuKeysTest, AtTwiceTheScaleTheToggleStaysUnderTheRows) {
+    ASSERT_NO_FATAL_FAILURE(CreateKeysMenu({L"One", L"Two"}));
+    RECT suggested = {0, 0, 600, 800};
+    ::SendMessageW(menu->m_hWnd, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    pinned = ListOf(menu->m_hWnd, kPinnedListId); // the lists are made again
+    all = ListOf(menu->m_hWnd, kAllProgramsId);
+    Keys({VK_DOWN, VK_DOWN, VK_DOWN});
+    EXPECT_EQ(Names{L"All"}, Lit()) << "Down from the last row did not reach the toggle under it";
+    Key(VK_RIGHT);
+    EXPECT_EQ(Names{L"Shut down"}, Lit());
+}
+
+// During a search the keys may move on to the buttons: Enter and the arrows act there.
+TEST_F(MenuKeysTest, DuringASearchEnterOnAButtonRunsTheButtonNotTheHighlightedMatch) {
+    LaunchRecord record(dir.Join(L"launch.txt"));
+    ASSERT_NO_FATAL_FAILURE(CreateKeysMenu({L"One", L"Two"}));
+    ::SendMessageW(menu->m_hWnd, WM_CHAR, L'o', 1);
+    ASSERT_EQ(L"o", menu->GetSearchText());
+    Keys({VK_TAB, VK_TAB, VK_DOWN, VK_DOWN});
+    ASSERT_EQ(1, B(50)->GetState()) << "the keys did not reach the third button";
+    Key(VK_RETURN);
+    EXPECT_EQ("from-a-key\n", record.WaitForLine());
+}
+
 TEST_F(MenuKeysTest, EnterStartsARowsProgramAndRunsAButtonsCommandSpaceTogglesTheLists) {
     LaunchRecord record(dir.Join(L"launch.txt"));
     ASSERT_NO_FATAL_FAILURE(CreateKeysMenu({L"One", L"Two"}));

@@ -73,7 +73,7 @@ protected:
         ASSERT_TRUE(taskbar.Create(options));
         ASSERT_EQ(taskbar.Taskbar(), FindWindowW(L"Shell_TrayWnd", L"")) << "the stand-in must be found first";
         Pump();
-        button = std::make_unique<CStartWnd>();
+        button.reset(new CStartWnd);
         ASSERT_EQ(taskbar.Taskbar(), FindTaskbar(*button));
         ASSERT_TRUE(CreateStartButton(*button, SW_SHOW));
         Pump();
@@ -94,7 +94,7 @@ protected:
     void MoveMouse(int x, int y) { SendMessageW(button->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
 
     CStandinTaskbar taskbar;
-    std::unique_ptr<CStartWnd> button;
+    std::unique_ptr<CStartWnd, fw::WindowDeleter> button;
 };
 
 } // namespace
@@ -330,7 +330,7 @@ TEST_F(StartButtonWindow, ASecondaryTaskbarsButtonGoesWithItsTaskbarEvenWithTheM
     options.nSecondaryEdge = ABE_TOP;
     ASSERT_TRUE(taskbar.Create(options));
     Pump();
-    button = std::make_unique<CStartWnd>();
+    button.reset(new CStartWnd);
     ASSERT_TRUE(FindTaskbar(*button));
     ASSERT_TRUE(CreateStartButton(*button, SW_SHOW));
     CTaskbarWatch watch(button, SW_SHOW);
