@@ -114,8 +114,9 @@ int ResolveEntry(AppListEntry* entry, const AppListReadOptions& options, IShellL
         // A packaged app is no file: never missing, its icon from the shell item.
         if (!entry->szName[0])
             fw::StrCopy(entry->szName, FileNamePart(entry->szPath));
+        const int pixels = fw::Scale(options.bSmallIcons ? 16 : 32, options.nDpi);
         if (!options.bIconsLater)
-            entry->hIcon = PackagedAppIcon(entry->szPath, fw::Scale(options.bSmallIcons ? 16 : 32, options.nDpi));
+            entry->hIcon = PackagedAppEntryIcon(entry->szPath, pixels);
         return options.bIconsLater || entry->hIcon ? 1 : 0;
     }
     if (options.bSkipMissing && !FileExists(entry->szPath)) {

@@ -53,7 +53,7 @@ int IsPackagedAppPath(const wchar_t* path) {
                : 0;
 }
 
-HICON PackagedAppIcon(const wchar_t* path, int pixels) {
+HICON PackagedAppEntryIcon(const wchar_t* path, int pixels) {
     HICON icon = nullptr;
     fw::ComPtr<IShellItemImageFactory> factory;
     if (IsPackagedAppPath(path) &&
@@ -168,6 +168,6 @@ int TakeAppListFingerprint(const wchar_t* path, AppListFingerprint* print) {
 int AppListChangedSince(const wchar_t* path, const AppListFingerprint& seen) {
     AppListFingerprint now;
     if (!TakeAppListFingerprint(path, &now))
-        return 1;
+        return 0; // nothing to read again: the save tries and reports its own failure
     return now.bExists != seen.bExists || now.nSize != seen.nSize || now.nHash != seen.nHash ? 1 : 0;
 }

@@ -24,7 +24,7 @@ int IsPackagedAppPath(const wchar_t* path);
 // The app's own icon at pixels x pixels, else a generic application icon (the
 // item does not exist under Wine); never null unless the system has no icon.
 // The caller destroys it.
-HICON PackagedAppIcon(const wchar_t* path, int pixels);
+HICON PackagedAppEntryIcon(const wchar_t* path, int pixels);
 // The kind an entry for this path gets: a ".lnk" file is a shortcut, anything
 // else (programs, packaged apps) an application.
 int AppListKindOf(const wchar_t* path);
@@ -57,6 +57,8 @@ AppListFingerprint FingerprintOfBytes(const std::string& bytes);
 // (then *print says it exists, with no size or hash).
 int TakeAppListFingerprint(const wchar_t* path, AppListFingerprint* print);
 // 1 when the file's content differs from what was seen (appeared, vanished,
-// other bytes, or no longer readable). A new write time alone with the same
-// bytes is no change: nothing would be lost.
+// other bytes). A new write time alone with the same bytes is no change:
+// nothing would be lost. A file that cannot be read now (a folder in its
+// place, held open) counts as unchanged: reading it again could not help,
+// and the save that follows reports its own failure.
 int AppListChangedSince(const wchar_t* path, const AppListFingerprint& seen);

@@ -57,7 +57,7 @@ void CMainDlg::UpdateProperties(const NMAPPLIST* record) {
     HICON icon =
         record->nKind == kAppKindShortcut ? GetShortcutIcon(record->szPath, 0, nullptr, m_list.GetDpi()) : nullptr;
     if (!icon && IsPackagedAppPath(record->szPath)) // no file: the app's own icon, no file properties below
-        icon = PackagedAppIcon(record->szPath, fw::Scale(32, m_list.GetDpi()));
+        icon = PackagedAppEntryIcon(record->szPath, fw::Scale(32, m_list.GetDpi()));
     if (!icon) {
         SHFILEINFOW info{};
         if (::SHGetFileInfoW(record->szPath, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_DISPLAYNAME | SHGFI_LARGEICON))
