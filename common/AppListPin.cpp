@@ -167,7 +167,9 @@ int TakeAppListFingerprint(const wchar_t* path, AppListFingerprint* print) {
 
 int AppListChangedSince(const wchar_t* path, const AppListFingerprint& seen) {
     AppListFingerprint now;
-    if (!TakeAppListFingerprint(path, &now))
-        return 0; // nothing to read again: the save tries and reports its own failure
+    // Nothing to read again: the save tries and reports its own failure. A
+    // file gone since holds no one's change either: the save writes it anew.
+    if (!TakeAppListFingerprint(path, &now) || !now.bExists)
+        return 0;
     return now.bExists != seen.bExists || now.nSize != seen.nSize || now.nHash != seen.nHash ? 1 : 0;
 }
