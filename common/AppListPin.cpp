@@ -124,6 +124,17 @@ PinResult UnpinFromAppList(const wchar_t* listPath, const wchar_t* path) {
     return ::SaveAppList(listPath, entries) ? PinResult::Unpinned : PinResult::WriteFailed;
 }
 
+int IsPinnedInAppList(const wchar_t* listPath, const wchar_t* path) {
+    if (!listPath || !listPath[0] || !path || !path[0])
+        return 0;
+    std::vector<AppListEntry> entries;
+    ReadForRewrite(listPath, &entries);
+    for (const AppListEntry& entry : entries)
+        if (SamePath(entry.szPath, path))
+            return 1;
+    return 0;
+}
+
 AppListFingerprint FingerprintOfBytes(const std::string& bytes) {
     AppListFingerprint print;
     print.bExists = 1;

@@ -43,6 +43,8 @@ enum class PinResult {
 // file's name without its extension.
 PinResult PinToAppList(const wchar_t* listPath, const wchar_t* name, const wchar_t* path);
 PinResult UnpinFromAppList(const wchar_t* listPath, const wchar_t* path);
+// 1 when an entry of the list has that path (a list that cannot be read has none).
+int IsPinnedInAppList(const wchar_t* listPath, const wchar_t* path);
 
 // What a reader saw of the list file: enough to tell a later change of content.
 struct AppListFingerprint {

@@ -1,6 +1,6 @@
 // Pinning from the lists' context menus: every entry of the all-programs tree
 // and of the search results offers "Pin to Start menu", every pinned entry
-// "Unpin from Start menu", at the top of the row's shell menu (or alone, when
+// (wherever it is listed) "Unpin from Start menu", at the top of the row's shell menu (or alone, when
 // the shell has no menu for the row). The list file is changed with the same
 // reader and atomic writer the options program uses; the pinned list reads it
 // again at once.
@@ -36,7 +36,8 @@ void ShowPinError(HWND owner, UINT id, const wchar_t* english) {
 void CTreeWnd::AddPinVerbs(HMENU menu) {
     if (!m_szMenuPath[0] || !m_bMenuPinnable)
         return;
-    const bool pinned = m_nControlId == kPinnedListId;
+    // A row of the other lists whose entry is pinned already offers to unpin it.
+    const bool pinned = m_nControlId == kPinnedListId || IsPinnedInAppList(gSkin.szAppList, m_szMenuPath);
     wchar_t text[128];
     if (pinned)
         LoadText(IDS_UNPIN_VERB, L"Unpin from Start menu", text, 128);
