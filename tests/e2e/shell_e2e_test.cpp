@@ -166,3 +166,59 @@ TEST_F(ShellEndToEnd, ASecondaryTaskbarThatComesLateAfterARestartGetsItsButton) 
     ASSERT_TRUE(standin::SetSecondary(standin.Taskbar(), true, true));
     EXPECT_TRUE(Button(standin::FindSecondaryTaskbar())) << "no button on the secondary taskbar that came late";
 }
+
+// The shell restarts while the button's context menu runs: the old button's
+// object lives on until the menu returns, and the new button works.
+TEST_F(ShellEndToEnd, AShellRestartDuringTheButtonsContextMenuLeavesOneWorkingVelmar) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(OpenContextMenu(button));
+    standin.Stop();
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin));
+    ASSERT_TRUE(button = Button(standin.Taskbar())) << "no button on the new taskbar";
+    ASSERT_TRUE(XKeys("Escape"));
+    EXPECT_TRUE(WaitFor([&] { return !ContextMenu() || !velmar.Running(); }));
+    ASSERT_TRUE(velmar.Running()) << "Velmar ended when its context menu returned";
+    EXPECT_EQ(button, Button(standin.Taskbar()));
+    ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
+    EXPECT_TRUE(BandAside()) << "the old button took the new one's hook with it";
+    HWND popup = OpenContextMenu(button);
+    ASSERT_TRUE(popup);
+    ChooseExit(popup);
+    EXPECT_EQ(0u, velmar.Wait());
+}
+
+// A primary taskbar at the left, a secondary one at the top: followed (a
+// display change), the secondary button keeps its own taskbar's edge.
+TEST_F(ShellEndToEnd, ASecondaryButtonFollowsItsOwnTaskbarsEdge) {
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, ABE_LEFT, ABE_TOP));
+    ASSERT_NO_FATAL_FAILURE(StartVelmar());
+    HWND secondary = standin::FindSecondaryTaskbar();
+    HWND other = Button(secondary);
+    ASSERT_TRUE(other && Button(standin.Taskbar()) && WaitFor([&] { return Watch(); }));
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(Watch(), WM_DISPLAYCHANGE, 32, 0, 0, 10000, &ignored));
+    EXPECT_EQ(1, standin::PlaceInParent(other).left);
+    EXPECT_EQ(size, standin::RebarPlacement(secondary).left) << "the band was laid out for the left edge";
+}
+
+// An auto-hide taskbar: placing the button, a new lay-out and a restart of the
+// shell all leave the user's window in the foreground.
+TEST_F(ShellEndToEnd, AnAutoHideTaskbarNeverTakesTheFocusFromTheUsersWindow) {
+    StandinOptions autoHide;
+    autoHide.uState = ABS_AUTOHIDE | ABS_ALWAYSONTOP;
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, autoHide));
+    HWND mine = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"mine", WS_POPUP | WS_VISIBLE, 400, 200, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+    SetForegroundWindow(mine);
+    ASSERT_TRUE(XClick({550, 300})); // the X focus follows a real click
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == mine; }));
+    ASSERT_NO_FATAL_FAILURE(StartVelmar());
+    ASSERT_TRUE(Button(standin.Taskbar()));
+    ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
+    EXPECT_EQ(mine, GetForegroundWindow()) << "placing the button took the focus";
+    standin.Stop();
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, autoHide));
+    ASSERT_TRUE(Button(standin.Taskbar()));
+    EXPECT_EQ(mine, GetForegroundWindow()) << "the button made again took the focus";
+    DestroyWindow(mine);
+}
