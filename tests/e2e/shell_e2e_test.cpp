@@ -198,7 +198,7 @@ TEST_F(ShellEndToEnd, ASecondaryButtonFollowsItsOwnTaskbarsEdge) {
     DWORD_PTR ignored = 0;
     ASSERT_TRUE(SendMessageTimeoutW(Watch(), WM_DISPLAYCHANGE, 32, 0, 0, 10000, &ignored));
     EXPECT_EQ(1, standin::PlaceInParent(other).left);
-    EXPECT_EQ(size, standin::RebarPlacement(secondary).left) << "the band was laid out for the left edge";
+    EXPECT_EQ(size, standin::RebarPlacement(secondary).left) << "the band was laid out for the primary taskbar's edge";
 }
 
 // An auto-hide taskbar: placing the button, a new lay-out and a restart of the
