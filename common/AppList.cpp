@@ -1,5 +1,7 @@
 #include "AppList.h"
 
+#include "AppListPin.h"
+#include "Dpi.h"
 #include "Handles.h"
 #include "Text.h"
 #include "Trace.h"
@@ -108,6 +110,15 @@ std::wstring WholeName(const wchar_t* line) {
 // Steps of a reading after the grammar: existence, icon and display name.
 // 1 when the entry is to be listed (then it holds an icon the caller owns).
 int ResolveEntry(AppListEntry* entry, const AppListReadOptions& options, IShellLinkW* link) {
+    if (IsPackagedAppPath(entry->szPath)) {
+        // A packaged app is no file: never missing, its icon from the shell item.
+        if (!entry->szName[0])
+            fw::StrCopy(entry->szName, FileNamePart(entry->szPath));
+        const int pixels = fw::Scale(options.bSmallIcons ? 16 : 32, options.nDpi);
+        if (!options.bIconsLater)
+            entry->hIcon = PackagedAppEntryIcon(entry->szPath, pixels);
+        return options.bIconsLater || entry->hIcon ? 1 : 0;
+    }
     if (options.bSkipMissing && !FileExists(entry->szPath)) {
         Trace(L"File not found.\n");
         return 0;

@@ -203,6 +203,8 @@ static void SyncExtraHooks() {
 extern "C" BOOL WINAPI InstallHook(HWND button, HWND target) {
     g_shared.hTaskbar = FindShellTaskbar();
     if (!g_shared.hTaskbar) {
+        // No band of a former taskbar may stay named: its handle may be reused.
+        g_shared.hRebar = nullptr;
         PegTrace(L"FindWindow failed. (ClassName=Shell_TrayWnd)\n");
     } else {
         g_shared.hRebar = FindWindowExW(g_shared.hTaskbar, nullptr, L"ReBarWindow32", nullptr);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../common/LaunchIds.h"
+#include "parts/PinIds.h"
 
 #define IDR_VELMAR_ICON 1
 

@@ -220,6 +220,8 @@ int CMainDlg::LoadAppList() {
     // The list shows at once whatever its length; each row gets its icon when first drawn.
     options.bIconsLater = 1;
     std::vector<AppListEntry> entries;
+    // Taken before the read: a change in between shows as a change at the save, never as none.
+    TakeAppListFingerprint(gSkin.szAppList, &m_readPrint);
     AppListStatus status = ReadAppList(gSkin.szAppList, options, &entries);
     if (status == AppListStatus::NoFile)
         Trace(L"applist.lst not found!\n");
@@ -249,6 +251,12 @@ int CMainDlg::LoadAppList() {
 int CMainDlg::SaveAppList() {
     if (m_bReadFailed)
         return 0;
+    // Another writer (the menu's pin verbs) may have changed the file since it
+    // was read here: writing now would silently drop its change.
+    if (AppListChangedSince(gSkin.szAppList, m_readPrint)) {
+        OfferReread();
+        return kSaveDeclined;
+    }
     std::vector<AppListEntry> entries(m_list.Count());
     for (size_t i = 0; i < entries.size(); ++i) {
         const AppListItem* item = m_list.ItemAt(i);
@@ -257,7 +265,34 @@ int CMainDlg::SaveAppList() {
         entries[i].nKind = item->nKind;
         entries[i].sLongName = item->sLongName;
     }
-    return ::SaveAppList(gSkin.szAppList, entries);
+    if (!::SaveAppList(gSkin.szAppList, entries))
+        return 0;
+    m_readPrint = FingerprintOfBytes(FormatAppList(entries)); // what is on disk now
+    return 1;
+}
+
+int CMainDlg::OfferReread() {
+    wchar_t caption[256] = {}, text[512] = {};
+    if (!::GetWindowTextW(m_hWnd, caption, 256))
+        fw::StrCopy(caption, 256, L"Start Menu Options");
+    if (!LoadUiString(IDS_CHANGED_ON_DISK, text, 512))
+        fw::StrCopy(text, 512,
+                    L"The list of pinned programs was changed by another program after it was read here.\n\n"
+                    L"Choose OK to read it again; the changes made here are then lost. Choose Cancel to keep "
+                    L"them without saving.");
+    if (::MessageBoxW(m_hWnd, text, caption, MB_ICONWARNING | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
+        return 0;
+    while (m_list.Count() > 0)
+        m_list.DeleteItem(m_list.ItemAt(0)->nId);
+    m_nSelectedId = -1;
+    if (!LoadAppList()) {
+        SetReadFailed(true);
+        return OfferRetryRead();
+    }
+    if (m_nSelectedId != -1)
+        m_list.SelectItem(m_nSelectedId);
+    m_list.Invalidate(TRUE);
+    return 1;
 }
 
 LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM, BOOL&) {
@@ -265,7 +300,10 @@ LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM, BOOL&) {
         OfferRetryRead(); // the user sees the list read before anything is saved
         return 0;
     }
-    if (!SaveAppList()) {
+    const int saved = SaveAppList();
+    if (saved == kSaveDeclined)
+        return 0; // the dialog stays open with what the user chose to see
+    if (!saved) {
         ShowErrorBox(IDS_WRITE_ERROR, IDS_ERROR_CAPTION, m_hWnd);
         return 0;
     }
@@ -277,7 +315,7 @@ LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CMainDlg::OnApply(UINT, WPARAM, LPARAM, BOOL&) {
     if (m_bReadFailed)
         OfferRetryRead();
-    else if (!SaveAppList())
+    else if (!SaveAppList()) // kSaveDeclined asked the user already
         ShowErrorBox(IDS_WRITE_ERROR, IDS_ERROR_CAPTION, m_hWnd);
     return 0;
 }

@@ -12,6 +12,7 @@
 // destroyed with the dialog object.
 #pragma once
 
+#include "AppListPin.h"
 #include "AppListWnd.h"
 #include "BitmapButton.h"
 #include "Dialog.h"
@@ -61,8 +62,14 @@ public:
     // (Retry) or leave it alone (Cancel). 1 once the list has been read.
     int OfferRetryRead();
     bool ReadFailed() const { return m_bReadFailed; }
-    // Writes the list to the list file; 1 on success.
+    // Writes the list to the list file; 1 on success, 0 on failure, kSaveDeclined
+    // when the file changed since it was read here (the user was asked whether
+    // to read it again; nothing was written).
     int SaveAppList();
+    static constexpr int kSaveDeclined = -1;
+    // The file changed since it was read here: read it again, dropping the edits
+    // made here (OK), or keep them unsaved (Cancel). 1 when it was read again.
+    int OfferReread();
     // Appends the file as a new entry, selects it and readies the name box; the new id, or 0.
     int AddAppFile(const wchar_t* path);
     // Gives the entry another file: its kind, name, icon and path follow the new file. 1 on success.
@@ -119,6 +126,7 @@ private:
     // The list file is there but could not be read: the list is not the user's
     // list, and saving it would replace theirs.
     bool m_bReadFailed = false;
+    AppListFingerprint m_readPrint; // the list file as read (or last saved) here
     void SetReadFailed(bool failed);
     fw::UniqueIcon m_bigIcon;
     fw::UniqueIcon m_smallIcon;

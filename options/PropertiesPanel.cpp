@@ -3,6 +3,8 @@
 #include "MainDlg.h"
 
 #include "AppList.h"
+#include "AppListPin.h"
+#include "Dpi.h"
 #include "Properties.h"
 #include "Text.h"
 #include "Trace.h"
@@ -54,6 +56,8 @@ void CMainDlg::UpdateProperties(const NMAPPLIST* record) {
     // Always the large icon, whatever size the list uses.
     HICON icon =
         record->nKind == kAppKindShortcut ? GetShortcutIcon(record->szPath, 0, nullptr, m_list.GetDpi()) : nullptr;
+    if (!icon && IsPackagedAppPath(record->szPath)) // no file: the app's own icon, no file properties below
+        icon = PackagedAppEntryIcon(record->szPath, fw::Scale(32, m_list.GetDpi()));
     if (!icon) {
         SHFILEINFOW info{};
         if (::SHGetFileInfoW(record->szPath, 0, &info, sizeof(info), SHGFI_ICON | SHGFI_DISPLAYNAME | SHGFI_LARGEICON))

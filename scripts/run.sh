@@ -175,6 +175,35 @@ key Escape # clears the search
 key Escape # closes the menu
 settle
 
+# 7c. Pinning from the menu: a right click on the first All Programs entry
+# shows "Pin to Start menu" at the top of its shell menu; choosing it with the
+# keys writes the list file and the pinned list shows the entry at once.
+click $((bx + bw / 2)) $((by + bh / 2)) 1
+settle 1.5
+click $((mx + 10 + 128)) $((my + 443 + 15)) 1
+settle 1.5
+click $((mx + 80)) $((my + 12 + 11)) 3
+if read -r px py pw ph < <(helper popup); then
+    settle
+    shot "$OUT/run-pin-verb.png" "$((px + pw - mx + 20 > mw + 40 ? px + pw - mx + 20 : mw + 40))x$((sh - my + 20))+0+$((my - 20))"
+    paste_button "$OUT/run-pin-verb.png" pressed $((my - 20))
+    note run-pin-verb.png "a right click on the first All Programs entry: \"Pin to Start menu\" on top of the shell's menu"
+    key Down
+    key Return
+    settle 1.5
+    click $((mx + 10 + 128)) $((my + 443 + 15)) 1 # back to the pinned list
+    move $((mx + mw + 200)) $((my + 40))
+    settle 1.5
+    shot "$OUT/run-pinned-from-menu.png" "$crop"
+    paste_button "$OUT/run-pinned-from-menu.png" pressed $((my - 20))
+    note run-pinned-from-menu.png "the pinned list right after \"Pin to Start menu\": the entry added at its end"
+else
+    log "no context menu on the All Programs entry"
+    key Escape
+fi
+click $((bx + bw / 2)) $((by + bh / 2)) 1 # closes the menu
+settle
+
 # 8. The Start button's own right-click menu.
 click $((bx + bw / 2)) $((by + bh / 2)) 3
 if read -r px py pw ph < <(helper popup); then

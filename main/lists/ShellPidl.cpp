@@ -19,6 +19,22 @@ void CShellPidl::OnInvoked(UINT, const CMINVOKECOMMANDINFO&) {}
 
 void CShellPidl::OnCustomizeMenu(HMENU) {}
 
+void CShellPidl::OnOwnCommand(UINT) {}
+
+int CShellPidl::ShowOwnMenu(HWND owner, POINT pt) {
+    fw::UniqueMenu popup(::CreatePopupMenu());
+    if (!popup)
+        return 0;
+    OnCustomizeMenu(popup.get());
+    if (::GetMenuItemCount(popup.get()) <= 0)
+        return 0;
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr));
+    if (chosen >= kOwnCommandFirst)
+        OnOwnCommand(chosen);
+    return 1;
+}
+
 IContextMenu* CShellPidl::GetContextMenu(IShellFolder* folder, LPCITEMIDLIST item, int traceFailure) {
     if (!folder || !item)
         return nullptr;
@@ -93,6 +109,10 @@ void CShellPidl::TrackAndInvoke(HWND owner, IContextMenu* contextMenu, HMENU pop
     m_pMenu3 = outer3;
     if (chosen == 0)
         return;
+    if (chosen >= kOwnCommandFirst) {
+        OnOwnCommand(chosen);
+        return;
+    }
     CMINVOKECOMMANDINFO info{};
     info.cbSize = sizeof(info);
     info.hwnd = owner;

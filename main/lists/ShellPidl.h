@@ -29,6 +29,14 @@ public:
     virtual void OnInvoked(UINT offset, const CMINVOKECOMMANDINFO& info);
     // Menu-customisation hook: the filled popup, before it is shown.
     virtual void OnCustomizeMenu(HMENU menu);
+    // Commands a deriving window adds in OnCustomizeMenu take identifiers from
+    // kOwnCommandFirst on, above every identifier the shell is given; choosing
+    // one calls OnOwnCommand instead of the shell.
+    static constexpr UINT kOwnCommandFirst = 0x80000;
+    virtual void OnOwnCommand(UINT id);
+    // A popup with only the deriving window's commands (for items the shell has
+    // no menu for); 1 when it had any and was shown.
+    int ShowOwnMenu(HWND owner, POINT pt);
 
     // Menu for `item` (relative to `folder`) at the screen point, owned by
     // `owner`. 1 when the menu was shown (chosen or not), 0 when the shell gave

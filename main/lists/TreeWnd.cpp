@@ -310,10 +310,17 @@ LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
     if (hot) {
         wchar_t path[kPathCapacity];
         fw::StrCopy(path, hot->szPath); // the item may go while the menu runs
+        fw::StrCopy(m_szMenuPath, path);
+        fw::StrCopy(m_szMenuText, hot->szText);
+        m_bMenuPinnable = !(hot->dwFlags & kTreeFolder);
         bInMenu = 1;
-        if (ShowPackagedAppMenu(this, m_hWnd, path, pt) < 0)
-            ShowPathContextMenu(m_hWnd, path, pt);
+        int shown = ShowPackagedAppMenu(this, m_hWnd, path, pt);
+        if (shown < 0)
+            shown = ShowPathContextMenu(m_hWnd, path, pt);
+        if (!shown)
+            ShowOwnMenu(m_hWnd, pt); // no shell menu (a packaged app under Wine): the pin verbs alone
         bInMenu = 0;
+        m_szMenuPath[0] = 0;
         PostMessage(WM_NULL);
         HWND focus = ::GetFocus();
         if (focus != m_hWnd && focus != m_hOwner)
@@ -327,4 +334,5 @@ LRESULT CTreeWnd::OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
 void CTreeWnd::OnCustomizeMenu(HMENU menu) {
     RemoveCommands(menu, kDroppedCommands, std::size(kDroppedCommands));
     RemoveStraySeparators(menu);
+    AddPinVerbs(menu);
 }

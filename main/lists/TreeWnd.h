@@ -195,6 +195,8 @@ public:
     int CountRows(int* totalHeight);
 
     void OnCustomizeMenu(HMENU menu) override;
+    // "Pin to Start menu" / "Unpin from Start menu" of the row whose menu runs.
+    void OnOwnCommand(UINT id) override;
 
     // Keyboard. The rows a paint draws, in drawing order (rows scrolled out of
     // sight included, rows past nMaxRows not).
@@ -357,4 +359,9 @@ private:
     CAccessibleHost m_accessible; // made at the first question of a screen reader
     std::vector<FolderWatch> m_watches;
     unsigned m_nAppsGeneration = 0; // of the packaged apps the tree lists
+    // The row whose context menu runs (copied: a pin may reload the list meanwhile).
+    void AddPinVerbs(HMENU menu);
+    wchar_t m_szMenuPath[260] = {};
+    wchar_t m_szMenuText[256] = {};
+    int m_bMenuPinnable = 0;
 };

@@ -204,6 +204,8 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     if (!lParam) {
         if (wParam == kTreeNotifyFocus)
             FocusStartButton();
+        else if (wParam == kTreeNotifyPinsChanged)
+            LoadPinnedList();
         return 0;
     }
     const HWND from = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;

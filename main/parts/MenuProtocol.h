@@ -20,6 +20,9 @@ constexpr UINT kSearchLineId = 1203;
 // list -> menu, WM_NOTIFY with this wParam and no record: give the focus to
 // the start button.
 constexpr WPARAM kTreeNotifyFocus = 269;
+// list -> menu, WM_NOTIFY with this wParam and no record: a pin verb changed
+// the list file; the pinned list reads it again at once.
+constexpr WPARAM kTreeNotifyPinsChanged = 270;
 // menu child -> menu, sent when the mouse moved a child's highlight (a list's
 // hot row, a button's hover look): wParam 0, lParam the child's window. The
 // keyboard highlight gives way to the mouse's.

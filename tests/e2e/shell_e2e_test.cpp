@@ -133,10 +133,18 @@ TEST_F(ShellEndToEnd, AStalledShellLeavesTheWindowsKeyAndTheExitWorking) {
 
     ASSERT_NO_FATAL_FAILURE(StartVelmar());
     ASSERT_TRUE((button = Button(standin.Taskbar())) && WaitFor([&] { return Menu() != nullptr; }));
+    // The user works in a window of their own. Wine reads a key on the thread
+    // of the window with the focus: one of the stalled shell's would hold it.
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Velmar.Test.Foreground", WS_POPUP | WS_VISIBLE, 300,
+                                  100, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }));
     ASSERT_TRUE(standin::Stall(standin.Taskbar(), 10000));
     ASSERT_TRUE(XKeys("Super_L"));
     EXPECT_TRUE(WaitFor([&] { return MenuShown() || !Stalled(); }));
     EXPECT_TRUE(MenuShown() && Stalled()) << "the menu waited for the shell";
+    DestroyWindow(window);
 }
 
 TEST_F(ShellEndToEnd, TheButtonFollowsItsTaskbarOnADisplayChange) {

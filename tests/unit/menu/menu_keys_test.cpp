@@ -332,7 +332,8 @@ TEST_F(MenuKeysTest, TheContextMenuKeyAndShiftF10OpenTheHighlightedPartsShellMen
     keys[VK_SHIFT] &= 0x7F;
     ::SetKeyboardState(keys);
     ASSERT_TRUE(onRow.open) << "Shift+F10 opened nothing on the row";
-    EXPECT_FALSE(onRow.ids.empty());
+    ASSERT_FALSE(onRow.ids.empty());
+    EXPECT_EQ(CShellPidl::kOwnCommandFirst + 1, onRow.ids.front()) << "\"Unpin from Start menu\" is not on top";
     EXPECT_TRUE(onRow.rc.top >= row.top && onRow.rc.top <= row.bottom + 2) << "the menu is not at the row";
     EXPECT_EQ(Names{L"Two"}, Lit()) << "the row lost the highlight";
 

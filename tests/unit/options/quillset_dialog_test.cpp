@@ -343,3 +343,31 @@ TEST_F(QuillsetDialogTest, AListThatCouldNotBeReadIsNeverOverwrittenUntilRetryRe
         quitCode = -1;
     }
 }
+
+// The menu pins while the dialog is open: saving then offers to read the list
+// again rather than dropping the pin. Cancel keeps the edits and writes
+// nothing; OK reads the file again (the packaged app named and with an icon);
+// a save with no change since goes through at once.
+TEST_F(QuillsetDialogTest, ASaveAfterTheFileChangedOffersToReadItAgainInsteadOfDroppingThePin) {
+    const std::wstring packaged = L"shell:AppsFolder\\Contoso.Notes_8wekyb3d8bbwe!App";
+    WriteList({App(L"One", program)});
+    Open();
+    SetName(L"Renamed");
+    ASSERT_EQ(PinResult::Pinned, PinToAppList(listPath.c_str(), L"Notes", packaged.c_str()));
+    const std::wstring pinned = ListFileText();
+    for (int reply : {IDCANCEL, IDOK}) {
+        MessageBoxCloser box(dialog);
+        box.reply = reply;
+        Command(reply == IDOK ? IDOK : IDC_APPLY);
+        EXPECT_EQ(1, box.count);
+        EXPECT_NE(std::wstring::npos, box.text.find(L"changed by another program")) << box.text;
+        EXPECT_EQ(pinned, ListFileText());
+        EXPECT_TRUE(IsWindow(dialog->m_hWnd));
+        EXPECT_EQ(reply == IDOK ? (std::vector<std::wstring>{L"One", L"Notes"}) : std::vector<std::wstring>{L"Renamed"},
+                  Names());
+    }
+    EXPECT_NE(nullptr, List().ItemAt(1)->hIcon) << "the packaged app shows an icon, no missing file";
+    Command(IDOK);
+    EXPECT_EQ(1, quitCode);
+    EXPECT_EQ(pinned, ListFileText());
+}
