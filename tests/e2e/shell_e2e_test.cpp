@@ -38,6 +38,14 @@ protected:
     }
     bool BandAside() const { return standin::RebarPlacement(standin.Taskbar()).left == size; }
     bool Stalled() const { return standin::Stalled(standin.Taskbar()); }
+    // The user works in a window of their own, in the foreground; none when it is not.
+    HWND UsersWindow() {
+        HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Velmar.Test.Foreground", WS_POPUP | WS_VISIBLE, 300,
+                                      100, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        foreign.push_back(window);
+        SetForegroundWindow(window);
+        return WaitFor([&] { return GetForegroundWindow() == window; }) ? window : nullptr;
+    }
 
     std::vector<HWND> foreign;
 };
@@ -133,18 +141,13 @@ TEST_F(ShellEndToEnd, AStalledShellLeavesTheWindowsKeyAndTheExitWorking) {
 
     ASSERT_NO_FATAL_FAILURE(StartVelmar());
     ASSERT_TRUE((button = Button(standin.Taskbar())) && WaitFor([&] { return Menu() != nullptr; }));
-    // The user works in a window of their own. Wine reads a key on the thread
-    // of the window with the focus: one of the stalled shell's would hold it.
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Velmar.Test.Foreground", WS_POPUP | WS_VISIBLE, 300,
-                                  100, 200, 100, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(window);
-    SetForegroundWindow(window);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }));
+    // Wine reads a key on the thread of the window with the focus: one of the
+    // stalled shell's would hold it.
+    ASSERT_TRUE(UsersWindow());
     ASSERT_TRUE(standin::Stall(standin.Taskbar(), 10000));
     ASSERT_TRUE(XKeys("Super_L"));
     EXPECT_TRUE(WaitFor([&] { return MenuShown() || !Stalled(); }));
     EXPECT_TRUE(MenuShown() && Stalled()) << "the menu waited for the shell";
-    DestroyWindow(window);
 }
 
 TEST_F(ShellEndToEnd, TheButtonFollowsItsTaskbarOnADisplayChange) {
@@ -215,11 +218,8 @@ TEST_F(ShellEndToEnd, AnAutoHideTaskbarNeverTakesTheFocusFromTheUsersWindow) {
     StandinOptions autoHide;
     autoHide.uState = ABS_AUTOHIDE | ABS_ALWAYSONTOP;
     ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, autoHide));
-    HWND mine = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"mine", WS_POPUP | WS_VISIBLE, 400, 200, 300, 200, nullptr,
-                                nullptr, nullptr, nullptr);
-    SetForegroundWindow(mine);
-    ASSERT_TRUE(XClick({550, 300})); // the X focus follows a real click
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == mine; }));
+    HWND mine = UsersWindow();
+    ASSERT_TRUE(mine);
     ASSERT_NO_FATAL_FAILURE(StartVelmar());
     ASSERT_TRUE(Button(standin.Taskbar()));
     ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
@@ -228,5 +228,4 @@ TEST_F(ShellEndToEnd, AnAutoHideTaskbarNeverTakesTheFocusFromTheUsersWindow) {
     ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, autoHide));
     ASSERT_TRUE(Button(standin.Taskbar()));
     EXPECT_EQ(mine, GetForegroundWindow()) << "the button made again took the focus";
-    DestroyWindow(mine);
 }
