@@ -91,6 +91,20 @@ protected:
         ASSERT_TRUE(XClick(Centre(button)));
         ASSERT_TRUE(WaitFor([&] { return !MenuShown(); })) << "the menu stayed open";
     }
+    // The start button's context menu, opened by a real right click.
+    HWND OpenContextMenu(HWND button) {
+        EXPECT_TRUE(XClick(Centre(button), 3));
+        HWND popup = nullptr;
+        WaitFor([&] { return (popup = ContextMenu()) != nullptr; });
+        return popup;
+    }
+    HWND ContextMenu() const { return FindProcessWindow(velmar.Id(), L"#32768", 0); }
+    // Chooses the popup's last item, "Exit Velmar", with a real click.
+    void ChooseExit(HWND popup) {
+        RECT rc;
+        GetWindowRect(popup, &rc);
+        ASSERT_TRUE(XClick({(rc.left + rc.right) / 2, rc.bottom - 10}));
+    }
     int Skin(const wchar_t* section, const wchar_t* key, int fallback = -1) const {
         return static_cast<int>(GetPrivateProfileIntW(section, key, fallback, config.c_str()));
     }

@@ -38,6 +38,14 @@ protected:
     }
     bool BandAside() const { return standin::RebarPlacement(standin.Taskbar()).left == size; }
     bool Stalled() const { return standin::Stalled(standin.Taskbar()); }
+    // The user works in a window of their own, in the foreground; none when it is not.
+    HWND UsersWindow() {
+        HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Velmar.Test.Foreground", WS_POPUP | WS_VISIBLE, 300,
+                                      100, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        foreign.push_back(window);
+        SetForegroundWindow(window);
+        return WaitFor([&] { return GetForegroundWindow() == window; }) ? window : nullptr;
+    }
 
     std::vector<HWND> foreign;
 };
@@ -133,18 +141,13 @@ TEST_F(ShellEndToEnd, AStalledShellLeavesTheWindowsKeyAndTheExitWorking) {
 
     ASSERT_NO_FATAL_FAILURE(StartVelmar());
     ASSERT_TRUE((button = Button(standin.Taskbar())) && WaitFor([&] { return Menu() != nullptr; }));
-    // The user works in a window of their own. Wine reads a key on the thread
-    // of the window with the focus: one of the stalled shell's would hold it.
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Velmar.Test.Foreground", WS_POPUP | WS_VISIBLE, 300,
-                                  100, 200, 100, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(window);
-    SetForegroundWindow(window);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }));
+    // Wine reads a key on the thread of the window with the focus: one of the
+    // stalled shell's would hold it.
+    ASSERT_TRUE(UsersWindow());
     ASSERT_TRUE(standin::Stall(standin.Taskbar(), 10000));
     ASSERT_TRUE(XKeys("Super_L"));
     EXPECT_TRUE(WaitFor([&] { return MenuShown() || !Stalled(); }));
     EXPECT_TRUE(MenuShown() && Stalled()) << "the menu waited for the shell";
-    DestroyWindow(window);
 }
 
 TEST_F(ShellEndToEnd, TheButtonFollowsItsTaskbarOnADisplayChange) {
@@ -173,4 +176,56 @@ TEST_F(ShellEndToEnd, ASecondaryTaskbarThatComesLateAfterARestartGetsItsButton) 
     ASSERT_TRUE(Button(standin.Taskbar()));
     ASSERT_TRUE(standin::SetSecondary(standin.Taskbar(), true, true));
     EXPECT_TRUE(Button(standin::FindSecondaryTaskbar())) << "no button on the secondary taskbar that came late";
+}
+
+// The shell restarts while the button's context menu runs: the old button's
+// object lives on until the menu returns, and the new button works.
+TEST_F(ShellEndToEnd, AShellRestartDuringTheButtonsContextMenuLeavesOneWorkingVelmar) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(OpenContextMenu(button));
+    standin.Stop();
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin));
+    ASSERT_TRUE(button = Button(standin.Taskbar())) << "no button on the new taskbar";
+    ASSERT_TRUE(XKeys("Escape"));
+    EXPECT_TRUE(WaitFor([&] { return !ContextMenu() || !velmar.Running(); }));
+    ASSERT_TRUE(velmar.Running()) << "Velmar ended when its context menu returned";
+    EXPECT_EQ(button, Button(standin.Taskbar()));
+    ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
+    EXPECT_TRUE(BandAside()) << "the old button took the new one's hook with it";
+    HWND popup = OpenContextMenu(button);
+    ASSERT_TRUE(popup);
+    ChooseExit(popup);
+    EXPECT_EQ(0u, velmar.Wait());
+}
+
+// A primary taskbar at the left, a secondary one at the top: followed (a
+// display change), the secondary button keeps its own taskbar's edge.
+TEST_F(ShellEndToEnd, ASecondaryButtonFollowsItsOwnTaskbarsEdge) {
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, ABE_LEFT, ABE_TOP));
+    ASSERT_NO_FATAL_FAILURE(StartVelmar());
+    HWND secondary = standin::FindSecondaryTaskbar();
+    HWND other = Button(secondary);
+    ASSERT_TRUE(other && Button(standin.Taskbar()) && WaitFor([&] { return Watch(); }));
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(Watch(), WM_DISPLAYCHANGE, 32, 0, 0, 10000, &ignored));
+    EXPECT_EQ(1, standin::PlaceInParent(other).left);
+    EXPECT_EQ(size, standin::RebarPlacement(secondary).left) << "the band was laid out for the primary taskbar's edge";
+}
+
+// An auto-hide taskbar: placing the button, a new lay-out and a restart of the
+// shell all leave the user's window in the foreground.
+TEST_F(ShellEndToEnd, AnAutoHideTaskbarNeverTakesTheFocusFromTheUsersWindow) {
+    StandinOptions autoHide;
+    autoHide.uState = ABS_AUTOHIDE | ABS_ALWAYSONTOP;
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, autoHide));
+    HWND mine = UsersWindow();
+    ASSERT_TRUE(mine);
+    ASSERT_NO_FATAL_FAILURE(StartVelmar());
+    ASSERT_TRUE(Button(standin.Taskbar()));
+    ASSERT_TRUE(standin::Relayout(standin.Taskbar(), 0, 0, 0, 0));
+    EXPECT_EQ(mine, GetForegroundWindow()) << "placing the button took the focus";
+    standin.Stop();
+    ASSERT_NO_FATAL_FAILURE(StartTaskbar(standin, autoHide));
+    ASSERT_TRUE(Button(standin.Taskbar()));
+    EXPECT_EQ(mine, GetForegroundWindow()) << "the button made again took the focus";
 }

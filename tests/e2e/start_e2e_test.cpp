@@ -25,25 +25,7 @@ RECT RectInParent(HWND window) {
     return rc;
 }
 
-class StartButtonEndToEnd : public VelmarEndToEnd {
-protected:
-    // The start button's context menu, opened by a real right click.
-    HWND OpenContextMenu(HWND button) {
-        EXPECT_TRUE(XClick(Centre(button), 3));
-        HWND popup = nullptr;
-        WaitFor([&] {
-            popup = FindProcessWindow(velmar.Id(), L"#32768", 0);
-            return popup != nullptr;
-        });
-        return popup;
-    }
-    // Chooses the popup's last item, "Exit Velmar", with a real click.
-    void ChooseExit(HWND popup) {
-        RECT rc;
-        GetWindowRect(popup, &rc);
-        ASSERT_TRUE(XClick({(rc.left + rc.right) / 2, rc.bottom - 10}));
-    }
-};
+using StartButtonEndToEnd = VelmarEndToEnd;
 
 } // namespace
 
