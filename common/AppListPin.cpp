@@ -18,21 +18,6 @@ bool SamePath(const wchar_t* a, const wchar_t* b) {
     return ::CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
-// The icon a bitmap of the image factory makes: its alpha channel decides, the mask is unused.
-HICON IconFromBitmap(HBITMAP color) {
-    BITMAP info{};
-    if (!::GetObjectW(color, sizeof(info), &info))
-        return nullptr;
-    fw::UniqueBitmap mask(::CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
-    if (!mask)
-        return nullptr;
-    ICONINFO icon{};
-    icon.fIcon = TRUE;
-    icon.hbmColor = color;
-    icon.hbmMask = mask.get();
-    return ::CreateIconIndirect(&icon);
-}
-
 // Reads the list so that it can be written back unchanged: every line, missing
 // files and broken lines included, names of any length.
 AppListStatus ReadForRewrite(const wchar_t* listPath, std::vector<AppListEntry>* entries) {
@@ -61,7 +46,7 @@ HICON PackagedAppEntryIcon(const wchar_t* path, int pixels) {
         HBITMAP bitmap = nullptr;
         const SIIGBF flags = static_cast<SIIGBF>(SIIGBF_ICONONLY | SIIGBF_RESIZETOFIT);
         if (SUCCEEDED(factory->GetImage(SIZE{pixels, pixels}, flags, &bitmap)) && bitmap) {
-            icon = IconFromBitmap(bitmap);
+            icon = IconFromImageBitmap(bitmap);
             ::DeleteObject(bitmap);
         }
     }
@@ -183,4 +168,29 @@ int AppListChangedSince(const wchar_t* path, const AppListFingerprint& seen) {
     if (!TakeAppListFingerprint(path, &now) || !now.bExists)
         return 0;
     return now.bExists != seen.bExists || now.nSize != seen.nSize || now.nHash != seen.nHash ? 1 : 0;
+}
+
+// A 32-bit image with alpha as an icon of the same size; null for any other
+// image, and for one without any alpha (Wine answers with such a blank one).
+HICON IconFromImageBitmap(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!::GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight == 0 ||
+        info.bmBitsPixel != 32 || !info.bmBits)
+        return nullptr;
+    const auto* pixels = static_cast<const DWORD*>(info.bmBits);
+    const size_t count = static_cast<size_t>(info.bmWidth) * (info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+    bool alpha = false;
+    for (size_t i = 0; i < count && !alpha; ++i)
+        alpha = (pixels[i] >> 24) != 0;
+    if (!alpha)
+        return nullptr;
+    fw::UniqueBitmap mask(::CreateBitmap(info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight, 1, 1,
+                                         nullptr));
+    if (!mask)
+        return nullptr;
+    ICONINFO icon{};
+    icon.fIcon = TRUE;
+    icon.hbmColor = bitmap;
+    icon.hbmMask = mask.get();
+    return ::CreateIconIndirect(&icon);
 }

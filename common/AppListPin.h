@@ -25,6 +25,10 @@ int IsPackagedAppPath(const wchar_t* path);
 // item does not exist under Wine); never null unless the system has no icon.
 // The caller destroys it.
 HICON PackagedAppEntryIcon(const wchar_t* path, int pixels);
+// A 32-bit image with alpha (as the shell's image factory gives) as an icon of
+// the same size; null for any other image, and for one without any alpha
+// (Wine answers with such a blank one). The caller destroys it.
+HICON IconFromImageBitmap(HBITMAP bitmap);
 // The kind an entry for this path gets: a ".lnk" file is a shortcut, anything
 // else (programs, packaged apps) an application.
 int AppListKindOf(const wchar_t* path);

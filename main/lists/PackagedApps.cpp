@@ -1,6 +1,8 @@
 // Reading the shell's Applications folder, the apps' icons, and starting one.
 #include "PackagedApps.h"
 
+#include "AppListPin.h"
+
 #include "Text.h"
 #include "Trace.h"
 #include "Utils.h"
@@ -33,31 +35,6 @@ std::wstring DisplayName(IShellItem* item, SIGDN form) {
     std::wstring out = name;
     ::CoTaskMemFree(name);
     return out;
-}
-
-// A 32-bit image with alpha as an icon of the same size; null for any other
-// image, and for one without any alpha (Wine answers with such a blank one).
-HICON IconFromBitmap(HBITMAP bitmap) {
-    BITMAP info{};
-    if (!::GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight == 0 ||
-        info.bmBitsPixel != 32 || !info.bmBits)
-        return nullptr;
-    const auto* pixels = static_cast<const DWORD*>(info.bmBits);
-    const size_t count = static_cast<size_t>(info.bmWidth) * (info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
-    bool alpha = false;
-    for (size_t i = 0; i < count && !alpha; ++i)
-        alpha = (pixels[i] >> 24) != 0;
-    if (!alpha)
-        return nullptr;
-    fw::UniqueBitmap mask(::CreateBitmap(info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight, 1, 1,
-                                         nullptr));
-    if (!mask)
-        return nullptr;
-    ICONINFO icon{};
-    icon.fIcon = TRUE;
-    icon.hbmColor = bitmap;
-    icon.hbmMask = mask.get();
-    return ::CreateIconIndirect(&icon);
 }
 
 struct LaunchRequest {
@@ -145,7 +122,7 @@ HICON LoadPackagedAppIcon(LPCITEMIDLIST idList, int pixels) {
     if (SUCCEEDED(::SHCreateItemFromIDList(idList, IID_IShellItemImageFactory, factory.put_void()))) {
         fw::UniqueBitmap bitmap;
         if (SUCCEEDED(factory->GetImage(SIZE{pixels, pixels}, SIIGBF_ICONONLY, bitmap.put())) && bitmap)
-            if (HICON icon = IconFromBitmap(bitmap.get()))
+            if (HICON icon = IconFromImageBitmap(bitmap.get()))
                 return icon;
     }
     // Where the item has no image factory (Wine) the shell's icon of the item stands in.
