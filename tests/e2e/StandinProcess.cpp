@@ -1,5 +1,6 @@
 #include "StandinProcess.h"
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -51,6 +52,7 @@ bool CStandinProcess::Start(const StandinOptions& options) {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) {
+        std::fprintf(stderr, "stand-in: CreateProcess failed with error %lu\n", GetLastError());
         CloseHandle(hReady);
         m_pi = PROCESS_INFORMATION{};
         return false;
@@ -58,8 +60,12 @@ bool CStandinProcess::Start(const StandinOptions& options) {
     HANDLE waits[2] = {hReady, m_pi.hProcess};
     DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 30000);
     CloseHandle(hReady);
-    if (woke != WAIT_OBJECT_0)
+    if (woke != WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(m_pi.hProcess, &code);
+        std::fprintf(stderr, "stand-in: not ready (wait %lu, exit code %lu)\n", woke, code);
         return false;
+    }
     TaskbarSearch search = {m_pi.dwProcessId, nullptr};
     EnumWindows(FindProcessTaskbar, reinterpret_cast<LPARAM>(&search));
     m_hTaskbar = search.hFound;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -89,10 +90,14 @@ public:
             std::wstring value = e.substr(e.find(L'=') + 1);
             SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
         }
-        if (!ok)
+        if (!ok) {
+            // Seen once under a loaded Wine: the error says whether to look at the system or the program.
+            std::fprintf(stderr, "ChildProcess: CreateProcess of %ls failed with error %lu\n", program.c_str(),
+                         GetLastError());
             m_pi = PROCESS_INFORMATION{};
-        else
+        } else {
             CloseHandle(m_pi.hThread);
+        }
         return ok;
     }
 
