@@ -1,5 +1,7 @@
 #include "StandinClient.h"
 
+#include "Wait.h"
+
 namespace standin {
 
 HWND FindTaskbar() {
@@ -82,10 +84,7 @@ bool standin::Stall(HWND hTaskbar, DWORD ms) {
     if (!PostMessageW(hTaskbar, RegisterWindowMessageW(kStallMessage), ms, 0))
         return false;
     // Until the stand-in has taken the request, at most 20 s as for the others.
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(10))
-        if (Stalled(hTaskbar))
-            return true;
-    return false;
+    return WaitFor([&] { return Stalled(hTaskbar); }, 20000);
 }
 
 HWND standin::MakeForeignTaskbar(bool visible) {

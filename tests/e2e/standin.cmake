@@ -9,7 +9,7 @@ add_library(standin STATIC
     ${CMAKE_CURRENT_LIST_DIR}/StandinClient.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StandinProcess.cpp
 )
-target_include_directories(standin PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_include_directories(standin PUBLIC ${CMAKE_CURRENT_LIST_DIR} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../support)
 target_link_libraries(standin PUBLIC user32 gdi32 comctl32 shell32)
 velmar_target_options(standin)
 

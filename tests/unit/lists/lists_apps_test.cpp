@@ -39,19 +39,16 @@ bool ShowsAPicture(HICON icon) {
     return colour;
 }
 
-class AppsTest : public ListsTest {
+class AppsTest : public LaunchRecordingTest {
 protected:
     void SetUp() override {
-        ListsTest::SetUp();
-        record = dir.Join(L"launch.txt");
-        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", record.c_str());
+        LaunchRecordingTest::SetUp();
         apps = dir.Join(L"apps");
         ::CreateDirectoryW(apps.c_str(), nullptr);
     }
     void TearDown() override {
         PackagedApps().SetFolder(CPackagedApps::ShellFolder());
-        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr);
-        ListsTest::TearDown();
+        LaunchRecordingTest::TearDown();
     }
     // An app: a shortcut to the recorder named `name` whose parsing name is `id` (SeededAppsFolder).
     void App(const std::wstring& name, const std::wstring& id, const std::wstring& argument) {
@@ -71,7 +68,7 @@ protected:
         })) << "the apps were never read";
     }
 
-    std::wstring record, apps;
+    std::wstring apps;
     std::map<std::wstring, std::wstring> ids;
 };
 

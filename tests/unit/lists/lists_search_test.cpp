@@ -17,17 +17,8 @@ bool Indexed(const CSearchIndexer* indexer, const std::wstring& path) {
                                   [&](const SearchEntry& e) { return _wcsicmp(e.strPath.c_str(), path.c_str()) == 0; });
 }
 
-class SearchTest : public ListsTest {
+class SearchTest : public LaunchRecordingTest {
 protected:
-    void SetUp() override {
-        ListsTest::SetUp();
-        record = dir.Join(L"launch.txt");
-        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", record.c_str());
-    }
-    void TearDown() override {
-        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr);
-        ListsTest::TearDown();
-    }
     // The menu shown with a pinned "Qwzx Pinned" and the Start Menu indexed with `deep` in it.
     void OpenIndexed(const std::wstring& deep) {
         WriteList({L"APP=Qwzx Pinned|app|" + Recorder(), L"APP=Other|app|" + Recorder()});
@@ -45,8 +36,6 @@ protected:
     HWND Line() const { return ::GetDlgItem(menu->m_hWnd, kSearchLineId); }
     bool LineShown() const { return Line() && (::GetWindowLongW(Line(), GWL_STYLE) & WS_VISIBLE); }
     bool AllProgramsButtonShown() const { return ::IsWindowVisible(menu->FindButton(10)->m_hWnd) != FALSE; }
-
-    std::wstring record;
 };
 
 } // namespace

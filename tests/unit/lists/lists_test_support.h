@@ -69,6 +69,22 @@ protected:
     CTreeWnd* all = nullptr;
 };
 
+// The lists with the launch recorder writing what it was started with to `record`.
+class LaunchRecordingTest : public ListsTest {
+protected:
+    void SetUp() override {
+        ListsTest::SetUp();
+        record = dir.Join(L"launch.txt");
+        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", record.c_str());
+    }
+    void TearDown() override {
+        ::SetEnvironmentVariableW(L"LAUNCH_RECORD", nullptr);
+        ListsTest::TearDown();
+    }
+
+    std::wstring record;
+};
+
 // A folder of this process in the prefix's user Start Menu, removed again.
 class StartMenuFolder {
 public:
