@@ -59,11 +59,14 @@ inline std::vector<DWORD> WindowPixels(HWND window, const RECT& rc) {
 // A screen capture of one window's area as 32-bit pixels, saved as a BMP for a look.
 class Capture {
 public:
-    explicit Capture(HWND window) {
+    // From the screen, or (asDrawn) as the window and its children drew it,
+    // for a window that is not layered: no waiting for the screen to show it.
+    enum Source { kScreen, kAsDrawn };
+    explicit Capture(HWND window, Source source = kScreen) {
         GetWindowRect(window, &m_rc);
         m_w = m_rc.right - m_rc.left;
         m_h = m_rc.bottom - m_rc.top;
-        m_pixels = ScreenPixels(m_rc);
+        m_pixels = source == kAsDrawn ? WindowPixels(window, {0, 0, m_w, m_h}) : ScreenPixels(m_rc);
     }
     // 0x00RRGGBB at window coordinates.
     DWORD At(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_w + x] & 0xFFFFFF; }

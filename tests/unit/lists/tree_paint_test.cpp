@@ -97,9 +97,8 @@ TEST(TreePaint, BackgroundHighlightIconsAndTextLandWhereTheRowsAre) {
     SendMessageW(tree, WM_MOUSEMOVE, 0, Center(tree.FindItem(hot)->rcItem));
     ASSERT_EQ(hot, tree.nHotId);
     UpdateWindow(tree);
-    GdiFlush();
 
-    Capture shot(owner);
+    Capture shot(owner, Capture::kAsDrawn);
     shot.Save(BinDir() + L"\\tree_paint.bmp");
     const int ox = kListRect.left, oy = kListRect.top; // the list inside the owner
     const RECT hotRow = tree.FindItem(hot)->rcItem;
