@@ -3,6 +3,7 @@
 
 #define IDR_MAINFRAME 128
 #define IDD_MAINDLG 129
+#define IDD_CHOOSER 130
 #define IDB_BUTTONS 207
 
 #define IDC_APPLY 130
@@ -20,6 +21,13 @@
 #define IDC_MOVEDOWN 1012
 #define IDC_DELETE 1013
 #define IDC_ADD 1014
+// The two ways to add, offered by Add's menu.
+#define IDC_ADD_BROWSE 1015
+#define IDC_ADD_STARTMENU 1016
+// The Start Menu chooser (dialog 130).
+#define IDC_CHOOSER_FILTER 1020
+#define IDC_CHOOSER_LIST 1021
+#define IDC_CHOOSER_STATUS 1022
 
 #define IDS_TIME_FORMAT 129
 #define IDS_SIZE_FORMAT 130
@@ -35,3 +43,13 @@
 #define IDS_NO_CONFIG 142
 #define IDS_READ_KEPT 143
 #define IDS_CHANGED_ON_DISK 144
+#define IDS_ADD_BROWSE 145
+#define IDS_ADD_STARTMENU 146
+#define IDS_CHOOSER_CUE 147
+#define IDS_CHOOSER_READING 148
+#define IDS_CHOOSER_COUNT 149
+#define IDS_CHOOSER_MATCHES 150
+#define IDS_CHOOSER_NONE 151
+#define IDS_CHOOSER_NAME 152
+#define IDS_CHOOSER_FOLDER 153
+#define IDS_CHOOSER_LISTED 154

@@ -111,6 +111,10 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
     EXPECT_EQ(L"Editor", ItemText(dialog, IDC_NAME));
 
     ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDC_ADD))) << "the Add button is not in front";
+    // Add's menu: its first item browses for a file.
+    ASSERT_TRUE(FindProcessWindow(quillset.Id(), L"#32768")) << "no menu after clicking Add";
+    Press(VK_DOWN);
+    Press(VK_RETURN);
     HWND open = FindTitledWindow(quillset.Id(), nullptr, L"Open");
     ASSERT_TRUE(open) << "no file dialog after clicking Add";
     SetForegroundWindow(open);
