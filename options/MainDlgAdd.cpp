@@ -29,6 +29,10 @@ LRESULT CMainDlg::OnAdd(UINT, WPARAM, LPARAM, BOOL&) {
             fw::StrCopy(text, item.fallback);
         ::AppendMenuW(menu.get(), MF_STRING, item.id, text);
     }
+    // The button's tip would cover the menu's first item while it is open.
+    HWND tip = Button(IDC_ADD).GetToolTip();
+    if (tip)
+        ::SendMessageW(tip, TTM_ACTIVATE, FALSE, 0);
     // Below the button, as a split button's menu drops; the button stays visible.
     RECT button{};
     ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_ADD), &button);
@@ -36,8 +40,19 @@ LRESULT CMainDlg::OnAdd(UINT, WPARAM, LPARAM, BOOL&) {
     const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD |
                                                                               TPM_VERTICAL | TPM_RIGHTBUTTON,
                                                              button.left, button.bottom, m_hWnd, &keepClear));
+    if (tip && ::IsWindow(tip))
+        ::SendMessageW(tip, TTM_ACTIVATE, TRUE, 0);
     if (chosen && IsWindow())
         SendMessage(WM_COMMAND, chosen, 0);
+    return 0;
+}
+
+LRESULT CMainDlg::OnEnterIdle(UINT, WPARAM wp, LPARAM, BOOL& handled) {
+    // A tip that was due when Add was pressed shows up over its open menu: it goes again.
+    HWND tip = Button(IDC_ADD).GetToolTip();
+    if (wp == MSGF_MENU && tip && ::IsWindowVisible(tip))
+        ::SendMessageW(tip, TTM_POP, 0, 0);
+    handled = FALSE;
     return 0;
 }
 

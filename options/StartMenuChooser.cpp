@@ -234,14 +234,26 @@ LRESULT CStartMenuChooser::OnNotify(UINT, WPARAM, LPARAM lp, BOOL& handled) {
         auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
         if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
             return CDRF_NOTIFYITEMDRAW;
+        if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || draw->nmcd.dwItemSpec >= m_shown.size())
+            return CDRF_DODEFAULT;
+        // While the user types, the chosen entry (what Enter adds) shows as chosen, not as the
+        // faint selection of a list without the focus.
+        if ((draw->nmcd.uItemState & CDIS_SELECTED) && ::GetFocus() != m_hList) {
+            draw->nmcd.uItemState &= ~CDIS_SELECTED;
+            draw->clrTextBk = ::GetSysColor(COLOR_HIGHLIGHT);
+            draw->clrText = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+        }
         // An entry the list has already shows grey: adding it again does nothing.
-        if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw->nmcd.dwItemSpec < m_shown.size() &&
-            m_listedEntries[m_shown[draw->nmcd.dwItemSpec]])
+        if (m_listedEntries[m_shown[draw->nmcd.dwItemSpec]])
             draw->clrText = ::GetSysColor(COLOR_GRAYTEXT);
         return CDRF_DODEFAULT;
     }
     case LVN_ITEMCHANGED:
         ShowStatus();
+        return 0;
+    case NM_SETFOCUS:
+    case NM_KILLFOCUS: // the chosen row's look follows the focus (above)
+        ::InvalidateRect(m_hList, nullptr, FALSE);
         return 0;
     case NM_DBLCLK:
         if (reinterpret_cast<NMITEMACTIVATE*>(lp)->iItem >= 0)
