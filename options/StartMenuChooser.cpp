@@ -179,7 +179,9 @@ void CStartMenuChooser::ShowStatus() {
     } else if (focused >= 0 && static_cast<size_t>(focused) < m_shown.size() && m_listedEntries[m_shown[focused]]) {
         LoadUiString(IDS_CHOOSER_LISTED, text, 256);
     } else if (m_shown.size() == m_entries.size()) {
-        if (LoadUiString(IDS_CHOOSER_COUNT, format, 128))
+        if (m_entries.size() == 1)
+            LoadUiString(IDS_CHOOSER_ONE, text, 256);
+        else if (LoadUiString(IDS_CHOOSER_COUNT, format, 128))
             fw::StrFormat(text, 256, format, static_cast<int>(m_entries.size()));
     } else if (LoadUiString(IDS_CHOOSER_MATCHES, format, 128)) {
         fw::StrFormat(text, 256, format, static_cast<int>(m_shown.size()), static_cast<int>(m_entries.size()));
