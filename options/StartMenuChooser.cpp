@@ -60,6 +60,14 @@ BOOL CStartMenuChooser::PreTranslateMessage(MSG* msg) {
         ::SetFocus(m_hList);
         return TRUE;
     }
+    // Typing in the list goes on in the filter box, as the list's own type-ahead would only confuse.
+    if (msg->message == WM_CHAR && msg->hwnd == m_hList && (msg->wParam >= L' ' || msg->wParam == L'\b')) {
+        HWND filter = ::GetDlgItem(m_hWnd, IDC_CHOOSER_FILTER);
+        ::SetFocus(filter);
+        ::SendMessageW(filter, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF); // at the end of what was typed
+        ::SendMessageW(filter, WM_CHAR, msg->wParam, msg->lParam);
+        return TRUE;
+    }
     return ::IsDialogMessageW(m_hWnd, msg);
 }
 

@@ -132,6 +132,10 @@ TEST_F(ChooserTest, TypingFiltersByAnyPartOfTheNameAndDownGoesOnIntoTheList) {
     Press(VK_DOWN);
     EXPECT_EQ(list, GetFocus());
     EXPECT_EQ(0, ListView_GetNextItem(list, -1, LVNI_SELECTED));
+    PostMessageW(list, WM_CHAR, L'x', 1); // typing in the list goes on in the filter box
+    Pump();
+    EXPECT_EQ(L"padx", ChooserText(IDC_CHOOSER_FILTER));
+    EXPECT_EQ(ChooserItem(IDC_CHOOSER_FILTER), GetFocus());
 }
 
 TEST_F(ChooserTest, AddFromTheStartMenuThenEnterAddsTheEntryAndOkSavesIt) {
