@@ -145,7 +145,7 @@ struct CRecentDocs::Shared : std::enable_shared_from_this<Shared> {
                 std::lock_guard<std::mutex> hold(lock);
                 known = cache;
             }
-            read = ReadRecentFolder(path, &job.reading->stop, &known);
+            ReadRecentFolder(path, &job.reading->stop, &known, kMaxDocuments, &read);
             std::lock_guard<std::mutex> hold(lock);
             if (!job.reading->stop && job.epoch == epoch)
                 cache = std::move(known);
@@ -303,7 +303,9 @@ bool CRecentDocs::Clear() {
 }
 
 CRecentDocs::Documents CRecentDocs::Read(const std::wstring& folder, const volatile LONG* stop) {
-    return ReadRecentFolder(folder, stop, nullptr);
+    Documents documents;
+    ReadRecentFolder(folder, stop, nullptr, kMaxDocuments, &documents);
+    return documents;
 }
 
 CRecentDocs& RecentDocs() {

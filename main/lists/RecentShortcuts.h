@@ -1,11 +1,15 @@
-// Reading the Recent folder's shortcuts, for CRecentDocs: what each shortcut
+// Reading the Recent folder's shortcuts (RecentDocsRead.cpp), for CRecentDocs: what each shortcut
 // names is kept between readings, keyed by its name, size and last write, so
 // a folder read again after a change opens only the shortcuts that are new.
 #pragma once
 
-#include "RecentDocs.h"
+#include <windows.h>
 
+#include <string>
 #include <unordered_map>
+#include <vector>
+
+struct RecentDocument;
 
 // What one shortcut names, as its file stood when it was opened.
 struct RecentShortcut {
@@ -18,11 +22,11 @@ struct RecentShortcut {
 };
 using RecentShortcutCache = std::unordered_map<std::wstring, RecentShortcut>;
 
-// Reads `folder` newest first, at most CRecentDocs::kMaxDocuments documents;
+// Reads `folder` into `documents` newest first, at most `max` of them;
 // `cache` (may be null) gives the shortcuts opened before and keeps those
 // opened now, and loses those no longer in the folder.
-CRecentDocs::Documents ReadRecentFolder(const std::wstring& folder, const volatile LONG* stop,
-                                        RecentShortcutCache* cache);
+void ReadRecentFolder(const std::wstring& folder, const volatile LONG* stop, RecentShortcutCache* cache, size_t max,
+                      std::vector<RecentDocument>* documents);
 
 // The kind of each drive letter (GetDriveType), asked once per reading.
 class DriveKinds {

@@ -1,5 +1,7 @@
 // Reading the Recent folder: its shortcuts newest first, each opened once and
 // resolved only where that cannot reach the network.
+#include "RecentDocs.h"
+
 #include "RecentShortcuts.h"
 
 #include "Handles.h"
@@ -188,20 +190,19 @@ RecentShortcut OpenRecentShortcut(const std::wstring& shortcut, DriveKinds* driv
     return out;
 }
 
-CRecentDocs::Documents ReadRecentFolder(const std::wstring& folder, const volatile LONG* stop,
-                                        RecentShortcutCache* cache) {
-    CRecentDocs::Documents documents;
+void ReadRecentFolder(const std::wstring& folder, const volatile LONG* stop, RecentShortcutCache* cache, size_t max,
+                      std::vector<RecentDocument>* documents) {
     std::vector<Found> found;
     if (folder.empty() || !ListShortcuts(folder, stop, &found)) {
         if (cache && !(stop && *stop))
             cache->clear();
-        return documents;
+        return;
     }
     DriveKinds drives;
     RecentShortcutCache opened;
     std::unordered_set<std::wstring> paths;
     for (const Found& entry : found) {
-        if (documents.size() >= CRecentDocs::kMaxDocuments || (stop && *stop))
+        if (documents->size() >= max || (stop && *stop))
             break;
         RecentShortcut shortcut;
         auto known = cache ? cache->find(entry.name) : RecentShortcutCache::iterator();
@@ -236,9 +237,8 @@ CRecentDocs::Documents ReadRecentFolder(const std::wstring& folder, const volati
         document.strShortcut = folder + L"\\" + entry.name;
         document.strProgram = shortcut.strProgram;
         document.written = entry.written;
-        documents.push_back(std::move(document));
+        documents->push_back(std::move(document));
     }
     if (cache && !(stop && *stop))
         *cache = std::move(opened);
-    return documents;
 }
