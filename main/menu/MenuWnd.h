@@ -188,6 +188,7 @@ public:
 
 private:
     static constexpr UINT kMsgSearchIndexed = WM_APP + 0x55; // posted by the search indexer's thread
+    static constexpr UINT kMsgRecentRead = WM_APP + 0x57;    // posted by the recent documents' thread: a new list is out
 
     LRESULT OnActivate(UINT, WPARAM, LPARAM, BOOL&);
     // Only from outside (taskkill, Restart Manager; Alt+F4 just hides the
