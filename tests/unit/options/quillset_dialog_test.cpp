@@ -169,6 +169,9 @@ TEST_F(QuillsetDialogTest, ImageButtonsShowTheirStripImagesAndTooltips) {
         EXPECT_EQ(w.normal, button.ImageFor(0));
         EXPECT_EQ(w.normal + 1, button.ImageFor(ODS_SELECTED));
         EXPECT_EQ(w.normal + 3, button.ImageFor(ODS_DISABLED));
+        // The tooltip window is made when the mouse first comes over the button.
+        EXPECT_FALSE(button.GetToolTip());
+        SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
         ASSERT_TRUE(button.GetToolTip());
         wchar_t cls[64] = {};
         GetClassNameW(button.GetToolTip(), cls, 64);
@@ -182,7 +185,6 @@ TEST_F(QuillsetDialogTest, ImageButtonsShowTheirStripImagesAndTooltips) {
         SendMessageW(button.GetToolTip(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&ti));
         EXPECT_STREQ(w.tip, tip);
         // The mouse over the button shows its hover image until the mouse leaves.
-        SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
         EXPECT_EQ(w.normal + 2, button.ImageFor(0));
         SendMessageW(button.m_hWnd, WM_MOUSELEAVE, 0, 0);
         EXPECT_EQ(w.normal, button.ImageFor(0));
