@@ -71,7 +71,7 @@ Gdiplus::Image* CSkin::GetFocusImage(int index) const {
     return i < focusImages.size() ? focusImages[i] : nullptr;
 }
 
-int CSkin::Load(const wchar_t* moduleDirectory, int menuLater) {
+int CSkin::Load(const wchar_t* moduleDirectory, int parts) {
     if (!FileExists(m_szConfigPath)) {
         Trace(L"File not found. %s\n", m_szConfigPath);
         return 0;
@@ -85,19 +85,22 @@ int CSkin::Load(const wchar_t* moduleDirectory, int menuLater) {
         return 0;
     }
 
-    wchar_t user[255] = {};
-    DWORD userSize = 255;
-    if (!::GetUserNameW(user, &userSize)) {
-        Trace(L"GetUserName failed.\n");
-        return 0;
+    // The account's name and picture are the menu's; the options dialog shows neither.
+    if (parts != kOptionsDialog) {
+        wchar_t user[255] = {};
+        DWORD userSize = 255;
+        if (!::GetUserNameW(user, &userSize)) {
+            Trace(L"GetUserName failed.\n");
+            return 0;
+        }
+        _accountInfo account;
+        if (!CWMIQuery::GetAccountInfo(user, &account)) {
+            Trace(L"CWMIQuery GetAccountInfo failed\n");
+            return 0;
+        }
+        StrCopy(m_szAccountName, 256, account.szName);
+        StrCopy(m_szAccountSid, 256, account.szSid);
     }
-    _accountInfo account;
-    if (!CWMIQuery::GetAccountInfo(user, &account)) {
-        Trace(L"CWMIQuery GetAccountInfo failed\n");
-        return 0;
-    }
-    StrCopy(m_szAccountName, 256, account.szName);
-    StrCopy(m_szAccountSid, 256, account.szSid);
 
     Clear();
 
@@ -121,9 +124,13 @@ int CSkin::Load(const wchar_t* moduleDirectory, int menuLater) {
     nOptionsWidth = ReadInt(kDesign, L"OPTIONS.APPLIST.WIDTH", 270);
     nOptionsHeight = ReadInt(kDesign, L"OPTIONS.APPLIST.HEIGHT", 367);
 
-    LoadDesign();
-    if (!menuLater)
+    LoadDesign(parts);
+    if (parts == kAllParts) {
         LoadMenuParts();
+    } else if (parts == kOptionsDialog) {
+        LoadListFocusImages();
+        LoadDefaultFont();
+    }
     return 1;
 }
 
@@ -146,9 +153,9 @@ void CSkin::ResolveAppList(const wchar_t* value) {
     StrFormat(szAppList, 260, L"%s%s", folder, value);
 }
 
-int CSkin::LoadDesign() {
+int CSkin::LoadDesign(int parts) {
     wchar_t path[260];
-    if (ReadPathValue(kDesign, L"STBTN.BACKGROUND", path, 260, 1))
+    if (parts != kOptionsDialog && ReadPathValue(kDesign, L"STBTN.BACKGROUND", path, 260, 1))
         hStartButton.reset(LoadBitmapFile(path));
     nStartOffset = ReadInt(kDesign, L"STBTN.OFFSET", -7);
     nStartHeight = ReadInt(kDesign, L"STBTN.HEIGHT", 54);
@@ -172,11 +179,8 @@ void CSkin::LoadMenuParts() {
         return;
     m_bMenuParts = 1;
     // Files are decoded in this order at every load: file images are numbered as they come.
+    LoadListFocusImages();
     wchar_t path[260];
-    if (ReadPathValue(kDesign, L"MENU.FOCUS.1", path, 260, 1))
-        pFocus1 = LoadImageFile(path);
-    if (ReadPathValue(kDesign, L"MENU.FOCUS.2", path, 260, 1))
-        pFocus2 = LoadImageFile(path);
     if (ReadPathValue(kDesign, L"MENU.BACKGROUND", path, 260, 1))
         pMenuBackground = LoadImageFile(path);
     for (int n = 0;; ++n) {
@@ -191,6 +195,15 @@ void CSkin::LoadMenuParts() {
     LoadDefaultFont();
     LoadSearchLine();
     LoadDrawImages();
+}
+
+// The selection images of the menu's lists, which the options dialog's list draws too.
+void CSkin::LoadListFocusImages() {
+    wchar_t path[260];
+    if (ReadPathValue(kDesign, L"MENU.FOCUS.1", path, 260, 1))
+        pFocus1 = LoadImageFile(path);
+    if (ReadPathValue(kDesign, L"MENU.FOCUS.2", path, 260, 1))
+        pFocus2 = LoadImageFile(path);
 }
 
 // Drops what belongs to one load. The image caches, the default font, the menu

@@ -83,11 +83,17 @@ public:
 
     void SetConfigPath(const wchar_t* path);
     const wchar_t* GetConfigPath() const { return m_szConfigPath; }
-    // Full load; moduleDirectory ends in a backslash. 1 on success, 0 on failure.
-    // menuLater != 0 leaves the menu's images, buttons, font and draw images
-    // (all that the Start button does not show) to LoadMenuParts.
-    int Load(const wchar_t* moduleDirectory, int menuLater = 0);
-    // Loads what Load left for later; once per Load.
+    // What a load reads. Every part reads all the settings (numbers, paths, the
+    // list file); the parts differ in the files they decode and the records they build.
+    enum Parts {
+        kAllParts = 0,      // everything
+        kStartButton = 1,   // the Start button's bitmap and the account; the menu's parts follow with LoadMenuParts
+        kOptionsDialog = 2, // what the options dialog draws: the default font and the two list selection images
+    };
+    // Loads the skin; moduleDirectory ends in a backslash. 1 on success, 0 on failure.
+    int Load(const wchar_t* moduleDirectory, int parts = kAllParts);
+    // Loads the menu's images, buttons, font and draw images after a load
+    // of the Start button's parts; once per Load.
     void LoadMenuParts();
     int HasMenuParts() const { return m_bMenuParts; }
 
@@ -131,7 +137,8 @@ public:
     Gdiplus::Image* ImageForDpi(Gdiplus::Image* image, int dpi);
 
 private:
-    int LoadDesign();
+    int LoadDesign(int parts);
+    void LoadListFocusImages();
     int LoadButtons();
     int LoadDefaultFont();
     int LoadSearchLine(); // after the buttons and the default font, whose values it defaults to

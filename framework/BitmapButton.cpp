@@ -36,8 +36,6 @@ void CBitmapButton::SetToolTipText(const wchar_t* text) {
         ti.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
         ti.lpszText = m_szToolTip;
         ::SendMessageW(m_hToolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-    } else if (m_hWnd && m_szToolTip[0]) {
-        CreateToolTip();
     }
 }
 
@@ -55,8 +53,6 @@ BOOL CBitmapButton::SubclassWindow(HWND button) {
         if (ImageList_GetIconSize(m_hImages, &cx, &cy))
             ::SetWindowPos(button, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (m_szToolTip[0])
-        CreateToolTip();
     ::InvalidateRect(button, nullptr, TRUE);
     return TRUE;
 }
@@ -119,6 +115,8 @@ LRESULT CALLBACK CBitmapButton::SubclassProc(HWND hWnd, UINT msg, WPARAM wp, LPA
 }
 
 LRESULT CBitmapButton::OnMessage(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (!m_hToolTip && m_szToolTip[0] && msg == WM_MOUSEMOVE)
+        CreateToolTip(); // and the move that brought the mouse here starts its delay
     if (m_hToolTip && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
         MSG relay{hWnd, msg, wp, lp, static_cast<DWORD>(::GetMessageTime()), {}};
         ::GetCursorPos(&relay.pt);

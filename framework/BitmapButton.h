@@ -5,7 +5,9 @@
 // SubclassWindow() takes over an existing push button: it becomes owner-drawn,
 // so the parent must hand its WM_DRAWITEM for the button to DrawItem(). The
 // button lets go by itself when its window is destroyed (the tooltip goes with
-// it). An image list marked as shared is never destroyed by the button.
+// it). An image list marked as shared is never destroyed by the button. The
+// tooltip window is made when the mouse first comes over the button: until
+// then nobody sees it, and a dialog of several buttons opens sooner.
 #pragma once
 
 #include <windows.h>
@@ -44,7 +46,7 @@ public:
     int ImageFor(UINT itemState) const;
 
     HWND m_hWnd = nullptr;
-    HWND GetToolTip() const { return m_hToolTip; }
+    HWND GetToolTip() const { return m_hToolTip; } // null until the mouse first came over the button
     bool IsHot() const { return m_bHot; }
 
 private:

@@ -18,6 +18,14 @@ const wchar_t kMutexName[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
 
 } // namespace
 
+void LoadOptionsSkin(const wchar_t* skinPath, const wchar_t* moduleDirectory) {
+    gSkin.SetConfigPath(skinPath);
+    // The dialog opens even when the skin cannot be read completely. The menu's
+    // pictures and icons are left out: they would cost the start more than all
+    // the rest of the skin.
+    gSkin.Load(moduleDirectory, CSkin::kOptionsDialog);
+}
+
 int RunOptionsDialog(int showCommand) {
     fw::CMessageLoop loop;
     fw::gModule.AddMessageLoop(&loop);
@@ -43,9 +51,7 @@ int QuillsetMain(HINSTANCE instance, int showCommand) {
         return kExitNoSkinFile;
     }
 
-    gSkin.SetConfigPath(files.szSkinPath);
-    // The dialog opens even when the skin cannot be read completely.
-    gSkin.Load(files.szModuleDir);
+    LoadOptionsSkin(files.szSkinPath, files.szModuleDir);
 
     const int result = RunOptionsDialog(showCommand);
     // The skin's font and colours are GDI+ objects: release them while GDI+ still runs.

@@ -2,9 +2,10 @@
 //
 // Order: single-instance mutex, COM apartment, GDI+, common controls, the
 // application module, UI language and satellite library, choice of the skin
-// file (skin_<abbreviation>.cfg, else skin.cfg), skin load (its result is not
-// acted upon), then the dialog until OK or Cancel. Shutdown releases the skin's
-// GDI+ objects, then the rest in the reverse order of the start (ProgramScope).
+// file (skin_<abbreviation>.cfg, else skin.cfg), load of what the dialog
+// draws from the skin (its result is not acted upon), then the dialog until OK
+// or Cancel. Shutdown releases the skin's GDI+ objects, then the rest in the
+// reverse order of the start (ProgramScope).
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,10 @@
 constexpr int kExitNoSkinFile = 3;
 
 int QuillsetMain(HINSTANCE instance, int showCommand);
+
+// Loads from the skin file what the dialog draws: every setting, the default
+// font and the list's two selection images, none of the menu's pictures.
+void LoadOptionsSkin(const wchar_t* skinPath, const wchar_t* moduleDirectory);
 
 // Creates the dialog and runs the thread's message loop until the quit message;
 // returns its code, or 0 when the dialog cannot be created.

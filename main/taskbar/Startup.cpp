@@ -54,7 +54,7 @@ int VelmarMain(HINSTANCE instance, int showCommand) {
 
     gSkin.SetConfigPath(files.szSkinPath);
     // The menu's parts are loaded once the button is shown (PrepareMenuAtFirstIdle).
-    if (!gSkin.Load(files.szModuleDir, 1)) {
+    if (!gSkin.Load(files.szModuleDir, CSkin::kStartButton)) {
         ::MessageBoxW(nullptr, L"Failed to read the configuration file. ", L"Error", MB_ICONERROR);
         return kExitSkinUnreadable;
     }

@@ -2,6 +2,9 @@
 // it opens, its image buttons, the properties panel, and OK / Apply / Cancel
 // with the list file they write.
 #include "quillset_test_support.h"
+#include "ScreenCapture.h"
+#include "Wait.h"
+#include "skin_test_files.h"
 
 #include <shellapi.h>
 
@@ -35,6 +38,33 @@ TEST_F(QuillsetDialogTest, OpensBesideTheTaskbarWithTheFirstEntrySelectedAndDesc
                 (modified.substr(modified.size() - 3) == L" PM" || modified.substr(modified.size() - 3) == L" AM"))
         << modified;
     EXPECT_TRUE(SendMessageW(Item(IDC_FILEICON), STM_GETICON, 0, 0));
+}
+
+// The dialog draws the default font and the list's selection image; the menu's
+// pictures, icons and the Start button are never decoded, which keeps its start quick.
+TEST_F(QuillsetDialogTest, TheSkinIsLoadedWithTheSelectionImagesAndNoneOfTheMenusPictures) {
+    dir.WriteFile(L"f1.bmp", BmpBytes(120, 30, 0xC0, 0x20, 0x80));
+    for (const wchar_t* name : {L"f0.bmp", L"f2.bmp", L"bg.bmp", L"start.bmp", L"normal.bmp"})
+        WriteBmp(dir, name, 8, 8);
+    WriteSkin("SKIN.PATH=.\r\nMENU.FOCUS.0=f0.bmp\r\nMENU.FOCUS.1=f1.bmp\r\nMENU.FOCUS.2=f2.bmp\r\n"
+              "MENU.BACKGROUND=bg.bmp\r\nSTBTN.BACKGROUND=start.bmp\r\nDRAWIMAGE.0=IMAGE.110,(0,0)\r\n"
+              "[BUTTON]\r\nBUTTON.ENABLED=a\r\na.IMAGE.NORMAL=normal.bmp\r\na.ICON=shell32.dll,-4,(48x48)\r\n");
+    EXPECT_EQ(2, gSkin.DecodeCount()) << "a picture the dialog never draws was decoded";
+    EXPECT_TRUE(!gSkin.pMenuBackground && !gSkin.hStartButton.get() && gSkin.buttons.empty() &&
+                gSkin.focusImages.empty());
+    EXPECT_TRUE(gSkin.pFocus2 && gSkin.pDefaultFont);
+    // The selected row shows the selection image's colour.
+    WriteList({App(L"Editor", program)});
+    Open();
+    EXPECT_TRUE(WaitFor([&] {
+        RECT rc{};
+        GetWindowRect(List().m_hWnd, &rc);
+        rc.bottom = rc.top + 40; // the first row, on the screen wherever the dialog is
+        int selection = 0;
+        for (DWORD pixel : ScreenPixels(rc))
+            selection += (pixel & 0xFFFFFF) == 0xC02080;
+        return selection > 100;
+    })) << "the selected row shows no selection image";
 }
 
 // The icon static draws the icon it was given; its pixels on the screen are
@@ -139,6 +169,9 @@ TEST_F(QuillsetDialogTest, ImageButtonsShowTheirStripImagesAndTooltips) {
         EXPECT_EQ(w.normal, button.ImageFor(0));
         EXPECT_EQ(w.normal + 1, button.ImageFor(ODS_SELECTED));
         EXPECT_EQ(w.normal + 3, button.ImageFor(ODS_DISABLED));
+        // The tooltip window is made when the mouse first comes over the button.
+        EXPECT_FALSE(button.GetToolTip());
+        SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
         ASSERT_TRUE(button.GetToolTip());
         wchar_t cls[64] = {};
         GetClassNameW(button.GetToolTip(), cls, 64);
@@ -152,7 +185,6 @@ TEST_F(QuillsetDialogTest, ImageButtonsShowTheirStripImagesAndTooltips) {
         SendMessageW(button.GetToolTip(), TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&ti));
         EXPECT_STREQ(w.tip, tip);
         // The mouse over the button shows its hover image until the mouse leaves.
-        SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
         EXPECT_EQ(w.normal + 2, button.ImageFor(0));
         SendMessageW(button.m_hWnd, WM_MOUSELEAVE, 0, 0);
         EXPECT_EQ(w.normal, button.ImageFor(0));

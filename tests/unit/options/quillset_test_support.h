@@ -9,6 +9,7 @@
 #include "Handles.h"
 #include "MainDlg.h"
 #include "MessageLoop.h"
+#include "QuillsetMain.h"
 #include "Skin.h"
 
 #include <commctrl.h>
@@ -86,8 +87,7 @@ protected:
     void WriteSkin(const std::string& extra = "") {
         dir.WriteFile(L"skin.cfg", "[DESIGN]\r\nSKIN.APPLIST=" + Narrow(listPath) +
                                        "\r\nDEFAULT.FONT.NAME=Liberation Sans\r\nDEFAULT.FONT.SIZE=9\r\n" + extra);
-        gSkin.SetConfigPath(dir.Join(L"skin.cfg").c_str());
-        gSkin.Load((dir.path() + L"\\").c_str());
+        LoadOptionsSkin(dir.Join(L"skin.cfg").c_str(), (dir.path() + L"\\").c_str()); // as the program does
     }
     void WriteList(const std::vector<std::wstring>& lines) {
         std::wstring text = L"# Application List\r\n# encoding: UTF-8\r\n";
