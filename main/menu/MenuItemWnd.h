@@ -66,6 +66,9 @@ public:
     // Re-arms the auto-open and repaints in the given look (0 normal, 1 hover, 2 pressed).
     void SetState(int state);
     int GetState() const { return m_nState; }
+    // 0 keeps the auto-open zone from opening again until the mouse has left
+    // the button (a popup closed with the pointer still on it).
+    void SetArmed(int armed) { m_bArmed = armed; }
     // The picture of the button as it looks now, made ahead (at an idle
     // moment) with dc, so that its first paint only copies it.
     void PrepareFace(HDC dc);
