@@ -8,6 +8,23 @@
 // targets are taken as they stand). A target that is gone is left out only on
 // a local fixed drive: on removable and network drives it may only be absent
 // right now. A missing or unreadable folder gives an empty list.
+//
+// What counts: the folder's shortcuts (*.lnk); its sub-folders (the jump
+// lists' AutomaticDestinations and CustomDestinations) and other files
+// (desktop.ini) do not. A shortcut to a folder is a recent item like a
+// document's. A shortcut to a program (an .exe) is a document only when its
+// arguments name one (an absolute path): that document, opened with that
+// program (strProgram); a program alone is not a recent document. Shortcuts
+// that are broken or name no file system item are left out, and of two
+// shortcuts to one document the newer counts. The list holds the newest
+// kMaxDocuments documents.
+//
+// When it is read: at the menu's opening (Refresh), when the folder changed
+// since the last reading (a change notification, looked at without waiting),
+// or when the list is a minute old, so that documents deleted since are
+// dropped (their shortcuts stay in the folder). A reading opens only the
+// shortcuts that are new since the last one, and looks at each kept target on
+// a local fixed drive once, asking each drive's kind once.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +49,12 @@ public:
     // Stop waits at most this long for a reading to give up; a thread that
     // outlives the wait ends on its own later.
     static const DWORD kStopWaitMs = 1000;
+    // The longest list: far more than the menu shows, and a folder of
+    // thousands of shortcuts costs no more than this many opened.
+    static const size_t kMaxDocuments = 300;
+    // The reading itself: Read by default (with what the last reading opened);
+    // tests hand one of their own.
+    using Reader = std::function<Documents(const std::wstring& folder, const volatile LONG* stop)>;
 
     CRecentDocs();
     ~CRecentDocs();
@@ -41,13 +64,15 @@ public:
     // Reads from now on this folder instead of the user's Recent folder (the
     // list read so far is dropped). Tests and the bench use it.
     void SetFolder(std::wstring folder);
+    // Reads through `reader` from now on; an empty one puts Read back.
+    void SetReader(Reader reader);
     // Starts a reading on the source's thread unless one runs or nothing
     // changed in the folder since the last one; `message` is posted to
     // `notify` when a new list is out.
     void Refresh(HWND notify, UINT message);
     // Signals a running reading to stop and waits for it at most kStopWaitMs.
     void Stop();
-    // Waits for a running reading to end with its list (tests, bench).
+    // Waits for every reading still running to end, a stopped one too (tests, bench).
     void WaitForReading();
     // The latest complete list, newest first; empty until the first one is read.
     std::shared_ptr<const Documents> Snapshot() const;

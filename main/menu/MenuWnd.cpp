@@ -7,6 +7,7 @@
 #include "Dpi.h"
 #include "MenuItemWnd.h"
 #include "PackagedApps.h"
+#include "RecentDocs.h"
 #include "Skin.h"
 #include "Trace.h"
 #include "TreeWnd.h"
@@ -250,6 +251,7 @@ LRESULT CMenuWnd::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     if (m_pSearchIndex)
         m_pSearchIndex->Stop();
     PackagedApps().Stop();
+    RecentDocs().Stop(); // bounded: a reading caught in a slow call is left to end on its own
     m_strSearch.clear();
     m_bSearchShown = 0;
     m_pSearchLine.reset();

@@ -7,6 +7,7 @@
 #include "Handles.h"
 #include "MenuItemWnd.h"
 #include "PackagedApps.h"
+#include "RecentDocs.h"
 #include "Skin.h"
 #include "Text.h"
 #include "TreeWnd.h"
@@ -116,6 +117,8 @@ LRESULT CMenuWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     // The packaged apps, read again when a minute old: a newly read list refills the tree below.
     PackagedApps().SetIconSize(fw::Scale(16, m_nDpi));
     PackagedApps().Refresh(m_hWnd, kMsgSearchIndexed);
+    // The recent documents, read again only when their folder changed (or the list is a minute old).
+    RecentDocs().Refresh(m_hWnd, kMsgRecentRead);
     // A shown tree is never refilled under the pointer: the toggle did that.
     CTreeWnd* tree = m_pAllPrograms.get();
     if (!tree || !tree->IsWindow() || (::GetWindowLongW(tree->m_hWnd, GWL_STYLE) & WS_VISIBLE) ||

@@ -1,0 +1,247 @@
+// The recent documents' source over a Recent folder of the test's own: real
+// shortcuts made with IShellLink, read newest first with broken, gone and
+// far-away targets; the documents of one program; the source's thread
+// stopped while blocked, watching its folder, and cleared.
+#include "RecentDocs.h"
+
+#include "lists_test_support.h"
+
+#include <map>
+#include <thread>
+
+namespace {
+
+const int64_t kDay = 1700000000; // Unix seconds; shortcuts are written minutes into it
+
+// A drive letter with nothing behind it.
+std::wstring AbsentDrive() {
+    for (wchar_t letter = L'Q'; letter <= L'Y'; ++letter) {
+        const wchar_t root[] = {letter, L':', L'\\', 0};
+        if (::GetDriveTypeW(root) == DRIVE_NO_ROOT_DIR)
+            return std::wstring(root, 2);
+    }
+    return std::wstring();
+}
+
+std::vector<std::wstring> Rows(const CRecentDocs::Documents& documents) {
+    std::vector<std::wstring> rows;
+    for (const RecentDocument& document : documents)
+        rows.push_back(document.strName + L" | " + document.strPath + L" | " + document.strProgram);
+    return rows;
+}
+
+class RecentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        recent = dir.MakeDir(L"Recent");
+        docs = dir.MakeDir(L"docs");
+    }
+    void TearDown() override {
+        RecentDocs().SetReader(nullptr);
+        RecentDocs().SetFolder(std::wstring());
+    }
+    // A shortcut in the Recent folder, written `minute` minutes into the day.
+    void Shortcut(const std::wstring& name, const std::wstring& target, const std::wstring& arguments, int minute) {
+        const std::wstring shortcut = recent + L"\\" + name + L".lnk";
+        ASSERT_TRUE(MakeShortcut(shortcut, target, arguments)) << Narrow(name);
+        SetModifiedTime(shortcut, kDay + 60 * minute);
+    }
+    std::wstring Document(const std::wstring& name) { return TempDir::WriteTo(docs + L"\\" + name, "x"); }
+    // Reads the folder through the source and waits for the list.
+    std::shared_ptr<const CRecentDocs::Documents> ReadNow() {
+        RecentDocs().Refresh(nullptr, 0);
+        RecentDocs().WaitForReading();
+        return RecentDocs().Snapshot();
+    }
+
+    fw::ComScope com;
+    TempDir dir;
+    std::wstring recent, docs;
+};
+
+TEST_F(RecentTest, ReadsNewestFirstKeepingWhatCanBeOpened) {
+    const std::wstring absent = AbsentDrive();
+    ASSERT_FALSE(absent.empty()) << "every drive letter is taken";
+    const std::wstring away = absent + L"\\away\\Plan.docx";
+    const std::wstring share = L"\\\\server\\share\\Budget.xlsx";
+    const std::wstring program = Recorder();
+    const std::wstring scripts = L"Отчёт 報告 تقرير";
+    const std::wstring folder = dir.MakeDir(L"docs\\Projects.2024");
+    const std::wstring gone = Document(L"gone.txt");
+    const std::wstring notes = Document(L"notes.md");
+    struct Case {
+        std::wstring shortcut, target, arguments;
+        int minute;
+        std::wstring row; // empty: left out
+    };
+    const Case cases[] = {
+        {L"old", Document(L"old.txt"), L"", 1, L"old | " + docs + L"\\old.txt | "},
+        {L"newest", Document(L"newest.rtf"), L"", 9, L"newest | " + docs + L"\\newest.rtf | "},
+        {L"gone", gone, L"", 8, L""}, // deleted below: gone from a fixed drive for good
+        {L"away", away, L"", 7, L"Plan | " + away + L" | "},
+        {scripts, Document(scripts + L".txt"), L"", 6, scripts + L" | " + docs + L"\\" + scripts + L".txt | "},
+        {L"folder", folder, L"", 5, L"Projects.2024 | " + folder + L" | "},
+        {L"program", program, L"", 4, L""}, // a program alone is no document
+        {L"opened", program, L"/open \"" + notes + L"\"", 3, L"notes | " + notes + L" | " + program},
+        {L"share", share, L"", 2, L"Budget | " + share + L" | "},
+    };
+    for (const Case& c : cases)
+        Shortcut(c.shortcut, c.target, c.arguments, c.minute);
+    ASSERT_TRUE(::DeleteFileW(gone.c_str()));
+    // Newest of all, yet no document: a broken shortcut; and the folder's own
+    // items, a settings file and the jump lists' folder.
+    SetModifiedTime(TempDir::WriteTo(recent + L"\\broken.lnk", "not a shortcut"), kDay + 600);
+    TempDir::WriteTo(recent + L"\\desktop.ini", "[.ShellClassInfo]\r\n");
+    ASSERT_TRUE(MakeShortcut(dir.MakeDir(L"Recent\\AutomaticDestinations") + L"\\inner.lnk", Document(L"inner.txt")));
+
+    std::vector<std::pair<int, std::wstring>> kept;
+    for (const Case& c : cases)
+        if (!c.row.empty())
+            kept.emplace_back(c.minute, c.row);
+    std::sort(kept.rbegin(), kept.rend());
+    std::vector<std::wstring> want;
+    for (const auto& row : kept)
+        want.push_back(row.second);
+    const CRecentDocs::Documents read = CRecentDocs::Read(recent);
+    EXPECT_EQ(want, Rows(read));
+    for (const RecentDocument& document : read)
+        EXPECT_EQ(0, _wcsnicmp(document.strShortcut.c_str(), recent.c_str(), recent.size()));
+}
+
+TEST_F(RecentTest, AFolderThatCannotBeReadGivesAnEmptyList) {
+    Shortcut(L"elsewhere", Document(L"elsewhere.txt"), L"", 1);
+    const std::wstring file = TempDir::WriteTo(dir.Join(L"plain-file"), "x");
+    for (const std::wstring& folder : {dir.Join(L"missing"), file, dir.Join(L"bad<name>|"), std::wstring()})
+        EXPECT_TRUE(CRecentDocs::Read(folder).empty()) << Narrow(folder);
+    // Through the source: an empty list is out, not "not read yet".
+    RecentDocs().SetFolder(dir.Join(L"missing"));
+    const auto read = ReadNow();
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->empty());
+}
+
+TEST(RecentDocumentsOfProgram, TheTypeOpensWithItOrTheShortcutNamesIt) {
+    const std::wstring word = L"C:\\Office\\Word.exe", editor = L"C:\\Tools\\Editor.exe",
+                       viewer = L"C:\\Tools\\Viewer.exe";
+    CRecentDocs::Documents documents;
+    for (const auto& row : std::vector<std::pair<std::wstring, std::wstring>>{{L"C:\\a\\letter.docx", L""},
+                                                                              {L"C:\\a\\notes.txt", L""},
+                                                                              {L"C:\\a\\plan.DOCX", L""},
+                                                                              {L"C:\\a\\readme.md", editor},
+                                                                              {L"C:\\a\\draft.md", L""},
+                                                                              {L"C:\\a\\photos", L""},
+                                                                              {L"C:\\a\\old.docx", L""}}) {
+        RecentDocument document;
+        document.strPath = row.first;
+        document.strProgram = row.second;
+        documents.push_back(document);
+    }
+    std::map<std::wstring, int> asked;
+    const ProgramOfType types = [&](const wchar_t* extension) -> std::wstring {
+        ++asked[extension];
+        if (_wcsicmp(extension, L".docx") == 0)
+            return word;
+        return _wcsicmp(extension, L".md") == 0 ? viewer : L""; // .txt opens with nothing
+    };
+    const struct {
+        std::wstring program;
+        size_t max;
+        std::vector<std::wstring> want;
+    } cases[] = {
+        {L"c:\\office\\WORD.EXE", 10, {L"C:\\a\\letter.docx", L"C:\\a\\plan.DOCX", L"C:\\a\\old.docx"}},
+        {word, 2, {L"C:\\a\\letter.docx", L"C:\\a\\plan.DOCX"}},
+        {editor, 10, {L"C:\\a\\readme.md"}},
+        {viewer, 10, {L"C:\\a\\draft.md"}}, // readme's own shortcut named another program
+        {L"C:\\Windows\\notepad.exe", 10, {}},
+        {L"", 10, {}},
+    };
+    for (const auto& c : cases) {
+        asked.clear();
+        std::vector<std::wstring> got;
+        for (const RecentDocument* document : DocumentsOfProgram(documents, c.program.c_str(), c.max, types))
+            got.push_back(document->strPath);
+        EXPECT_EQ(c.want, got) << Narrow(c.program);
+        for (const auto& question : asked)
+            EXPECT_EQ(1, question.second) << Narrow(question.first) << " asked again";
+    }
+    // The system's own answer for a type nobody registered: no program, not "Open with".
+    EXPECT_EQ(L"", AssociatedProgram()(L".velmar-unknown-type"));
+}
+
+TEST_F(RecentTest, StopReturnsWhileAReadingIsBlocked) {
+    fw::UniqueKernelHandle entered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    fw::UniqueKernelHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    volatile LONG readings = 0;
+    RecentDocs().SetFolder(recent);
+    RecentDocs().SetReader([&](const std::wstring&, const volatile LONG*) {
+        // The first reading hangs as a slow disk would; later ones answer at once.
+        if (::InterlockedIncrement(&readings) == 1) {
+            ::SetEvent(entered.get());
+            ::WaitForSingleObject(release.get(), INFINITE);
+        }
+        RecentDocument document;
+        document.strPath = L"C:\\late.txt";
+        return CRecentDocs::Documents{document};
+    });
+    const unsigned before = RecentDocs().Generation();
+    RecentDocs().Refresh(nullptr, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(entered.get(), 15000));
+    // Stopped from a thread of its own: a Stop that never returns fails the test instead of hanging it.
+    volatile LONG stopped = 0;
+    std::thread stopper([&] {
+        RecentDocs().Stop();
+        ::InterlockedExchange(&stopped, 1);
+    });
+    const bool returned = WaitFor([&] { return stopped != 0; });
+    // The next opening reads again beside the reading still caught.
+    std::shared_ptr<const CRecentDocs::Documents> again;
+    if (returned) {
+        RecentDocs().Refresh(nullptr, 0);
+        WaitFor([&] { return (again = RecentDocs().Snapshot()) != nullptr; });
+    }
+    ::SetEvent(release.get());
+    stopper.join();
+    ASSERT_TRUE(returned) << "Stop waited for the blocked reading";
+    ASSERT_TRUE(again);
+    EXPECT_EQ(1u, again->size());
+    EXPECT_EQ(2, readings);
+    // The caught reading, once it ends, publishes nothing.
+    const unsigned published = RecentDocs().Generation();
+    EXPECT_GT(published, before);
+    RecentDocs().WaitForReading();
+    EXPECT_EQ(published, RecentDocs().Generation());
+    EXPECT_EQ(again, RecentDocs().Snapshot());
+}
+
+TEST_F(RecentTest, AChangeInTheFolderGivesANewListAndNothingElseReadsAgain) {
+    int readings = 0;
+    RecentDocs().SetFolder(recent);
+    RecentDocs().SetReader([&](const std::wstring& folder, const volatile LONG* stop) {
+        ++readings;
+        return CRecentDocs::Read(folder, stop);
+    });
+    Shortcut(L"first", Document(L"first.txt"), L"", 1);
+    auto read = ReadNow();
+    ASSERT_TRUE(read);
+    ASSERT_EQ(1u, read->size());
+    const unsigned first = RecentDocs().Generation();
+    ReadNow(); // nothing changed
+    EXPECT_EQ(1, readings);
+
+    Shortcut(L"second", Document(L"second.txt"), L"", 2);
+    ASSERT_TRUE(WaitFor([&] {
+        read = ReadNow();
+        return read && read->size() == 2;
+    })) << "the change never gave a new list";
+    EXPECT_EQ(L"second", read->front().strName);
+    EXPECT_GT(RecentDocs().Generation(), first);
+
+    // "Clear recent items" on a folder of the test's own: its shortcuts go, the list is empty at once.
+    ASSERT_TRUE(RecentDocs().Clear());
+    ASSERT_TRUE(RecentDocs().Snapshot());
+    EXPECT_TRUE(RecentDocs().Snapshot()->empty());
+    EXPECT_TRUE(CRecentDocs::Read(recent).empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW((recent + L"\\first.lnk").c_str()));
+}
+
+} // namespace
