@@ -17,9 +17,11 @@ namespace {
 
 constexpr int kNameWidth = 320; // design pixels of a document's name, the ellipsis included
 constexpr int kIconSize = 16;
+constexpr int kItemPad = 4; // design pixels around an item's icon
 
 // What the message filter of the running popup needs; one popup runs at a time on a thread.
 struct Tracking {
+    const CRecentPopup* popup = nullptr;
     HMENU menu = nullptr;
     size_t documents = 0;
     HHOOK hook = nullptr;
@@ -85,59 +87,18 @@ LRESULT CALLBACK FilterMenuMessage(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(t->hook, code, wParam, lParam);
 }
 
-// The icon as a 32-bit premultiplied bitmap, which menus draw with its
-// transparency: drawn once on black and once on white, the difference is
-// the coverage, for icons with an alpha channel and with a mask alike.
-HBITMAP MenuBitmapOfIcon(HICON icon, int size) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* blackBits = nullptr;
-    void* whiteBits = nullptr;
-    fw::UniqueBitmap onBlack(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &blackBits, nullptr, 0));
-    fw::UniqueBitmap onWhite(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &whiteBits, nullptr, 0));
-    fw::UniqueMemDC dc(::CreateCompatibleDC(nullptr));
-    if (!onBlack || !onWhite || !dc)
-        return nullptr;
-    const size_t pixels = static_cast<size_t>(size) * static_cast<size_t>(size);
-    auto* black = static_cast<DWORD*>(blackBits);
-    auto* white = static_cast<DWORD*>(whiteBits);
-    std::fill(black, black + pixels, 0x00000000u);
-    std::fill(white, white + pixels, 0x00FFFFFFu);
-    HGDIOBJ old = ::SelectObject(dc.get(), onBlack.get());
-    ::DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    ::SelectObject(dc.get(), onWhite.get());
-    ::DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    ::SelectObject(dc.get(), old);
-    ::GdiFlush();
-    for (size_t i = 0; i < pixels; ++i) {
-        const int shown = static_cast<int>((black[i] >> 8) & 0xFF);
-        const int through = static_cast<int>((white[i] >> 8) & 0xFF) - shown; // what the white left showing
-        const DWORD alpha = static_cast<DWORD>(255 - std::min(255, std::max(0, through)));
-        black[i] = (alpha << 24) | (black[i] & 0x00FFFFFFu);
-    }
-    return onBlack.release();
-}
-
 // The small icon of the document's type, by its name only: the shell reads
 // neither the file nor its drive.
-HBITMAP DocumentBitmap(const std::wstring& path, int dpi) {
-    const int size = fw::Scale(kIconSize, dpi);
+HICON DocumentIcon(const std::wstring& path, int size) {
     SHFILEINFOW info{};
     const UINT which = size > 24 ? SHGFI_LARGEICON : SHGFI_SMALLICON;
     if (!::SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
-                          SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | which) ||
-        !info.hIcon)
+                          SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | which))
         return nullptr;
-    fw::UniqueIcon icon(info.hIcon);
-    return MenuBitmapOfIcon(icon.get(), size);
+    return info.hIcon;
 }
 
-// Menu text: the name cut to maxWidth pixels of dc's font, "&" doubled.
+// The name cut to maxWidth pixels of dc's font.
 std::wstring CutName(HDC dc, const std::wstring& name, int maxWidth) {
     std::wstring shown = name;
     SIZE size{};
@@ -152,6 +113,11 @@ std::wstring CutName(HDC dc, const std::wstring& name, int maxWidth) {
             --fit; // never half of a character outside the basic plane
         shown = name.substr(0, static_cast<size_t>(fit)) + L"\x2026";
     }
+    return shown;
+}
+
+// An item's text, "&" doubled so that it is not taken as a mnemonic.
+std::wstring Escaped(const std::wstring& shown) {
     std::wstring escaped;
     escaped.reserve(shown.size());
     for (wchar_t c : shown) {
@@ -162,15 +128,21 @@ std::wstring CutName(HDC dc, const std::wstring& name, int maxWidth) {
     return escaped;
 }
 
+// The font the system draws menus with; the documents' items use it too.
+HFONT MenuFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        return nullptr;
+    return ::CreateFontIndirectW(&metrics.lfMenuFont);
+}
+
 // A screen DC with the menu font selected, for measuring item texts.
 class MenuFontDC {
 public:
     MenuFontDC() {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
         m_dc = ::GetDC(nullptr);
-        if (m_dc && ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            m_font.reset(::CreateFontIndirectW(&metrics.lfMenuFont));
+        m_font.reset(MenuFont());
         if (m_dc && m_font)
             m_old = ::SelectObject(m_dc, m_font.get());
     }
@@ -194,19 +166,16 @@ private:
 
 std::wstring CRecentPopup::ItemText(const std::wstring& name, int maxWidth) {
     MenuFontDC dc;
-    return CutName(dc.Get(), name, maxWidth);
+    return Escaped(CutName(dc.Get(), name, maxWidth));
 }
 
 CRecentPopup::CRecentPopup(const std::vector<const RecentDocument*>& documents, size_t count, bool withClear,
-                           int dpi) {
+                           int dpi)
+    : m_nDpi(dpi) {
     m_menu = ::CreatePopupMenu();
     if (!m_menu)
         return;
-    MENUINFO style{};
-    style.cbSize = sizeof(style);
-    style.fMask = MIM_STYLE;
-    style.dwStyle = MNS_CHECKORBMP; // the icons stand where a check mark would
-    ::SetMenuInfo(m_menu, &style);
+    m_font.reset(MenuFont());
     MenuFontDC dc;
     const int nameWidth = fw::Scale(kNameWidth, dpi);
     for (const RecentDocument* document : documents) {
@@ -217,18 +186,22 @@ CRecentPopup::CRecentPopup(const std::vector<const RecentDocument*>& documents, 
         std::wstring name = document->strName;
         if (name.empty())
             name = ::PathFindFileNameW(document->strPath.c_str());
-        const std::wstring text = CutName(dc.Get(), name, nameWidth);
+        const std::wstring shown = CutName(dc.Get(), name, nameWidth);
+        // Drawn here (the system's own drawing of an item with a picture
+        // differs between Windows and Wine); the text is what screen readers read.
+        const std::wstring text = Escaped(shown);
         MENUITEMINFOW item{};
         item.cbSize = sizeof(item);
-        item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+        item.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE | MIIM_DATA;
+        item.fType = MFT_OWNERDRAW;
         item.wID = kFirstDocument + static_cast<UINT>(m_paths.size());
+        item.dwItemData = m_paths.size();
         item.dwTypeData = const_cast<wchar_t*>(text.c_str());
-        item.hbmpItem = DocumentBitmap(document->strPath, dpi);
-        if (item.hbmpItem)
-            m_bitmaps.push_back(item.hbmpItem);
         if (!::InsertMenuItemW(m_menu, static_cast<UINT>(m_paths.size()), TRUE, &item))
             continue;
         m_paths.push_back(document->strPath);
+        m_names.push_back(shown);
+        m_icons.emplace_back(DocumentIcon(document->strPath, fw::Scale(kIconSize, dpi)));
     }
     if (!withClear)
         return;
@@ -243,8 +216,48 @@ CRecentPopup::CRecentPopup(const std::vector<const RecentDocument*>& documents, 
 CRecentPopup::~CRecentPopup() {
     if (m_menu)
         ::DestroyMenu(m_menu);
-    for (HBITMAP bitmap : m_bitmaps)
-        ::DeleteObject(bitmap);
+}
+
+int CRecentPopup::HandleMenuMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT* result) {
+    const Tracking* t = t_tracking;
+    if (!t || !t->popup || !lParam || (msg != WM_MEASUREITEM && msg != WM_DRAWITEM))
+        return 0;
+    const CRecentPopup& popup = *t->popup;
+    const int pad = fw::Scale(kItemPad, popup.m_nDpi), icon = fw::Scale(kIconSize, popup.m_nDpi);
+    if (msg == WM_MEASUREITEM) {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure->CtlType != ODT_MENU || measure->itemData >= popup.m_names.size())
+            return 0;
+        MenuFontDC dc;
+        RECT text{};
+        ::DrawTextW(dc.Get(), popup.m_names[measure->itemData].c_str(), -1, &text,
+                    DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+        measure->itemWidth = static_cast<UINT>(icon + 3 * pad + (text.right - text.left));
+        measure->itemHeight = static_cast<UINT>(std::max<LONG>(icon, text.bottom - text.top) + pad);
+        *result = TRUE;
+        return 1;
+    }
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (draw->CtlType != ODT_MENU || draw->itemData >= popup.m_names.size())
+        return 0;
+    const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+    const RECT& rc = draw->rcItem;
+    ::FillRect(draw->hDC, &rc, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+    const int x = rc.left + pad, y = (rc.top + rc.bottom - icon) / 2;
+    if (HICON hIcon = popup.m_icons[draw->itemData].get())
+        ::DrawIconEx(draw->hDC, x, y, hIcon, icon, icon, 0, nullptr, DI_NORMAL);
+    RECT text = {x + icon + pad, rc.top, rc.right - pad, rc.bottom};
+    const int mode = ::SetBkMode(draw->hDC, TRANSPARENT);
+    const COLORREF color = ::SetTextColor(draw->hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    const HGDIOBJ old = popup.m_font ? ::SelectObject(draw->hDC, popup.m_font.get()) : nullptr;
+    ::DrawTextW(draw->hDC, popup.m_names[draw->itemData].c_str(), -1, &text,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (old)
+        ::SelectObject(draw->hDC, old);
+    ::SetTextColor(draw->hDC, color);
+    ::SetBkMode(draw->hDC, mode);
+    *result = TRUE;
+    return 1;
 }
 
 RecentPopupChoice CRecentPopup::Track(HWND owner, CShellPidl* shell, const RECT& anchor, bool fromKeys) {
@@ -252,6 +265,7 @@ RecentPopupChoice CRecentPopup::Track(HWND owner, CShellPidl* shell, const RECT&
     if (!m_menu || t_tracking)
         return choice;
     Tracking tracking;
+    tracking.popup = this;
     tracking.menu = m_menu;
     tracking.documents = m_paths.size();
     tracking.hook = ::SetWindowsHookExW(WH_MSGFILTER, FilterMenuMessage, nullptr, ::GetCurrentThreadId());

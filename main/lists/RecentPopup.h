@@ -12,6 +12,7 @@
 // document through the owner's CShellPidl.
 #pragma once
 
+#include "Handles.h"
 #include "RecentDocs.h"
 
 #include <windows.h>
@@ -49,12 +50,26 @@ public:
     // fromKeys highlights the first item, as a menu opened by a key does.
     RecentPopupChoice Track(HWND owner, CShellPidl* shell, const RECT& anchor, bool fromKeys);
 
-    // A name as an item shows it: cut with an ellipsis to maxWidth pixels of
-    // the menu font, "&" doubled so that it is not taken as a mnemonic.
+    // A name as an item's text holds it: cut with an ellipsis to maxWidth
+    // pixels of the menu font, "&" doubled so that it is not taken as a mnemonic.
     static std::wstring ItemText(const std::wstring& name, int maxWidth);
+
+    // The documents' items are drawn by the popup: their owner's message map
+    // hands it WM_MEASUREITEM and WM_DRAWITEM (RECENT_POPUP_MESSAGES). 1 when
+    // the message was for a running popup's item (result set), else 0.
+    static int HandleMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 private:
     HMENU m_menu = nullptr;
+    int m_nDpi = 96;
     std::vector<std::wstring> m_paths;
-    std::vector<HBITMAP> m_bitmaps;
+    std::vector<std::wstring> m_names; // as drawn: cut, "&" single
+    std::vector<fw::UniqueIcon> m_icons;
+    fw::UniqueHandle<fw::GdiTraits<HFONT>> m_font;
 };
+
+// The entry of RECENT_POPUP_MESSAGES inside BEGIN_MSG_MAP ... END_MSG_MAP of a
+// window that owns a CRecentPopup while it runs.
+#define RECENT_POPUP_MESSAGES()                                                                                       \
+    if (CRecentPopup::HandleMenuMessage(uMsg, wParam, lParam, &lResult))                                               \
+        return TRUE;

@@ -29,6 +29,7 @@
 #include "MenuProtocol.h"
 #include "PaintCache.h"
 #include "RecentDocs.h"
+#include "RecentPopup.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -100,6 +101,7 @@ public:
 
     BEGIN_MSG_MAP(CTreeWnd)
         SHELL_MENU_MESSAGES()
+        RECENT_POPUP_MESSAGES()
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)

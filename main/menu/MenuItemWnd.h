@@ -20,6 +20,7 @@
 
 #include "Accessible.h"
 #include "PaintCache.h"
+#include "RecentPopup.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -96,6 +97,7 @@ public:
 
     BEGIN_MSG_MAP(CMenuItemWnd)
     SHELL_MENU_MESSAGES()
+    RECENT_POPUP_MESSAGES()
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)

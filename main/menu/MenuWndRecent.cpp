@@ -54,6 +54,8 @@ LRESULT CMenuWnd::OnRecentItems(UINT, WPARAM, LPARAM, BOOL&) {
     RECT rc{};
     if (::GetCursorPos(&cursor) && ::GetWindowRect(button->m_hWnd, &rc) && ::PtInRect(&rc, cursor))
         button->SetArmed(0); // the pointer resting on the button must not open the popup again at once
+    else
+        SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1); // the button's icon goes with the pointer
     if (choice.kind == RecentPopupChoice::kOpen) {
         ShowMenu(0, 0, 0);
         LaunchDetached(choice.path.c_str(), nullptr);

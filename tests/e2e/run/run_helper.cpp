@@ -94,16 +94,17 @@ bool SetAccountPicture(const std::wstring& picture) {
     return rc == ERROR_SUCCESS;
 }
 
-// Documents of a few weeks: real files in Documents, made recent as programs
-// make them (SHAddToRecentDocs), the last one the newest.
+// Documents of a few weeks: real files in Documents with their shortcuts in the
+// Recent folder, the last one the newest.
 bool SeedRecentDocuments() {
     const std::wstring documents = Folder(CSIDL_PERSONAL), recent = Folder(CSIDL_RECENT);
     const wchar_t* names[] = {L"Shopping list.txt",  L"Holiday photo.bmp", L"Budget 2026.csv",
                               L"Letter to Anna.txt", L"\x041E\x0442\x0447\x0451\x0442 \x0437\x0430 \x043C\x0430\x0440\x0442.txt",
                               L"Meeting notes.txt",  L"Project plan.txt"};
+    // Windows opens .txt with Notepad; Wine's prefix names no program for it.
+    bool ok = SetRegistryString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.txt", L"", L"txtfile");
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
-    bool ok = true;
     int i = 0;
     for (const wchar_t* name : names) {
         const std::wstring path = documents + L"\\" + name, shortcut = recent + L"\\" + name + L".lnk";
@@ -112,9 +113,8 @@ bool SeedRecentDocuments() {
         ok = f != INVALID_HANDLE_VALUE && WriteFile(f, "Velmar\r\n", 8, &written, nullptr) && ok;
         if (f != INVALID_HANDLE_VALUE)
             CloseHandle(f);
-        SHAddToRecentDocs(SHARD_PATHW, path.c_str());
-        if (!Exists(shortcut))
-            ok = MakeShortcut(shortcut, path) && ok;
+        // As SHAddToRecentDocs writes it; Wine 8's own call points the shortcut at a wrong file.
+        ok = MakeShortcut(shortcut, path) && ok;
         // A minute apart, in the order they were opened.
         ULARGE_INTEGER t{};
         t.LowPart = now.dwLowDateTime;

@@ -31,7 +31,6 @@ struct Item {
     UINT id;
     std::wstring text;
     bool grayed;
-    HBITMAP bitmap;
 };
 
 std::vector<Item> Items(HMENU menu) {
@@ -40,11 +39,11 @@ std::vector<Item> Items(HMENU menu) {
         wchar_t text[512] = {};
         MENUITEMINFOW info{};
         info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE | MIIM_BITMAP;
+        info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE;
         info.dwTypeData = text;
         info.cch = 512;
         ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        items.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0, info.hbmpItem});
+        items.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0});
     }
     return items;
 }
@@ -174,7 +173,6 @@ TEST(RecentPopup, ListsTheFirstDocumentsByNameInOrderWithClearLast) {
         EXPECT_EQ(CRecentPopup::kFirstDocument + i, items[i].id);
     }
     EXPECT_EQ(L"Many 10", items[14].text);
-    EXPECT_NE(nullptr, items[0].bitmap) << "the type's icon";
     EXPECT_EQ(CRecentPopup::kClearCommand, items[16].id);
     EXPECT_EQ(L"Clear recent items", items[16].text);
     EXPECT_FALSE(items[16].grayed);
@@ -185,13 +183,9 @@ TEST(RecentPopup, ListsTheFirstDocumentsByNameInOrderWithClearLast) {
     ASSERT_EQ(1u, alone.size());
     EXPECT_TRUE(alone[0].grayed);
 
-    // A pinned program's popup has no Clear; at 150 % its icons are 24 pixels.
-    CRecentPopup scaled(Pointers(documents), 10, false, 144);
-    const std::vector<Item> big = Items(scaled.Menu());
-    ASSERT_EQ(10u, big.size());
-    BITMAP bm{};
-    ASSERT_TRUE(::GetObjectW(big[0].bitmap, sizeof(bm), &bm));
-    EXPECT_EQ(24, bm.bmWidth);
+    // A pinned program's popup: ten documents, no Clear.
+    CRecentPopup pinned(Pointers(documents), 10, false, 144);
+    EXPECT_EQ(10u, Items(pinned.Menu()).size());
 }
 
 TEST(RecentPopup, LongNamesAreCutWithAnEllipsisBetweenCharacters) {
@@ -210,7 +204,8 @@ TEST(RecentPopup, LongNamesAreCutWithAnEllipsisBetweenCharacters) {
 
 TEST_F(RecentTest, RightOnAPinnedRowOpensItsDocumentsEscAndLeftComeBackEnterOpensOne) {
     ASSERT_NO_FATAL_FAILURE(OpenPinned());
-    const std::wstring second = SeedRecent({L"Qwzx Second", L"Qwzx First"})[0];
+    // The newer one named in scripts the menu font may lack: drawn all the same.
+    const std::wstring second = SeedRecent({L"Qwzx Second", L"Qwzx \x5831\x544A \x062A\x0642\x0631\x064A\x0631"})[0];
     _treeNode* row = TopLevel(pinned)[0];
     ASSERT_TRUE(pinned->HasRowDocuments(row));
     EXPECT_FALSE(pinned->HasRowDocuments(TopLevel(pinned)[1])) << "a program without documents";
@@ -227,7 +222,8 @@ TEST_F(RecentTest, RightOnAPinnedRowOpensItsDocumentsEscAndLeftComeBackEnterOpen
         Key(VK_RIGHT);
         ASSERT_TRUE(WaitFor([&] { return watch.seen && !ShownPopup(); })) << "no popup for the row";
         EXPECT_EQ(0, watch.stuck) << "the popup stayed open";
-        EXPECT_EQ((std::vector<std::wstring>{L"Qwzx First", L"Qwzx Second"}), shown);
+        EXPECT_EQ((std::vector<std::wstring>{L"Qwzx \x5831\x544A \x062A\x0642\x0631\x064A\x0631", L"Qwzx Second"}),
+                  shown);
         EXPECT_EQ(row, pinned->GetHotItem()) << "back on the row";
         EXPECT_TRUE(::IsWindowVisible(menu->m_hWnd));
     }
