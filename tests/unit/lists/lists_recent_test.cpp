@@ -35,23 +35,19 @@ struct Item {
 
 std::vector<Item> Items(HMENU menu) {
     std::vector<Item> items;
-    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    for (UINT i = 0; i < static_cast<UINT>(::GetMenuItemCount(menu)); ++i) {
         wchar_t text[512] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID | MIIM_STRING | MIIM_STATE;
-        info.dwTypeData = text;
-        info.cch = 512;
-        ::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        items.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0});
+        ::GetMenuStringW(menu, i, text, 512, MF_BYPOSITION);
+        const bool grayed = (::GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED) != 0;
+        items.push_back({::GetMenuItemID(menu, static_cast<int>(i)), text, grayed});
     }
     return items;
 }
 
-// The visible popup menu window of this process other than `not`, or null.
-HWND ShownPopup(HWND not_ = nullptr) {
+// The visible popup menu window of this process, or null.
+HWND ShownPopup() {
     for (HWND popup = nullptr; (popup = ::FindWindowExW(nullptr, popup, L"#32768", nullptr)) != nullptr;)
-        if (popup != not_ && OwnerProcess(popup) == ::GetCurrentProcessId() && ::IsWindowVisible(popup))
+        if (OwnerProcess(popup) == ::GetCurrentProcessId() && ::IsWindowVisible(popup))
             return popup;
     return nullptr;
 }
@@ -60,40 +56,40 @@ HWND ShownPopup(HWND not_ = nullptr) {
 // n-th popup menu seen open (a menu inside a menu runs its own loop). A popup
 // still open long after that is closed and counted as stuck, so that a fault
 // fails the test instead of hanging it.
+struct PopupWatch;
+PopupWatch* g_watch = nullptr;
 struct PopupWatch {
     std::function<void(HWND, HMENU, int)> inside;
     int seen = 0, stuck = 0;
     HMENU last = nullptr;
     DWORD since = 0;
-    static PopupWatch*& Current() {
-        static PopupWatch* current = nullptr;
-        return current;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        PopupWatch* watch = Current();
-        HWND popup = ShownPopup();
-        HMENU menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
-        if (!watch || !menu)
-            return;
-        if (menu == watch->last) {
-            if (::GetTickCount() - watch->since > 10000 && ++watch->stuck)
-                ::EndMenu();
-            return;
-        }
-        watch->last = menu;
-        watch->since = ::GetTickCount();
-        watch->inside(popup, menu, watch->seen++);
-    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     explicit PopupWatch(std::function<void(HWND, HMENU, int)> f) : inside(std::move(f)) {
-        Current() = this;
+        g_watch = this;
         m_timer = ::SetTimer(nullptr, 0, 50, Tick);
     }
     ~PopupWatch() {
         ::KillTimer(nullptr, m_timer);
-        Current() = nullptr;
+        g_watch = nullptr;
     }
     UINT_PTR m_timer;
 };
+
+void CALLBACK PopupWatch::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    PopupWatch* watch = g_watch;
+    HWND popup = ShownPopup();
+    HMENU menu = popup ? reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+    if (!watch || !menu)
+        return;
+    if (menu == watch->last) {
+        if (::GetTickCount() - watch->since > 10000 && ++watch->stuck)
+            ::EndMenu();
+        return;
+    }
+    watch->last = menu;
+    watch->since = ::GetTickCount();
+    watch->inside(popup, menu, watch->seen++);
+}
 
 void PostKeys(HWND to, std::initializer_list<UINT> keys) {
     for (UINT vk : keys)
@@ -263,11 +259,9 @@ TEST_F(RecentTest, OnlyRowsWithDocumentsShowTheArrowTheSkinsPictureOrAChevron) {
     EXPECT_NE(before, chevron);
     RECT client{}, arrow = pinned->ArrowRect(row);
     ::GetClientRect(pinned->m_hWnd, &client);
-    for (size_t i = 0; i < before.size(); ++i) {
-        const POINT at = {static_cast<LONG>(i % client.right), static_cast<LONG>(i / client.right)};
-        if (!::PtInRect(&arrow, at) && before[i] != chevron[i])
-            FAIL() << "changed outside the arrow at " << at.x << "," << at.y;
-    }
+    for (size_t i = 0; i < before.size(); ++i)
+        ASSERT_TRUE(before[i] == chevron[i] || ::PtInRect(&arrow, {LONG(i % client.right), LONG(i / client.right)}))
+            << "changed outside the arrow at pixel " << i;
     // The skin's picture (mark.bmp: white) in place of the chevron.
     gSkin.pRecentArrow = gSkin.LoadImageFile(dir.Join(L"skin\\mark.bmp").c_str());
     ::GdiFlush();
