@@ -48,10 +48,10 @@ public:
     using Documents = std::vector<RecentDocument>;
     // Stop waits at most this long for a reading to give up; a thread that
     // outlives the wait ends on its own later.
-    static const DWORD kStopWaitMs = 1000;
+    static constexpr DWORD kStopWaitMs = 1000;
     // The longest list: far more than the menu shows, and a folder of
     // thousands of shortcuts costs no more than this many opened.
-    static const size_t kMaxDocuments = 300;
+    static constexpr size_t kMaxDocuments = 300;
     // The reading itself: Read by default (with what the last reading opened);
     // tests hand one of their own.
     using Reader = std::function<Documents(const std::wstring& folder, const volatile LONG* stop)>;

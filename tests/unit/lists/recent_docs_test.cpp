@@ -108,6 +108,20 @@ TEST_F(RecentTest, ReadsNewestFirstKeepingWhatCanBeOpened) {
         EXPECT_EQ(0, _wcsnicmp(document.strShortcut.c_str(), recent.c_str(), recent.size()));
 }
 
+TEST_F(RecentTest, AFolderOfThousandsListsTheNewestOnly) {
+    const std::wstring absent = AbsentDrive(); // kept without a look at the disk
+    ASSERT_FALSE(absent.empty());
+    const int kShortcuts = 5000;
+    ASSERT_TRUE(MakeNumberedShortcuts(recent, absent + L"\\Report @@@@.docx", 0, kShortcuts, 1, kDay));
+    const CRecentDocs::Documents read = CRecentDocs::Read(recent);
+    ASSERT_EQ(CRecentDocs::kMaxDocuments, read.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"Report %04d", kShortcuts - 1 - static_cast<int>(i));
+        ASSERT_EQ(name, read[i].strName) << i;
+    }
+}
+
 TEST_F(RecentTest, AFolderThatCannotBeReadGivesAnEmptyList) {
     Shortcut(L"elsewhere", Document(L"elsewhere.txt"), L"", 1);
     const std::wstring file = TempDir::WriteTo(dir.Join(L"plain-file"), "x");
@@ -118,6 +132,45 @@ TEST_F(RecentTest, AFolderThatCannotBeReadGivesAnEmptyList) {
     const auto read = ReadNow();
     ASSERT_TRUE(read);
     EXPECT_TRUE(read->empty());
+}
+
+class RecentMenuTest : public ListsTest {
+protected:
+    void TearDown() override {
+        RecentDocs().SetReader(nullptr);
+        RecentDocs().SetFolder(std::wstring());
+        ListsTest::TearDown();
+    }
+};
+
+TEST_F(RecentMenuTest, TheOpeningReadsAndTheMenuGoesWithoutWaitingForACaughtReading) {
+    fw::UniqueKernelHandle entered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    fw::UniqueKernelHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    fw::UniqueKernelHandle gone(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    RecentDocs().SetFolder(dir.MakeDir(L"Recent"));
+    RecentDocs().SetReader([&](const std::wstring&, const volatile LONG*) {
+        ::SetEvent(entered.get());
+        ::WaitForSingleObject(release.get(), INFINITE); // as a hung disk would
+        return CRecentDocs::Documents();
+    });
+    WriteList({});
+    ASSERT_EQ(1, LoadListsSkin());
+    CreateMenuWithLists();
+    menu->ShowMenu(SW_SHOW, 40, ABE_BOTTOM);
+    ASSERT_TRUE(WaitFor([&] { return ::WaitForSingleObject(entered.get(), 0) == WAIT_OBJECT_0; }))
+        << "the opening read no recent documents";
+    // A menu that waited for the reading would never go: the rescue lets the reading end, and says so.
+    volatile LONG rescued = 0;
+    std::thread rescue([&] {
+        if (::WaitForSingleObject(gone.get(), 20000) == WAIT_TIMEOUT)
+            ::InterlockedExchange(&rescued, 1);
+        ::SetEvent(release.get());
+    });
+    menu.reset();
+    ::SetEvent(gone.get());
+    rescue.join();
+    RecentDocs().WaitForReading();
+    EXPECT_EQ(0, rescued) << "the menu's destroy waited for the caught reading";
 }
 
 TEST(RecentDocumentsOfProgram, TheTypeOpensWithItOrTheShortcutNamesIt) {
