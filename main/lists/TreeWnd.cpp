@@ -237,9 +237,11 @@ LRESULT CTreeWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
 }
 
 LRESULT CTreeWnd::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&) {
-    TrackArrow(nullptr, {});
+    // A popup opened from the arrow takes the pointer without it leaving the
+    // arrow: only a real leave lets the arrow open the popup again.
     if (bInMenu)
         return 0;
+    TrackArrow(nullptr, {});
     ::SetFocus(GetParent());
     SetHot(nullptr);
     Invalidate(FALSE);
