@@ -70,6 +70,8 @@ public:
     // 0 keeps the auto-open zone from opening again until the mouse has left
     // the button (a popup closed with the pointer still on it).
     void SetArmed(int armed) { m_bArmed = armed; }
+    // 0: the mouse leaving is the button's again (a click kept it from being).
+    void SetClicked(int clicked) { m_bClicked = clicked; }
     // The picture of the button as it looks now, made ahead (at an idle
     // moment) with dc, so that its first paint only copies it.
     void PrepareFace(HDC dc);

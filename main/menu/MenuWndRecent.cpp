@@ -50,6 +50,7 @@ LRESULT CMenuWnd::OnRecentItems(UINT, WPARAM, LPARAM, BOOL&) {
     if (!IsWindow())
         return 0; // torn down meanwhile: the buttons may be gone
     button->SetState(0);
+    button->SetClicked(0); // leaving it later gives the account picture back
     POINT cursor{};
     RECT rc{};
     if (::GetCursorPos(&cursor) && ::GetWindowRect(button->m_hWnd, &rc) && ::PtInRect(&rc, cursor))
