@@ -66,9 +66,11 @@ public:
     void SetFolder(std::wstring folder);
     // Reads through `reader` from now on; an empty one puts Read back.
     void SetReader(Reader reader);
-    // Starts a reading on the source's thread unless one runs or nothing
-    // changed in the folder since the last one; `message` is posted to
-    // `notify` when a new list is out.
+    // Starts a reading on the source's thread unless one runs, or nothing
+    // changed in the folder since the last one and the list is less than a
+    // minute old; `message` is posted to `notify` when a list that differs
+    // from the last is out. A reading left running by Stop does not hold up
+    // the next one (it publishes nothing).
     void Refresh(HWND notify, UINT message);
     // Signals a running reading to stop and waits for it at most kStopWaitMs.
     void Stop();
@@ -101,9 +103,11 @@ using ProgramOfType = std::function<std::wstring(const wchar_t* extension)>;
 ProgramOfType AssociatedProgram();
 
 // The documents of one program, newest first, at most `max`: those whose type
-// opens with `programPath` and those whose shortcut names that program.
-// `programPath` is the pinned entry's resolved path; paths compare without
-// case.
+// opens with `programPath` and those whose shortcut names that program. A
+// document whose shortcut names a program belongs to that program only (it
+// was opened with it, whatever its type's program is). Each type is asked
+// once per call. `programPath` is the pinned entry's resolved path; paths
+// compare without case.
 std::vector<const RecentDocument*> DocumentsOfProgram(const CRecentDocs::Documents& documents,
                                                       const wchar_t* programPath, size_t max,
                                                       const ProgramOfType& programOfType = AssociatedProgram());

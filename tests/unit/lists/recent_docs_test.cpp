@@ -23,22 +23,19 @@ std::wstring AbsentDrive() {
     return std::wstring();
 }
 
-std::vector<std::wstring> Rows(const CRecentDocs::Documents& documents) {
-    std::vector<std::wstring> rows;
-    for (const RecentDocument& document : documents)
-        rows.push_back(document.strName + L" | " + document.strPath + L" | " + document.strProgram);
-    return rows;
-}
+// The program's source back on the user's folder, read by the program's own reader.
+struct RecentSourceBack {
+    ~RecentSourceBack() {
+        RecentDocs().SetReader(nullptr);
+        RecentDocs().SetFolder(std::wstring());
+    }
+};
 
 class RecentTest : public ::testing::Test {
 protected:
     void SetUp() override {
         recent = dir.MakeDir(L"Recent");
         docs = dir.MakeDir(L"docs");
-    }
-    void TearDown() override {
-        RecentDocs().SetReader(nullptr);
-        RecentDocs().SetFolder(std::wstring());
     }
     // A shortcut in the Recent folder, written `minute` minutes into the day.
     void Shortcut(const std::wstring& name, const std::wstring& target, const std::wstring& arguments, int minute) {
@@ -57,6 +54,7 @@ protected:
     fw::ComScope com;
     TempDir dir;
     std::wstring recent, docs;
+    RecentSourceBack back;
 };
 
 TEST_F(RecentTest, ReadsNewestFirstKeepingWhatCanBeOpened) {
@@ -75,7 +73,7 @@ TEST_F(RecentTest, ReadsNewestFirstKeepingWhatCanBeOpened) {
         std::wstring row; // empty: left out
     };
     const Case cases[] = {
-        {L"old", Document(L"old.txt"), L"", 1, L"old | " + docs + L"\\old.txt | "},
+        // newest first; the names are in another order
         {L"newest", Document(L"newest.rtf"), L"", 9, L"newest | " + docs + L"\\newest.rtf | "},
         {L"gone", gone, L"", 8, L""}, // deleted below: gone from a fixed drive for good
         {L"away", away, L"", 7, L"Plan | " + away + L" | "},
@@ -84,6 +82,7 @@ TEST_F(RecentTest, ReadsNewestFirstKeepingWhatCanBeOpened) {
         {L"program", program, L"", 4, L""}, // a program alone is no document
         {L"opened", program, L"/open \"" + notes + L"\"", 3, L"notes | " + notes + L" | " + program},
         {L"share", share, L"", 2, L"Budget | " + share + L" | "},
+        {L"old", Document(L"old.txt"), L"", 1, L"old | " + docs + L"\\old.txt | "},
     };
     for (const Case& c : cases)
         Shortcut(c.shortcut, c.target, c.arguments, c.minute);
@@ -94,16 +93,14 @@ TEST_F(RecentTest, ReadsNewestFirstKeepingWhatCanBeOpened) {
     TempDir::WriteTo(recent + L"\\desktop.ini", "[.ShellClassInfo]\r\n");
     ASSERT_TRUE(MakeShortcut(dir.MakeDir(L"Recent\\AutomaticDestinations") + L"\\inner.lnk", Document(L"inner.txt")));
 
-    std::vector<std::pair<int, std::wstring>> kept;
+    std::vector<std::wstring> want, got;
     for (const Case& c : cases)
         if (!c.row.empty())
-            kept.emplace_back(c.minute, c.row);
-    std::sort(kept.rbegin(), kept.rend());
-    std::vector<std::wstring> want;
-    for (const auto& row : kept)
-        want.push_back(row.second);
+            want.push_back(c.row);
     const CRecentDocs::Documents read = CRecentDocs::Read(recent);
-    EXPECT_EQ(want, Rows(read));
+    for (const RecentDocument& document : read)
+        got.push_back(document.strName + L" | " + document.strPath + L" | " + document.strProgram);
+    EXPECT_EQ(want, got);
     for (const RecentDocument& document : read)
         EXPECT_EQ(0, _wcsnicmp(document.strShortcut.c_str(), recent.c_str(), recent.size()));
 }
@@ -135,12 +132,7 @@ TEST_F(RecentTest, AFolderThatCannotBeReadGivesAnEmptyList) {
 }
 
 class RecentMenuTest : public ListsTest {
-protected:
-    void TearDown() override {
-        RecentDocs().SetReader(nullptr);
-        RecentDocs().SetFolder(std::wstring());
-        ListsTest::TearDown();
-    }
+    RecentSourceBack back;
 };
 
 TEST_F(RecentMenuTest, TheOpeningReadsAndTheMenuGoesWithoutWaitingForACaughtReading) {
@@ -176,19 +168,16 @@ TEST_F(RecentMenuTest, TheOpeningReadsAndTheMenuGoesWithoutWaitingForACaughtRead
 TEST(RecentDocumentsOfProgram, TheTypeOpensWithItOrTheShortcutNamesIt) {
     const std::wstring word = L"C:\\Office\\Word.exe", editor = L"C:\\Tools\\Editor.exe",
                        viewer = L"C:\\Tools\\Viewer.exe";
-    CRecentDocs::Documents documents;
-    for (const auto& row : std::vector<std::pair<std::wstring, std::wstring>>{{L"C:\\a\\letter.docx", L""},
-                                                                              {L"C:\\a\\notes.txt", L""},
-                                                                              {L"C:\\a\\plan.DOCX", L""},
-                                                                              {L"C:\\a\\readme.md", editor},
-                                                                              {L"C:\\a\\draft.md", L""},
-                                                                              {L"C:\\a\\photos", L""},
-                                                                              {L"C:\\a\\old.docx", L""}}) {
-        RecentDocument document;
-        document.strPath = row.first;
-        document.strProgram = row.second;
-        documents.push_back(document);
-    }
+    const auto document = [](const wchar_t* path, const std::wstring& program = L"") {
+        RecentDocument made;
+        made.strPath = path;
+        made.strProgram = program;
+        return made;
+    };
+    const CRecentDocs::Documents documents = {document(L"C:\\a\\letter.docx"), document(L"C:\\a\\notes.txt"),
+                                              document(L"C:\\a\\plan.DOCX"),   document(L"C:\\a\\readme.md", editor),
+                                              document(L"C:\\a\\draft.md"),    document(L"C:\\a\\photos"),
+                                              document(L"C:\\a\\old.docx")};
     std::map<std::wstring, int> asked;
     const ProgramOfType types = [&](const wchar_t* extension) -> std::wstring {
         ++asked[extension];
