@@ -3,6 +3,7 @@
 #include "AppList.h"
 #include "AppModule.h"
 #include "Dpi.h"
+#include "Properties.h"
 #include "Skin.h"
 #include "Text.h"
 #include "Trace.h"
@@ -24,14 +25,6 @@ const ButtonSetup kButtons[] = {
     {IDC_DELETE, {8, 9, 10, 11}, IDS_TIP_DELETE},
     {IDC_ADD, {12, 13, 14, 15}, IDS_TIP_ADD},
 };
-
-// A string of the language in use; a library made before the string existed
-// leaves it to the program's own (English) table.
-int LoadUiString(UINT id, wchar_t* text, int capacity) {
-    if (::LoadStringW(fw::gModule.GetResourceInstance(), id, text, capacity))
-        return 1;
-    return ::LoadStringW(::GetModuleHandleW(nullptr), id, text, capacity) ? 1 : 0;
-}
 
 } // namespace
 

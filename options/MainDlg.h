@@ -18,7 +18,10 @@
 #include "Dialog.h"
 #include "Handles.h"
 #include "MessageLoop.h"
+#include "StartMenuChooser.h"
 #include "resource.h"
+
+#include <memory>
 
 #include <shobjidl.h>
 
@@ -43,6 +46,7 @@ public:
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_DROPFILES, OnDropFiles)
         MESSAGE_HANDLER(WM_DRAWITEM, OnDrawItem)
+        MESSAGE_HANDLER(WM_ENTERIDLE, OnEnterIdle)
         MESSAGE_HANDLER(0x02E0 /* WM_DPICHANGED */, OnDpiChanged)
         COMMAND_ID_HANDLER(IDOK, OnOK)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
@@ -52,6 +56,8 @@ public:
         COMMAND_ID_HANDLER(IDC_MOVEUP, OnMoveUp)
         COMMAND_ID_HANDLER(IDC_DELETE, OnDelete)
         COMMAND_ID_HANDLER(IDC_ADD, OnAdd)
+        COMMAND_ID_HANDLER(IDC_ADD_BROWSE, OnAddBrowse)
+        COMMAND_ID_HANDLER(IDC_ADD_STARTMENU, OnAddFromStartMenu)
         NOTIFY_CODE_HANDLER(NM_CLICK, OnListClick)
         COMMAND_CODE_HANDLER(IDC_NAME, EN_CHANGE, OnNameChange)
     END_MSG_MAP()
@@ -72,6 +78,13 @@ public:
     int OfferReread();
     // Appends the file as a new entry, selects it and readies the name box; the new id, or 0.
     int AddAppFile(const wchar_t* path);
+    // Appends what the Start Menu chooser gave: a shortcut as Add's file
+    // dialog would, a packaged app with its name; the last one ends selected.
+    void AddChosen(const std::vector<StartMenuEntry>& chosen);
+    // 1 when an entry of the list has this path (letters in any case).
+    bool IsListed(const wchar_t* path) const;
+    // The chooser of the last "From the Start Menu...", open or closed; null before.
+    CStartMenuChooser* Chooser() { return m_chooser.get(); }
     // Gives the entry another file: its kind, name, icon and path follow the new file. 1 on success.
     int RetargetEntry(int id, const wchar_t* path);
     void UpdateProperties(const NMAPPLIST* record);
@@ -98,7 +111,11 @@ private:
     LRESULT OnMoveDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnMoveUp(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDelete(UINT, WPARAM, LPARAM, BOOL&);
+    // Add offers a menu: a file through the file dialog, or an entry of the Start Menu.
     LRESULT OnAdd(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnAddBrowse(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnAddFromStartMenu(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEnterIdle(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnListClick(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNameChange(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -114,6 +131,8 @@ private:
         HICON hIcon = nullptr;
     };
     FileEntry ListEntryOf(const wchar_t* path);
+    // Appends an entry, selects it and readies the name box; the new id.
+    int AppendEntry(const wchar_t* name, HICON icon, int kind, const wchar_t* path);
     // The file open dialog; 1 and the chosen path when the user confirms.
     int ChooseFile(const wchar_t* initial, wchar_t* path);
     void SetPanelIcon(HICON icon);
@@ -133,4 +152,5 @@ private:
     fw::UniqueIcon m_panelIcon;
     std::vector<fw::UniqueIcon> m_listIcons;
     fw::ComPtr<IShellLinkW> m_link; // for the shortcuts' icons, made when first needed
+    std::unique_ptr<CStartMenuChooser> m_chooser;
 };

@@ -1,5 +1,5 @@
-// The editing commands of the options dialog: add, drop, retarget, delete,
-// move and the file dialog they share.
+// The editing commands of the options dialog: drop, retarget, delete, move,
+// and the file dialog that Add and retarget share.
 #include "MainDlg.h"
 
 #include "AppList.h"
@@ -43,8 +43,11 @@ int CMainDlg::AddAppFile(const wchar_t* path) {
     const FileEntry entry = ListEntryOf(path);
     if (!entry.hIcon)
         return 0;
-    int id = m_list.AddItem(entry.szName, entry.hIcon, entry.nKind, kAppItemText | kAppItemIcon,
-                            m_list.GetSmallIcons() ? 22 : 36);
+    return AppendEntry(entry.szName, entry.hIcon, entry.nKind, path);
+}
+
+int CMainDlg::AppendEntry(const wchar_t* name, HICON icon, int kind, const wchar_t* path) {
+    int id = m_list.AddItem(name, icon, kind, kAppItemText | kAppItemIcon, m_list.GetSmallIcons() ? 22 : 36);
     m_list.SetItemPath(id, path);
     m_list.SelectItem(id);
     m_list.Invalidate(TRUE);
@@ -86,19 +89,6 @@ int CMainDlg::ChooseFile(const wchar_t* initial, wchar_t* path) {
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_FILEMUSTEXIST;
     // The dialog may have been closed while the unowned file dialog was open.
     return ::GetOpenFileNameW(&ofn) && IsWindow() ? 1 : 0;
-}
-
-LRESULT CMainDlg::OnAdd(UINT, WPARAM, LPARAM, BOOL&) {
-    if (ReadFailed()) {
-        OfferRetryRead();
-        return 0;
-    }
-    wchar_t path[MAX_PATH] = {};
-    if (ChooseFile(L"", path)) {
-        Trace(L"Selected: %s\n", path);
-        AddAppFile(path);
-    }
-    return 0;
 }
 
 LRESULT CMainDlg::OnCmdBrowse(UINT, WPARAM, LPARAM, BOOL&) {

@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <ctime>
 
+// A string of the language in use; a library made before the string existed
+// leaves it to the program's own (English) table. 1 when found.
+int LoadUiString(UINT id, wchar_t* text, int capacity);
+
 // 1 shortcut (".lnk"), 0 application (".exe"), -1 any other file; the case of the extension does not matter.
 int AppKindFromPath(const wchar_t* path);
 

@@ -187,3 +187,9 @@ size_t FormatFileTime(const tm& time, wchar_t* out, size_t capacity) {
     gSkin.GetString(103, skinFormat, 128);
     return FormatFileTimeWith(time, resourceFormat, skinFormat, out, capacity);
 }
+
+int LoadUiString(UINT id, wchar_t* text, int capacity) {
+    if (::LoadStringW(fw::gModule.GetResourceInstance(), id, text, capacity))
+        return 1;
+    return ::LoadStringW(::GetModuleHandleW(nullptr), id, text, capacity) ? 1 : 0;
+}

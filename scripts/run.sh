@@ -250,6 +250,26 @@ if read -r qx qy qw qh < <(helper rect "Start Menu Options"); then
     settle 1.5
     shot "$OUT/run-quillset.png" "${qw}x${qh}+${qx}+${qy}"
     note run-quillset.png "Quillset, the options program, with the first pinned entry selected"
+    # 9b. Add offers a menu; "From the Start Menu..." opens the chooser over All Programs.
+    if read -r ax ay aw ah < <(helper rect "Start Menu Options" 1014); then
+        click $((ax + aw / 2)) $((ay + ah / 2)) 1
+        if read -r px py pw ph < <(helper popup); then
+            settle
+            shot "$OUT/quillset-add-menu.png" "$((px + pw - qx + 20))x$((py + ph - qy + 20))+${qx}+${qy}"
+            note quillset-add-menu.png "Quillset's Add button: browse for a file, or add from the Start Menu"
+            key s
+            if read -r cx cy cw ch < <(helper rect "Add from the Start Menu"); then
+                settle 1.5
+                shot "$OUT/quillset-chooser.png" "${cw}x${ch}+${cx}+${cy}"
+                note quillset-chooser.png "the chooser: every All Programs entry with its folder, sorted by name"
+                xdotool type --delay 80 "pad"
+                settle
+                shot "$OUT/quillset-chooser-filtered.png" "${cw}x${ch}+${cx}+${cy}"
+                note quillset-chooser-filtered.png "\"pad\" typed: the matches, the first chosen for Enter"
+                key Escape
+            fi
+        fi
+    fi
 fi
 kill "$QUILLSET_PID" 2>/dev/null
 

@@ -9,6 +9,8 @@
 #include "XInput.h"
 #include "options/resource.h"
 
+#include <shlobj.h>
+
 #include <string>
 
 namespace {
@@ -111,6 +113,10 @@ TEST_F(QuillsetProgram, AddAProgramThroughTheFileDialogRenameItAndPressOk) {
     EXPECT_EQ(L"Editor", ItemText(dialog, IDC_NAME));
 
     ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDC_ADD))) << "the Add button is not in front";
+    // Add's menu: its first item browses for a file.
+    ASSERT_TRUE(FindProcessWindow(quillset.Id(), L"#32768")) << "no menu after clicking Add";
+    Press(VK_DOWN);
+    Press(VK_RETURN);
     HWND open = FindTitledWindow(quillset.Id(), nullptr, L"Open");
     ASSERT_TRUE(open) << "no file dialog after clicking Add";
     SetForegroundWindow(open);
@@ -195,4 +201,36 @@ TEST_F(QuillsetProgram, AListFileThatCannotBeReadShowsTheReadErrorOverTheDialog)
     ASSERT_TRUE(dialog);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(2u, quillset.Wait());
+}
+
+TEST_F(QuillsetProgram, AddFromTheStartMenuFilterByTypingEnterAndOk) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // for the shortcut
+    wchar_t programs[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, TRUE));
+    const std::wstring name = L"Chooser Tool " + std::to_wstring(GetCurrentProcessId());
+    const std::wstring shortcut = std::wstring(programs) + L"\\" + name + L".lnk";
+    ASSERT_TRUE(MakeShortcut(shortcut, editor));
+    HWND dialog = StartDialog();
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(ClickOn(GetDlgItem(dialog, IDC_ADD)));
+    ASSERT_TRUE(FindProcessWindow(quillset.Id(), L"#32768")) << "no menu after clicking Add";
+    Press(VK_DOWN);
+    Press(VK_DOWN); // the second item: from the Start Menu
+    Press(VK_RETURN);
+    HWND chooser = FindTitledWindow(quillset.Id(), nullptr, L"Add from the Start Menu");
+    ASSERT_TRUE(chooser) << "no chooser";
+    ASSERT_TRUE(WaitUntilReadyForKeys(chooser));
+    Type(name);
+    // One entry left: the prefix's Start Menu has this one alone, or others too.
+    ASSERT_TRUE(WaitFor([&] {
+        const std::wstring status = ItemText(chooser, IDC_CHOOSER_STATUS);
+        return status == L"1 program" || status.compare(0, 5, L"1 of ") == 0;
+    }))
+        << "the typed name does not leave one entry: " << Narrow(ItemText(chooser, IDC_CHOOSER_STATUS));
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, IDC_LOCATION) == shortcut; })) << "the entry was not added";
+    Press(VK_RETURN); // the name box has the focus: Enter is OK
+    EXPECT_EQ(1u, quillset.Wait());
+    DeleteFileW(shortcut.c_str());
+    EXPECT_NE(std::string::npos, ListText().find("|lnk|" + Narrow(shortcut) + "\r\n")) << ListText();
 }

@@ -15,15 +15,14 @@ inline void PrintTo(const RECT& rc, std::ostream* os) {
     *os << "{" << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom << "}";
 }
 
-// The pixels of a screen rectangle, to see when something was drawn there.
-inline std::vector<DWORD> ScreenPixels(const RECT& rc) {
+// The pixels of a rectangle of a device context, row by row.
+inline std::vector<DWORD> DcPixels(HDC source, const RECT& rc) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     std::vector<DWORD> pixels(static_cast<size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateCompatibleBitmap(source, w, h);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    BitBlt(memory, 0, 0, w, h, source, rc.left, rc.top, SRCCOPY);
     SelectObject(memory, old);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -34,18 +33,40 @@ inline std::vector<DWORD> ScreenPixels(const RECT& rc) {
     GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
+    return pixels;
+}
+
+// The pixels of a screen rectangle, to see when something was drawn there.
+// Wine shows a window's drawing on the screen a moment later: wait for them.
+inline std::vector<DWORD> ScreenPixels(const RECT& rc) {
+    HDC screen = GetDC(nullptr);
+    std::vector<DWORD> pixels = DcPixels(screen, rc);
     ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The pixels of a rectangle of a window (window coordinates) as the window
+// holds them: what it drew, whatever the screen shows yet or covers.
+inline std::vector<DWORD> WindowPixels(HWND window, const RECT& rc) {
+    HDC dc = GetWindowDC(window);
+    std::vector<DWORD> pixels = DcPixels(dc, rc);
+    ReleaseDC(window, dc);
+    for (DWORD& p : pixels)
+        p &= 0xFFFFFF;
     return pixels;
 }
 
 // A screen capture of one window's area as 32-bit pixels, saved as a BMP for a look.
 class Capture {
 public:
-    explicit Capture(HWND window) {
+    // From the screen, or (asDrawn) as the window and its children drew it,
+    // for a window that is not layered: no waiting for the screen to show it.
+    enum Source { kScreen, kAsDrawn };
+    explicit Capture(HWND window, Source source = kScreen) {
         GetWindowRect(window, &m_rc);
         m_w = m_rc.right - m_rc.left;
         m_h = m_rc.bottom - m_rc.top;
-        m_pixels = ScreenPixels(m_rc);
+        m_pixels = source == kAsDrawn ? WindowPixels(window, {0, 0, m_w, m_h}) : ScreenPixels(m_rc);
     }
     // 0x00RRGGBB at window coordinates.
     DWORD At(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_w + x] & 0xFFFFFF; }

@@ -173,6 +173,12 @@ int wmain(int argc, wchar_t** argv) {
             HWND h = FindWindowW(nullptr, argv[2]);
             return h && IsWindowVisible(h) ? h : nullptr;
         });
+    if (argc == 4 && !wcscmp(argv[1], L"rect")) // a control of that window, by its id
+        return PrintRect([&] {
+            HWND h = FindWindowW(nullptr, argv[2]);
+            HWND control = h && IsWindowVisible(h) ? GetDlgItem(h, _wtoi(argv[3])) : nullptr;
+            return control && IsWindowVisible(control) ? control : nullptr;
+        });
     if (argc == 2 && !wcscmp(argv[1], L"popup"))
         return PrintRect([] {
             for (HWND h = FindWindowW(L"#32768", nullptr); h; h = FindWindowExW(nullptr, h, L"#32768", nullptr))

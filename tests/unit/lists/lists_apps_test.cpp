@@ -11,6 +11,8 @@
 #include "lists_test_support.h"
 
 #include <algorithm>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -119,6 +121,33 @@ TEST_F(AppsTest, WithoutAnApplicationsFolderNothingIsReadAndTheTreeHasNoApps) {
     EXPECT_NE(nullptr, FindByPath(all, folder.path()));
     for (_treeNode* item : TopLevel(all))
         EXPECT_EQ(nullptr, PackagedAppIdOfPath(item->szPath)) << Narrow(item->szText);
+}
+
+TEST(PackagedAppsSource, StopGivesUpOnAReadingThatHangsAndItPublishesNothing) {
+    // An Applications folder that never answers, as the shell can over a broken app.
+    fw::UniqueKernelHandle entered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    fw::UniqueKernelHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    CPackagedApps::Folder hanging;
+    HANDLE in = entered.get(), out = release.get();
+    hanging.enumerate = [in, out](IEnumShellItems** items) -> HRESULT {
+        *items = nullptr;
+        ::SetEvent(in);
+        ::WaitForSingleObject(out, INFINITE);
+        return E_FAIL;
+    };
+    auto source = std::make_unique<CPackagedApps>();
+    source->SetFolder(hanging);
+    source->Refresh(nullptr, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(entered.get(), 15000)) << "the reading never began";
+    volatile LONG stopped = 0;
+    std::thread exit([&] {
+        source.reset(); // what the program's end does
+        ::InterlockedExchange(&stopped, 1);
+    });
+    const bool ended = WaitFor([&] { return stopped != 0; });
+    ::SetEvent(release.get()); // the reading left behind ends now
+    exit.join();
+    EXPECT_TRUE(ended) << "Stop waited for the hanging reading";
 }
 
 TEST_F(AppsTest, AppsJoinTheTopLevelByNameWithTheirIconsAndAClickStartsThroughTheItem) {

@@ -97,9 +97,8 @@ TEST(TreePaint, BackgroundHighlightIconsAndTextLandWhereTheRowsAre) {
     SendMessageW(tree, WM_MOUSEMOVE, 0, Center(tree.FindItem(hot)->rcItem));
     ASSERT_EQ(hot, tree.nHotId);
     UpdateWindow(tree);
-    GdiFlush();
 
-    Capture shot(owner);
+    Capture shot(owner, Capture::kAsDrawn);
     shot.Save(BinDir() + L"\\tree_paint.bmp");
     const int ox = kListRect.left, oy = kListRect.top; // the list inside the owner
     const RECT hotRow = tree.FindItem(hot)->rcItem;
@@ -159,25 +158,21 @@ TEST(TreePaint, ScrollBarShownAgainLooksAsTheSystemDrewIt) {
     RECT ownerRect;
     GetWindowRect(owner, &ownerRect);
     SetCursorPos(ownerRect.right + 40, ownerRect.bottom + 40); // no hot part
+    // The bar in the tree's window coordinates.
     RECT frame, client;
     GetWindowRect(tree, &frame);
     GetClientRect(tree, &client);
-    MapWindowPoints(tree, owner, reinterpret_cast<POINT*>(&client), 2);
-    MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&frame), 2);
-    ASSERT_LT(client.right, frame.right) << "no scroll bar";
-    // Hidden (and changed meanwhile), shown again: the bar's pixels.
+    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT barRect = {client.right - frame.left, 0, frame.right - frame.left, frame.bottom - frame.top};
+    ASSERT_LT(barRect.left, barRect.right) << "no scroll bar";
+    // Hidden (and changed meanwhile), shown again: the bar's pixels as the
+    // tree drew them (the screen shows them a moment later under Wine).
     auto bar = [&](void (*whileHidden)(CTreeWnd&)) {
         ShowWindow(tree, SW_HIDE);
         whileHidden(tree);
         ShowWindow(tree, SW_SHOW);
         RedrawWindow(owner, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        GdiFlush();
-        Capture shot(owner);
-        std::vector<DWORD> pixels;
-        for (int y = frame.top; y < frame.bottom; ++y)
-            for (int x = client.right; x < frame.right; ++x)
-                pixels.push_back(shot.At(x, y));
-        return pixels;
+        return WindowPixels(tree, barRect);
     };
     auto nothing = [](CTreeWnd&) {};
     const std::vector<DWORD> top = bar(nothing);

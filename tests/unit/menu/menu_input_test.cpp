@@ -47,12 +47,12 @@ TEST_F(MenuTest, AnOpeningPaintsTheButtonsPicturesMadeAheadAndTheListsRowsAsThey
 
     ::RedrawWindow(menu->m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::GdiFlush();
-    const Capture fromMenu(menu->m_hWnd);
+    const Capture fromMenu(menu->m_hWnd, Capture::kAsDrawn);
     for (int id : {0, 1, 2, 9})
         ::RedrawWindow(menu->FindButton(id)->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ::RedrawWindow(pinned, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ::GdiFlush();
-    const Capture byButtons(menu->m_hWnd);
+    const Capture byButtons(menu->m_hWnd, Capture::kAsDrawn);
     POINT at{};
     EXPECT_FALSE(fromMenu.FirstDifference(byButtons, &at)) << "first differs at " << at.x << ", " << at.y;
     menu->ShowMenu(SW_HIDE, 0, 0);

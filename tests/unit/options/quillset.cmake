@@ -20,4 +20,5 @@ endif()
 quillset_test(quillset_dialog_tests
     ${CMAKE_CURRENT_LIST_DIR}/quillset_dialog_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/quillset_editor_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/quillset_chooser_test.cpp
 )

@@ -77,6 +77,7 @@ protected:
         ASSERT_TRUE(CopyFileW((BinDir() + L"\\Quillset.exe").c_str(), program.c_str(), FALSE));
     }
     void TearDown() override {
+        chooser.reset();
         dialog.reset();
         FreshSkin(); // while this test's GDI+ still runs: its images go with it
         fw::gModule.RemoveMessageLoop();
@@ -113,6 +114,10 @@ protected:
                     quitCode = static_cast<int>(msg.wParam);
                     continue;
                 }
+                // The Start Menu chooser filters first, as it does in the program's loop.
+                CStartMenuChooser* over = chooser ? chooser.get() : dialog ? dialog->Chooser() : nullptr;
+                if (over && over->PreTranslateMessage(&msg))
+                    continue;
                 if (dialog && dialog->m_hWnd && IsDialogMessageW(dialog->m_hWnd, &msg))
                     continue;
                 TranslateMessage(&msg);
@@ -194,5 +199,6 @@ protected:
     std::wstring listPath;
     std::wstring program;
     std::unique_ptr<CMainDlg> dialog;
+    std::unique_ptr<CStartMenuChooser> chooser; // one opened by the test itself
     int quitCode = -1;
 };

@@ -166,19 +166,36 @@ CPackagedApps::Apps CPackagedApps::Read(const Folder& folder, int iconSize, cons
     return apps;
 }
 
+struct CPackagedApps::Shared {
+    std::mutex lock;
+    std::shared_ptr<const Apps> apps;
+    unsigned nGeneration = 0;
+};
+
+struct CPackagedApps::Reading {
+    std::shared_ptr<Shared> shared;
+    Folder folder;
+    int nIconSize = 16;
+    HWND hNotify = nullptr; // under shared->lock; cleared by Stop
+    UINT nMessage = 0;
+    volatile LONG nStop = 0;
+    volatile LONG nDone = 0;
+};
+
+CPackagedApps::CPackagedApps() : m_shared(std::make_shared<Shared>()) {}
+
 CPackagedApps::~CPackagedApps() { Stop(); }
 
 void CPackagedApps::SetFolder(Folder folder) {
     Stop();
-    std::lock_guard<std::mutex> hold(m_lock);
     m_folder = std::move(folder);
-    m_apps.reset();
     m_bRead = false;
-    ++m_nGeneration; // the lists showing the former ones fill again
+    std::lock_guard<std::mutex> hold(m_shared->lock);
+    m_shared->apps.reset();
+    ++m_shared->nGeneration; // the lists showing the former ones fill again
 }
 
 void CPackagedApps::SetIconSize(int pixels) {
-    std::lock_guard<std::mutex> hold(m_lock);
     if (pixels > 0 && pixels != m_nIconSize) {
         m_nIconSize = pixels;
         m_bRead = false; // the next opening reads them at the new size
@@ -186,72 +203,85 @@ void CPackagedApps::SetIconSize(int pixels) {
 }
 
 void CPackagedApps::Refresh(HWND notify, UINT message) {
-    Folder folder;
-    int iconSize;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        if (m_bRead && ::GetTickCount() - m_dwReadAt < kFreshMs)
-            return;
-        if (m_thread.joinable()) {
-            if (m_nRunning)
-                return; // still reading
-            m_thread.join();
-        }
-        m_bRead = true;
-        m_dwReadAt = ::GetTickCount();
-        folder = m_folder;
-        iconSize = m_nIconSize;
+    if (m_bRead && ::GetTickCount() - m_dwReadAt < kFreshMs)
+        return;
+    if (m_reading && !m_reading->nDone && !m_reading->nStop) {
+        std::lock_guard<std::mutex> hold(m_shared->lock);
+        m_reading->hNotify = notify; // still reading: its list goes to the latest asker
+        m_reading->nMessage = message;
+        return;
     }
-    ::InterlockedExchange(&m_nStop, 0);
-    ::InterlockedExchange(&m_nRunning, 1);
-    try {
-        m_thread = std::thread([this, folder, iconSize, notify, message] { Run(folder, iconSize, notify, message); });
-    } catch (...) {
-        std::lock_guard<std::mutex> hold(m_lock);
-        m_bRead = false; // no thread now: the next opening tries again
-        ::InterlockedExchange(&m_nRunning, 0);
+    std::shared_ptr<Reading> reading(new (std::nothrow) Reading);
+    if (!reading)
+        return;
+    reading->shared = m_shared;
+    reading->folder = m_folder;
+    reading->nIconSize = m_nIconSize;
+    reading->hNotify = notify;
+    reading->nMessage = message;
+    auto* param = new (std::nothrow) std::shared_ptr<Reading>(reading);
+    HANDLE thread = param ? ::CreateThread(nullptr, 0, ThreadMain, param, 0, nullptr) : nullptr;
+    if (!thread) {
+        delete param; // no thread now: the next opening tries again
+        return;
     }
+    m_hThread.reset(thread);
+    m_reading = std::move(reading);
+    m_bRead = true;
+    m_dwReadAt = ::GetTickCount();
 }
 
 void CPackagedApps::Stop() {
-    ::InterlockedExchange(&m_nStop, 1);
-    if (m_thread.joinable())
-        m_thread.join();
+    if (!m_reading)
+        return;
+    {
+        std::lock_guard<std::mutex> hold(m_shared->lock);
+        m_reading->hNotify = nullptr;
+        ::InterlockedExchange(&m_reading->nStop, 1);
+    }
+    if (!m_reading->nDone)
+        m_bRead = false; // nothing was published: the next opening reads again
+    ::WaitForSingleObject(m_hThread.get(), kStopWaitMs);
+    m_hThread.reset();
+    m_reading.reset();
 }
 
 void CPackagedApps::WaitForReading() {
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_hThread)
+        ::WaitForSingleObject(m_hThread.get(), INFINITE);
 }
 
-void CPackagedApps::Run(Folder folder, int iconSize, HWND notify, UINT message) {
-    fw::ComScope com; // shell items are COM objects
-    // Reading many apps must not slow the menu's own painting.
-    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-    auto apps = std::make_shared<Apps>(Read(folder, iconSize, &m_nStop));
-    bool changed = false;
-    if (!m_nStop) { // a partial list is not published
-        std::lock_guard<std::mutex> hold(m_lock);
-        // The same apps again (most readings): the lists showing them stay as they are.
-        changed = !SameApps(*apps, m_apps.get());
-        if (changed) {
-            m_apps = std::move(apps);
-            ++m_nGeneration;
+DWORD WINAPI CPackagedApps::ThreadMain(void* param) {
+    std::unique_ptr<std::shared_ptr<Reading>> holder(static_cast<std::shared_ptr<Reading>*>(param));
+    Reading& reading = **holder;
+    Shared& shared = *reading.shared;
+    {
+        fw::ComScope com; // shell items are COM objects
+        // Reading many apps must not slow the menu's own painting.
+        ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+        std::shared_ptr<Apps> apps(new (std::nothrow) Apps(Read(reading.folder, reading.nIconSize, &reading.nStop)));
+        std::lock_guard<std::mutex> hold(shared.lock);
+        // A partial list is not published, nor one read for a source that was stopped meanwhile;
+        // the same apps again (most readings) leave the lists showing them as they are.
+        if (apps && !reading.nStop && !SameApps(*apps, shared.apps.get())) {
+            shared.apps = std::move(apps);
+            ++shared.nGeneration;
+            if (reading.hNotify)
+                ::PostMessageW(reading.hNotify, reading.nMessage, 0, 0);
         }
+        ::InterlockedExchange(&reading.nDone, 1);
     }
-    ::InterlockedExchange(&m_nRunning, 0);
-    if (changed && notify)
-        ::PostMessageW(notify, message, 0, 0);
+    return 0;
 }
 
 std::shared_ptr<const CPackagedApps::Apps> CPackagedApps::Snapshot() const {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_apps;
+    std::lock_guard<std::mutex> hold(m_shared->lock);
+    return m_shared->apps;
 }
 
 unsigned CPackagedApps::Generation() const {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_nGeneration;
+    std::lock_guard<std::mutex> hold(m_shared->lock);
+    return m_shared->nGeneration;
 }
 
 CPackagedApps& PackagedApps() {

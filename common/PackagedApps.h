@@ -3,7 +3,10 @@
 // and in no Start Menu folder.
 //
 // CPackagedApps reads that folder on a thread of its own and publishes each
-// complete list whole (Snapshot), as the search index does. Only items whose
+// complete list whole (Snapshot), as the search index does. Stop waits for a
+// reading at most kStopWaitMs: the shell can take long over a slow app, and
+// exit must not wait for it. A reading left running ends later on its own; all
+// it uses is held by a shared record, and it publishes nothing. Only items whose
 // parsing name is an application user model id are taken: everything else in
 // the folder is a program some shortcut already reaches. Where the folder does
 // not exist (Windows 8, Wine) the list stays empty and nothing fails.
@@ -21,7 +24,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 // One app, as the shell's Applications folder shows it.
@@ -53,7 +55,7 @@ public:
     // The shell's Applications folder (FOLDERID_AppsFolder).
     static Folder ShellFolder();
 
-    CPackagedApps() = default;
+    CPackagedApps();
     ~CPackagedApps();
     CPackagedApps(const CPackagedApps&) = delete;
     CPackagedApps& operator=(const CPackagedApps&) = delete;
@@ -64,10 +66,13 @@ public:
     void SetIconSize(int pixels);
     // Starts a reading on the source's thread unless one runs or the list is
     // less than a minute old (installs and removals show at the next opening
-    // after that); `message` is posted to `notify` when a new list is out.
+    // after that); `message` is posted to `notify` when a new list is out. A
+    // reading already running posts to the latest asker instead.
     void Refresh(HWND notify, UINT message);
-    // Waits for a running reading to give up (it stops between two items).
+    // Tells a running reading to give up (it stops between two items) and
+    // waits for it at most kStopWaitMs; it posts and publishes nothing after.
     void Stop();
+    static const DWORD kStopWaitMs = 1000;
     // Waits for a running reading to end with its list.
     void WaitForReading();
     // The latest complete list; empty until the first one is read.
@@ -80,18 +85,18 @@ public:
     static Apps Read(const Folder& folder, int iconSize, const volatile LONG* stop = nullptr);
 
 private:
-    void Run(Folder folder, int iconSize, HWND notify, UINT message);
+    struct Shared;  // the published list: held by the source and by every reading
+    struct Reading; // one reading's request and flags, held by it and by the source
+    static DWORD WINAPI ThreadMain(void* param);
 
-    mutable std::mutex m_lock;
+    std::shared_ptr<Shared> m_shared;
+    // Touched on the owner's thread only.
     Folder m_folder = ShellFolder();
     int m_nIconSize = 16;
-    std::shared_ptr<const Apps> m_apps;
-    unsigned m_nGeneration = 0;
     DWORD m_dwReadAt = 0; // tick count of the last reading's start
     bool m_bRead = false;
-    volatile LONG m_nStop = 0;
-    volatile LONG m_nRunning = 0; // a reading's thread has not ended yet
-    std::thread m_thread;
+    std::shared_ptr<Reading> m_reading; // the latest reading, ended or not
+    fw::UniqueKernelHandle m_hThread;   // its thread
 };
 
 // The program's one source, read by the tree, the search and the launcher.
