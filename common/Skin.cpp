@@ -168,6 +168,9 @@ int CSkin::LoadDesign(int parts) {
     nAppListTextX = ReadInt(kDesign, L"MENU.APPLIST.TEXT.X", 0);
     nAppListTextY = ReadInt(kDesign, L"MENU.APPLIST.TEXT.Y", 0);
 
+    nRecentCount = ReadInt(kDesign, L"MENU.RECENT.COUNT", 15);
+    nRecentCount = nRecentCount < 1 ? 1 : nRecentCount > 100 ? 100 : nRecentCount;
+
     if (!ReadPathValue(kDesign, L"MENU.APPLIST.SETUP", szSetup, 260, 0))
         Trace(L"No setup program.\n");
 
@@ -195,6 +198,8 @@ void CSkin::LoadMenuParts() {
     LoadDefaultFont();
     LoadSearchLine();
     LoadDrawImages();
+    // Last, so that a skin without it numbers its file images as before.
+    pRecentArrow = ReadPathValue(kDesign, L"MENU.RECENT.ARROW", path, 260, 1) ? LoadImageFile(path) : nullptr;
 }
 
 // The selection images of the menu's lists, which the options dialog's list draws too.

@@ -72,6 +72,8 @@ struct _skinCfg {
     std::vector<std::unique_ptr<_skinButton>> buttons; // "BUTTON.ENABLED" order
     int nOptionsX = 11, nOptionsY = 40, nOptionsWidth = 270, nOptionsHeight = 367; // "OPTIONS.APPLIST.*"
     int bOptionsSmallIcon = 0;                  // "OPTIONS.SMALLICON"
+    int nRecentCount = 15;                      // "MENU.RECENT.COUNT": documents of the Recent Items popup, 1-100
+    Gdiplus::Image* pRecentArrow = nullptr;     // "MENU.RECENT.ARROW": a pinned row's arrow, null: a drawn chevron
 };
 
 class CSkin : public _skinCfg {

@@ -3,6 +3,7 @@
 
 #include "../common/LaunchIds.h"
 #include "parts/PinIds.h"
+#include "parts/RecentIds.h"
 
 #define IDR_VELMAR_ICON 1
 

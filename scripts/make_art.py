@@ -40,7 +40,7 @@ LIST_TEXT_X, LIST_TEXT_Y = 2, -2        # text centred on the icons, which sit a
 PINNED_FOCUS = (248, 38)                # drawn at the row top - 3: 3 px around a 32 px icon
 PROGRAMS_FOCUS = (228, 22)              # 3 px around a 16 px icon; clear of the scroll bar
 
-COLUMN_X, COLUMN_W, ITEM_H = 282, 146, 34
+COLUMN_X, COLUMN_W, ITEM_H = 282, 146, 32
 PICTURE_X, PICTURE_Y, PICTURE_SIZE = 319, 12, 72
 PICTURE_INSET, PICTURE_INNER = 8, 56    # where the account picture goes inside the frame
 ICON_SIZE = 48
@@ -54,12 +54,16 @@ SHUTDOWN = (COLUMN_X, BOTTOM_Y, 112, BOTTOM_H)
 SHUTDOWN_ZONE = 26
 ARROW_SIZE = 20                         # images 100 and 101, drawn at (5, 5) of the toggle
 
+RECENT_ITEMS_ID = 32768                 # the Recent Items button: a cascade of recent documents
+RECENT_ARROW = 22                       # the strip at its right that carries the cascade's arrow
+
 # name, ID, caption, icon resource in shell32.dll; None marks the separator
 FOLDER_BUTTONS = [
     ("user", 1, "User", 4),
     ("documents", 2, "Documents", 235),
     ("pictures", 3, "Pictures", 226),
     ("music", 4, "Music", 225),
+    ("recent", RECENT_ITEMS_ID, "Recent Items", 21),
     None,
     ("computer", 5, "Computer", 16),
     ("controlpanel", 6, "Control Panel", 22),
@@ -169,6 +173,16 @@ def glass(c, w, h, strength, pressed=False, radius=3):
 def button_focus():
     c = Canvas(COLUMN_W, ITEM_H)
     glass(c, COLUMN_W, ITEM_H, 1.0)
+    return c
+
+
+def recent_image(state):
+    """The Recent Items button: a small arrow at the right says that it opens a cascade;
+    under the pointer and while the cascade is open it has the other buttons' highlight."""
+    c = button_focus() if state != "normal" else Canvas(COLUMN_W, ITEM_H)
+    cx, cy = COLUMN_W - RECENT_ARROW / 2, ITEM_H / 2
+    c.fill(polygon([(cx - 2.5, cy - 4.5), (cx + 3, cy), (cx - 2.5, cy + 4.5)]),
+           rgba(*CAPTION, 0.92 if state != "normal" else 0.7))
     return c
 
 
@@ -459,26 +473,26 @@ def quillset_icon(size):
 
 # Captions and skin strings of the translated skin files, keyed by the English text.
 TRANSLATIONS = {
-    "DEU": {"User": "Benutzer", "Documents": "Dokumente", "Pictures": "Bilder", "Music": "Musik",
+    "DEU": {"Recent Items": "Zuletzt verwendet", "User": "Benutzer", "Documents": "Dokumente", "Pictures": "Bilder", "Music": "Musik",
             "Computer": "Computer", "Control Panel": "Systemsteuerung", "Devices and Printers": "Geräte und Drucker",
             "Default Programs": "Standardprogramme", "Shut down": "Herunterfahren", "All Programs": "Alle Programme",
             "Back": "Zurück", "Error": "Fehler", "%Y-%m-%d %H:%M:%S": "%d.%m.%Y %H:%M:%S",
             "This program will only work on Windows 8 and higher.":
                 "Dieses Programm läuft nur unter Windows 8 und höher."},
-    "FRA": {"User": "Utilisateur", "Documents": "Documents", "Pictures": "Images", "Music": "Musique",
+    "FRA": {"Recent Items": "Éléments récents", "User": "Utilisateur", "Documents": "Documents", "Pictures": "Images", "Music": "Musique",
             "Computer": "Ordinateur", "Control Panel": "Panneau de configuration",
             "Devices and Printers": "Périphériques et imprimantes", "Default Programs": "Programmes par défaut",
             "Shut down": "Arrêter", "All Programs": "Tous les programmes", "Back": "Précédent", "Error": "Erreur",
             "%Y-%m-%d %H:%M:%S": "%d/%m/%Y %H:%M:%S",
             "This program will only work on Windows 8 and higher.":
                 "Ce programme ne fonctionne que sous Windows 8 ou version ultérieure."},
-    "ESN": {"User": "Usuario", "Documents": "Documentos", "Pictures": "Imágenes", "Music": "Música",
+    "ESN": {"Recent Items": "Elementos recientes", "User": "Usuario", "Documents": "Documentos", "Pictures": "Imágenes", "Music": "Música",
             "Computer": "Equipo", "Control Panel": "Panel de control", "Devices and Printers": "Dispositivos e impresoras",
             "Default Programs": "Programas predeterminados", "Shut down": "Apagar", "All Programs": "Todos los programas",
             "Back": "Atrás", "Error": "Error", "%Y-%m-%d %H:%M:%S": "%d/%m/%Y %H:%M:%S",
             "This program will only work on Windows 8 and higher.":
                 "Este programa solo funciona en Windows 8 o posterior."},
-    "ITA": {"User": "Utente", "Documents": "Documenti", "Pictures": "Immagini", "Music": "Musica",
+    "ITA": {"Recent Items": "Elementi recenti", "User": "Utente", "Documents": "Documenti", "Pictures": "Immagini", "Music": "Musica",
             "Computer": "Computer", "Control Panel": "Pannello di controllo", "Devices and Printers": "Dispositivi e stampanti",
             "Default Programs": "Programmi predefiniti", "Shut down": "Arresta", "All Programs": "Tutti i programmi",
             "Back": "Indietro", "Error": "Errore", "%Y-%m-%d %H:%M:%S": "%d/%m/%Y %H:%M:%S",
@@ -540,8 +554,10 @@ def skin_cfg(lang=None):
         "picture.FOCUS=-1",
     ]
     for name, ident, caption, icon_id, top in ROWS:
+        lines += [""]
+        if ident == RECENT_ITEMS_ID:
+            lines += ["; Recent documents: a click or resting on the button opens them in a cascade."]
         lines += [
-            "",
             f"{name}.ID={ident}",
             f"{name}.TEXT={tr(caption)}",
             f"{name}.POS.X={COLUMN_X}",
@@ -553,6 +569,14 @@ def skin_cfg(lang=None):
             f"{name}.FOCUS=0",
             f"{name}.ICON=" + icon.format(icon_id, ICON_SIZE, ICON_SIZE),
         ]
+        if ident == RECENT_ITEMS_ID:
+            lines += [
+                f"{name}.IMAGE.NORMAL=recent_normal.png",
+                f"{name}.IMAGE.FOCUS=recent_focus.png",
+                f"{name}.IMAGE.MENU=recent_focus.png",
+                f"{name}.MENU.WIDTH={COLUMN_W}",
+                f"{name}.MENU.AUTO=400",
+            ]
     x, y, w, h = SHUTDOWN
     lines += [
         "",
@@ -613,6 +637,8 @@ def main():
         "focus_pinned.png": row_focus(*PINNED_FOCUS),
         "focus_programs.png": row_focus(*PROGRAMS_FOCUS),
         "picture_hover.png": picture_hover(),
+        "recent_normal.png": recent_image("normal"),
+        "recent_focus.png": recent_image("focus"),
         "shutdown_normal.png": shutdown_image("normal"),
         "shutdown_focus.png": shutdown_image("focus"),
         "shutdown_menu.png": shutdown_image("menu"),

@@ -127,6 +127,8 @@ void CTreeWnd::FreeItems() {
     DropIconRequests();
     bCapture = 0;
     m_ownedIcons.clear();
+    m_rowDocuments.clear();
+    m_pArrowRow = nullptr;
 }
 
 void CTreeWnd::RemoveAll() { FreeItems(); }
@@ -220,6 +222,7 @@ LRESULT CTreeWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
         Invalidate(FALSE);
         ::SendMessageW(m_hOwner, kMsgPointerHighlight, 0, reinterpret_cast<LPARAM>(m_hWnd));
     }
+    TrackArrow(item, pt);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     if (::PtInRect(&client, pt)) {
@@ -234,8 +237,11 @@ LRESULT CTreeWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
 }
 
 LRESULT CTreeWnd::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&) {
+    // A popup opened from the arrow takes the pointer without it leaving the
+    // arrow: only a real leave lets the arrow open the popup again.
     if (bInMenu)
         return 0;
+    TrackArrow(nullptr, {});
     ::SetFocus(GetParent());
     SetHot(nullptr);
     Invalidate(FALSE);
@@ -263,6 +269,10 @@ LRESULT CTreeWnd::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
         return 0;
     m_pPressed = nullptr;
     SetHot(item);
+    if (InArrow(item, pt)) {
+        OpenRowDocuments(item, false);
+        return 0;
+    }
     ActivateItem(item);
     return 0;
 }

@@ -28,6 +28,8 @@
 #include "Handles.h"
 #include "MenuProtocol.h"
 #include "PaintCache.h"
+#include "RecentDocs.h"
+#include "RecentPopup.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -48,6 +50,9 @@ constexpr DWORD kTreeDrawIcon = 0x20;
 constexpr DWORD kTreeFolder = 0x40;       // content read on first expansion
 constexpr UINT kTreeNotifyClick = 2;      // _treeNotify code: an item was clicked
 constexpr int kAllProgramsRowHeight = 23;
+// The arrow of a row with recent documents: a strip at the row's right, design pixels wide.
+constexpr int kTreeArrowWidth = 22;
+inline int ArrowLeft(const RECT& row, int dpi) { return row.right - fw::Scale(kTreeArrowWidth, dpi); }
 // _treeNode::nPending: what is read from the item's path when its row is first painted.
 constexpr int kTreePendingText = 1;
 constexpr int kTreePendingIcon = 2;
@@ -96,6 +101,7 @@ public:
 
     BEGIN_MSG_MAP(CTreeWnd)
         SHELL_MENU_MESSAGES()
+        RECENT_POPUP_MESSAGES()
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
@@ -115,6 +121,8 @@ public:
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
         MESSAGE_HANDLER(kMsgIconsArrived, OnIconsArrived)
         MESSAGE_HANDLER(kMsgWakeIcons, OnWakeIcons)
+        MESSAGE_HANDLER(kMsgOpenDocuments, OnOpenDocuments)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
         // The menu keeps the keys: a list that took the focus (for the wheel) hands them on.
         MESSAGE_HANDLER(WM_KEYDOWN, OnKeyToOwner)
         MESSAGE_HANDLER(WM_SYSKEYDOWN, OnKeyToOwner)
@@ -214,6 +222,19 @@ public:
     // The all-programs tree (folders, outline roles) rather than a flat list.
     int IsOutline() const { return m_bOutline; }
 
+    // Recent documents of a row's program (TreeWndRecent.cpp). A row that has
+    // some shows an arrow at its right; resting on the arrow or clicking it
+    // opens the popup of those documents beside the row, and a chosen document
+    // is reported to the owner as a clicked row is, with the document's path.
+    // True when the row's documents changed.
+    bool SetRowDocuments(const _treeNode* row, std::vector<RecentDocument> documents);
+    bool HasRowDocuments(const _treeNode* row) const { return m_rowDocuments.count(row) != 0; }
+    // The popup of the row from a message of the list's own, highlighting its
+    // first document: the keys reach the list through its owner.
+    void OpenRowDocumentsLater(const _treeNode* row);
+    // The arrow's place in client coordinates (where the row was drawn last).
+    RECT ArrowRect(const _treeNode* row) const;
+
     // Text drawing: at a position with the row's size, and in a rectangle
     // (the rectangle's own size, wrapping allowed).
     virtual void DrawItemText(Gdiplus::Graphics& graphics, const _treeNode* item, int x, int y, int width,
@@ -244,6 +265,8 @@ public:
 private:
     static constexpr UINT kMsgIconsArrived = WM_APP + 0x54; // posted by the icon thread
     static constexpr UINT kMsgWakeIcons = WM_APP + 0x56;    // posted to itself by the first request of a paint
+    static constexpr UINT kMsgOpenDocuments = WM_APP + 0x58; // posted to itself: wParam generation, lParam row
+    static constexpr UINT_PTR kArrowTimer = 0x2001;           // the pointer rests on a row's arrow
     struct IconWork;
     class IconThread;
 
@@ -262,6 +285,14 @@ private:
     LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIconsArrived(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnWakeIcons(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnOpenDocuments(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    // The pointer at pt over item: resting on its arrow opens its documents.
+    void TrackArrow(const _treeNode* item, POINT pt);
+    bool InArrow(const _treeNode* item, POINT pt) const;
+    void OpenRowDocuments(const _treeNode* row, bool fromKeys);
+    // The arrow in the row's place: the skin's picture, else a chevron in the text's colour.
+    void PaintArrow(Gdiplus::Graphics& graphics, const RECT& row);
     LRESULT OnKeyToOwner(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGetObject(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -364,4 +395,6 @@ private:
     wchar_t m_szMenuPath[260] = {};
     wchar_t m_szMenuText[256] = {};
     int m_bMenuPinnable = 0;
+    std::map<const _treeNode*, std::vector<RecentDocument>> m_rowDocuments;
+    const _treeNode* m_pArrowRow = nullptr; // the row whose arrow the pointer is on
 };

@@ -5,6 +5,8 @@
 #include "Skin.h"
 #include "Utils.h"
 
+#include <algorithm>
+
 // Every row is placed and recorded, also those scrolled out of sight, so
 // that the recorded rows match what a click can reach; only rows inside the
 // part being painted are drawn, and only they read their text and icon.
@@ -45,8 +47,17 @@ int CTreeWnd::WalkRows(_treeNode* first, const RECT& area, int* top, int yOffset
                 graphics->Flush(Gdiplus::FlushIntentionSync);
                 ::DrawIconEx(dc, x, y, item->hIcon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
             }
+            const bool arrow = !m_rowDocuments.empty() && HasRowDocuments(item);
+            if (arrow) {
+                const RECT row = {area.left, y, area.right, y + item->nHeight};
+                PaintArrow(*graphics, row);
+                // The name ends where the arrow begins.
+                graphics->SetClip(Gdiplus::Rect(x, y, std::max(0, ArrowLeft(row, m_nDpi) - x), item->nHeight));
+            }
             if (item->dwFlags & kTreeDrawText)
                 DrawItemText(*graphics, item, x, y, area.right - area.left, item->nHeight);
+            if (arrow)
+                graphics->ResetClip();
         }
         if (graphics) {
             item->rcItem = {area.left, rowTop + yOffset, area.right, rowBottom + yOffset};

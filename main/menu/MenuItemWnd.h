@@ -20,6 +20,7 @@
 
 #include "Accessible.h"
 #include "PaintCache.h"
+#include "RecentPopup.h"
 #include "ShellPidl.h"
 #include "Window.h"
 
@@ -66,6 +67,11 @@ public:
     // Re-arms the auto-open and repaints in the given look (0 normal, 1 hover, 2 pressed).
     void SetState(int state);
     int GetState() const { return m_nState; }
+    // 0 keeps the auto-open zone from opening again until the mouse has left
+    // the button (a popup closed with the pointer still on it).
+    void SetArmed(int armed) { m_bArmed = armed; }
+    // 0: the mouse leaving is the button's again (a click kept it from being).
+    void SetClicked(int clicked) { m_bClicked = clicked; }
     // The picture of the button as it looks now, made ahead (at an idle
     // moment) with dc, so that its first paint only copies it.
     void PrepareFace(HDC dc);
@@ -93,6 +99,7 @@ public:
 
     BEGIN_MSG_MAP(CMenuItemWnd)
     SHELL_MENU_MESSAGES()
+    RECENT_POPUP_MESSAGES()
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)

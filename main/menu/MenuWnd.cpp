@@ -36,6 +36,7 @@ const MenuButtonRole kButtonRoles[] = {
     {8, kCmdPrograms, CSIDL_PROGRAMS, GUID_NULL, kHoverIcon},
     {9, kCmdShutdown, -1, GUID_NULL, kHoverPicture},
     {10, kCmdAllApps, -1, GUID_NULL, kHoverNone},
+    {kRecentItemsIdKey, kCmdRecentItems, -1, GUID_NULL, kHoverIcon},
 };
 
 } // namespace

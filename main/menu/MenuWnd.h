@@ -49,7 +49,15 @@ enum MenuCommand : UINT {
     kCmdAllApps = 0x10A,      // 10: no handler; its auto-open zone posts kCmdToggleAllApps
     kCmdToggleAllApps = 0x10B,
     kCmdUserAccount = 0x10C,  // 0: the account picture
+    // kRecentItemsIdKey: the Recent Items button. A click and its zone both
+    // open the popup of recent documents, a cascade as from a menu item.
+    kCmdRecentItems = 0x8020,
+    kCmdRecentItemsMenu = 0x8021,
 };
+
+// The Recent Items button's ID key: past the numbers skins are told to give
+// their own buttons (11-254, 269-32767), so no existing skin gets it unasked.
+constexpr int kRecentItemsIdKey = 32768;
 
 // What resting on a button does to the account picture.
 enum MenuHover : int {
@@ -184,7 +192,13 @@ public:
     COMMAND_ID_HANDLER(ID_SHUTDOWN_LOCK, OnLock)
     COMMAND_ID_HANDLER(ID_POPUP_PROPERTIES, OnProperties)
     COMMAND_ID_HANDLER(ID_POPUP_OPTIONS, OnOptions)
+    COMMAND_ID_HANDLER(kCmdRecentItems, OnRecentItems)
+    COMMAND_ID_HANDLER(kCmdRecentItemsMenu, OnRecentItems)
+    MESSAGE_HANDLER(kMsgRecentRead, OnRecentDocs)
     END_MSG_MAP()
+
+    // The pinned rows' arrows for the recent documents read so far (MenuWndRecent.cpp).
+    void UpdatePinnedDocuments();
 
 private:
     static constexpr UINT kMsgSearchIndexed = WM_APP + 0x55; // posted by the search indexer's thread
@@ -248,6 +262,12 @@ private:
     LRESULT OnProperties(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnOptions(UINT, WPARAM, LPARAM, BOOL&);
     void OpenSpecialFolder(int folder);
+
+    // Recent documents (MenuWndRecent.cpp).
+    LRESULT OnRecentItems(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnRecentDocs(UINT, WPARAM, LPARAM, BOOL&);
+    // Right on a highlighted part with a popup of documents opens it: true when it did.
+    bool OpenRecentByKey(const MenuKeyStop& stop);
 
     void CreateButtons();
     // The button whose window this is, or null.
@@ -317,4 +337,6 @@ private:
     CMenuKeyboard m_keys;
     POINT m_keyCursor = {LONG_MIN, LONG_MIN}; // the pointer at the last key: a move from there is the mouse's
     int m_bKeyPicture = 0;                    // a key highlight put a folder icon on the account picture
+    unsigned m_nRecentGeneration = 0;         // of the recent documents the pinned rows' arrows show
+    std::map<std::wstring, std::wstring> m_pinnedPrograms; // pinned path -> the program it starts (shortcuts resolved)
 };

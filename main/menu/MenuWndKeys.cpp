@@ -47,6 +47,8 @@ LRESULT CMenuWnd::OnKeyDown(UINT msg, WPARAM wParam, LPARAM, BOOL& handled) {
         EscapeKey(at);
     else if (vk == VK_RETURN || vk == VK_SPACE)
         ActivateKeyStop(at);
+    else if (vk == VK_RIGHT && OpenRecentByKey(at))
+        return 0;
     else if (m_keys.Navigate(vk, shift, layout))
         KeyHoverPicture(m_keys.Current(layout));
     else

@@ -80,6 +80,8 @@ void CMenuWnd::LoadPinnedList() {
         m_pPinnedList->AdoptIcon(entry.hIcon);
         m_pPinnedList->SetItemPath(id, entry.szPath);
     }
+    m_pinnedPrograms.clear(); // an entry's shortcut may point elsewhere now
+    UpdatePinnedDocuments();
     m_pPinnedList->Invalidate(TRUE);
 }
 

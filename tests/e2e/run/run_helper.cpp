@@ -2,8 +2,9 @@
 //
 //   run_helper.exe seed PICTURE.png   a first run that looks finished: a pinned
 //                                     list of programs this prefix has, Start
-//                                     Menu folders with shortcuts, and the
-//                                     account picture under the account's key
+//                                     Menu folders with shortcuts, recent
+//                                     documents, and the account picture under
+//                                     the account's key
 //   run_helper.exe rect TITLE         waits (20 s at most) for the visible
 //                                     top-level window with that title and
 //                                     prints "x y width height"
@@ -19,6 +20,7 @@
 #include <shobjidl.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -92,6 +94,42 @@ bool SetAccountPicture(const std::wstring& picture) {
     return rc == ERROR_SUCCESS;
 }
 
+// Documents of a few weeks: real files in Documents with their shortcuts in the
+// Recent folder, the last one the newest.
+bool SeedRecentDocuments() {
+    const std::wstring documents = Folder(CSIDL_PERSONAL), recent = Folder(CSIDL_RECENT);
+    const wchar_t* names[] = {L"Shopping list.txt",  L"Holiday photo.bmp", L"Budget 2026.csv",
+                              L"Letter to Anna.txt", L"\x041E\x0442\x0447\x0451\x0442 \x0437\x0430 \x043C\x0430\x0440\x0442.txt",
+                              L"Meeting notes.txt",  L"Project plan.txt"};
+    // Windows opens .txt with Notepad; Wine's prefix names no program for it.
+    bool ok = SetRegistryString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.txt", L"", L"txtfile");
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    int i = 0;
+    for (const wchar_t* name : names) {
+        const std::wstring path = documents + L"\\" + name, shortcut = recent + L"\\" + name + L".lnk";
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        ok = f != INVALID_HANDLE_VALUE && WriteFile(f, "Velmar\r\n", 8, &written, nullptr) && ok;
+        if (f != INVALID_HANDLE_VALUE)
+            CloseHandle(f);
+        // As SHAddToRecentDocs writes it; Wine 8's own call points the shortcut at a wrong file.
+        ok = MakeShortcut(shortcut, path) && ok;
+        // A minute apart, in the order they were opened.
+        ULARGE_INTEGER t{};
+        t.LowPart = now.dwLowDateTime;
+        t.HighPart = now.dwHighDateTime;
+        t.QuadPart -= static_cast<ULONGLONG>(std::size(names) - i++) * 60ull * 10000000ull;
+        const FILETIME when = {t.LowPart, t.HighPart};
+        HANDLE h = CreateFileW(shortcut.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        ok = h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &when) && ok;
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+    return ok;
+}
+
 int Seed(const wchar_t* picture) {
     fw::ComScope com;
     const std::wstring windows = Folder(CSIDL_WINDOWS), system = Folder(CSIDL_SYSTEM);
@@ -109,6 +147,7 @@ int Seed(const wchar_t* picture) {
     ok = Shortcut(programs + L"\\Wine", L"Wine File Manager", system + L"\\winefile.exe") && ok;
     ok = Shortcut(programs, L"Internet Explorer", programFiles + L"\\Internet Explorer\\iexplore.exe") && ok;
     ok = Shortcut(programs, L"Control Panel", system + L"\\control.exe") && ok;
+    ok = SeedRecentDocuments() && ok;
     ok = SetAccountPicture(picture) && ok;
     return ok ? 0 : 2;
 }

@@ -44,12 +44,14 @@ inline std::vector<int> Ids(CTreeWnd* list) {
 // all-programs toggle (ID key 10) and an application list file in the test folder.
 class ListsTest : public MenuTest {
 protected:
-    int LoadListsSkin() {
+    // more: ",name" of further buttons, then their keys.
+    int LoadListsSkin(const std::string& moreNames = "", const std::string& moreKeys = "") {
         return LoadSkin("MENU.BACKGROUND=bg.bmp\r\nSKIN.APPLIST=" + Narrow(listFile) +
                             "\r\nMENU.APPLIST.X=10\r\nMENU.APPLIST.Y=12\r\nMENU.APPLIST.WIDTH=180\r\n"
                             "MENU.APPLIST.HEIGHT=330\r\nMENU.FOCUS.1=focus.bmp\r\nMENU.FOCUS.2=focus.bmp\r\n",
-                        "BUTTON.ENABLED=all\r\n" + Button("all", {"ID=10", "TEXT=All", "POS.X=10", "POS.Y=360",
-                                                                  "POS.WIDTH=180", "POS.HEIGHT=30"}),
+                        "BUTTON.ENABLED=all" + moreNames + "\r\n" +
+                            Button("all", {"ID=10", "TEXT=All", "POS.X=10", "POS.Y=360", "POS.WIDTH=180",
+                                           "POS.HEIGHT=30"}) + moreKeys,
                         "IMAGE.100=all.bmp\r\nIMAGE.101=back.bmp\r\nSTRING.100=All Programs\r\nSTRING.101=Back\r\n");
     }
 
