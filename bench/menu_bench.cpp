@@ -5,7 +5,8 @@
 // from the press to a visible menu with nothing left to paint) and a search
 // keystroke against bare work of the same kind in the same run; GDI and USER objects and private
 // bytes around 1,000 openings; and the timers that still fire while the menu
-// is closed. A second run of this program ("recent") opens the same menu with
+// is closed; and a pinned program's popup of 10 recent documents against a
+// bare popup menu. A second run of this program ("recent") opens the same menu with
 // a Recent folder of 5,000 shortcuts, read on the source's own thread.
 #include "AppList.h"
 #include "AppModule.h"
@@ -14,6 +15,7 @@
 #include "MenuWnd.h"
 #include "PackagedApps.h"
 #include "RecentDocs.h"
+#include "RecentPopup.h"
 #include "SearchIndex.h"
 #include "Skin.h"
 #include "Startup.h"
@@ -405,6 +407,31 @@ void MeasureExpand(CStartWnd& button, HWND menu, HWND popup, const BenchStartMen
         std::printf("  %d folders were not in sight or did not open\n", missing);
 }
 
+// A file as it was, put back at the end of the scope.
+class SavedFile {
+public:
+    explicit SavedFile(std::wstring path)
+        : m_path(std::move(path)), m_existed(GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES),
+          m_bytes(m_existed ? ReadFileBytes(m_path) : std::string()) {}
+    ~SavedFile() {
+        if (!m_existed) {
+            DeleteFileW(m_path.c_str());
+            return;
+        }
+        HANDLE f = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(f, m_bytes.data(), static_cast<DWORD>(m_bytes.size()), &written, nullptr);
+        CloseHandle(f);
+    }
+    SavedFile(const SavedFile&) = delete;
+    SavedFile& operator=(const SavedFile&) = delete;
+
+private:
+    std::wstring m_path;
+    bool m_existed;
+    std::string m_bytes;
+};
+
 // A rewritten pinned list of 10 programs, from the press on the Start button to
 // the painted menu; against reading the file, 10 icon look-ups and the bare
 // popup shown and painted.
@@ -424,8 +451,7 @@ void MeasurePinnedReload(CStartWnd& button, HWND menu, HWND popup, int* unsettle
         paths.push_back(self);
     }
     const std::wstring listPath = gSkin.szAppList;
-    const bool existed = GetFileAttributesW(listPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const std::string saved = existed ? ReadFileBytes(listPath) : std::string();
+    SavedFile saved(listPath);
     SaveAppList(listPath.c_str(), entries);
     std::vector<double> ours, floor;
     const int64_t base = _time64(nullptr) - 1000;
@@ -453,14 +479,6 @@ void MeasurePinnedReload(CStartWnd& button, HWND menu, HWND popup, int* unsettle
     CloseMenu(button);
     ReportRow("pinned list reload (10 entries), median of 15", Median(ours), Median(floor));
     std::printf("  floor: the list file read, 10 icon look-ups, the bare popup shown and painted\n");
-    if (existed) {
-        HANDLE f = CreateFileW(listPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(f, saved.data(), static_cast<DWORD>(saved.size()), &written, nullptr);
-        CloseHandle(f);
-    } else {
-        DeleteFileW(listPath.c_str());
-    }
 }
 
 // A typed character to the painted result list (with its text; icons follow
@@ -521,6 +539,179 @@ void MeasureSearchKeystroke(CStartWnd& button, HWND menu, int* unsettled) {
                 entries->size());
     std::printf("  the first character (\"t\": all match, the results replace the list) %.2f ms\n", Median(first));
     std::printf("  floor: the same result pane painted again\n");
+}
+
+// The popup menu this thread's modal loop shows, caught when that loop first
+// runs out of messages (WM_ENTERIDLE to the owner: the popup is shown and has
+// nothing left to paint), then closed. One in ten seconds ends it all the same.
+struct PopupIdleWatch {
+    double idleAt = 0;
+    int items = -1; // of the shown popup, -1 when none was visible
+    PopupIdleWatch() {
+        s_current = this;
+        m_hook = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+        m_timer = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    }
+    ~PopupIdleWatch() {
+        KillTimer(nullptr, m_timer);
+        UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    PopupIdleWatch(const PopupIdleWatch&) = delete;
+    PopupIdleWatch& operator=(const PopupIdleWatch&) = delete;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        PopupIdleWatch* watch = s_current;
+        if (code == HC_ACTION && watch && !watch->idleAt && sent->message == WM_ENTERIDLE &&
+            sent->wParam == MSGF_MENU) {
+            watch->idleAt = NowMs();
+            for (HWND shown = nullptr; (shown = FindWindowExW(nullptr, shown, L"#32768", nullptr)) != nullptr;) {
+                DWORD process = 0;
+                GetWindowThreadProcessId(shown, &process);
+                if (process == GetCurrentProcessId() && IsWindowVisible(shown))
+                    watch->items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(shown, MN_GETHMENU, 0, 0)));
+            }
+            EndMenu();
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static PopupIdleWatch* s_current;
+    HHOOK m_hook = nullptr;
+    UINT_PTR m_timer = 0;
+};
+PopupIdleWatch* PopupIdleWatch::s_current = nullptr;
+
+// The type of .txt documents as the registry names it, put back at the end of
+// the scope; made "txtfile" (Notepad's) as on Windows: Wine's prefix names none.
+class TextTypeAsWindows {
+public:
+    TextTypeAsWindows() {
+        wchar_t value[256] = {};
+        DWORD bytes = sizeof(value);
+        m_had = RegGetValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS;
+        m_value = value;
+        SetRegistryString(HKEY_LOCAL_MACHINE, kKey, L"", L"txtfile");
+    }
+    ~TextTypeAsWindows() {
+        if (m_had)
+            SetRegistryString(HKEY_LOCAL_MACHINE, kKey, L"", m_value);
+        else
+            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, nullptr);
+    }
+    TextTypeAsWindows(const TextTypeAsWindows&) = delete;
+    TextTypeAsWindows& operator=(const TextTypeAsWindows&) = delete;
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Classes\\.txt";
+    bool m_had;
+    std::wstring m_value;
+};
+
+// Right on the highlighted pinned Notepad, with 10 recent .txt documents of
+// its own (real files, their shortcuts in a Recent folder), to its popup of
+// documents shown with nothing left to paint (the first item lit, as a key
+// opens it); against a bare popup menu of 10 strings made and tracked at the
+// same place, caught the same way.
+void MeasureRecentPopup(CStartWnd& button, HWND menu, HWND popup, int* unsettled) {
+    if (!gSkin.szAppList[0])
+        return;
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::vector<AppListEntry> entries(1);
+    fw::StrCopy(entries[0].szName, L"Notepad");
+    fw::StrFormat(entries[0].szPath, kPathCapacity, L"%s\\notepad.exe", system);
+    entries[0].nKind = kAppKindApplication;
+    SavedFile savedList(gSkin.szAppList);
+    SaveAppList(gSkin.szAppList, entries);
+    TextTypeAsWindows textType;
+    TempDir dir;
+    const std::wstring recent = dir.MakeDir(L"Recent"), documents = dir.MakeDir(L"Documents");
+    const int64_t base = _time64(nullptr) - 3600;
+    for (int i = 0; i < 10; ++i) {
+        wchar_t name[64];
+        swprintf(name, 64, L"Meeting notes %d.txt", i + 1);
+        const std::wstring shortcut = recent + L"\\" + name + L".lnk";
+        if (!MakeShortcut(shortcut, TempDir::WriteTo(documents + L"\\" + name, "notes"))) {
+            std::printf("menu bench: cannot write the recent documents\n");
+            return;
+        }
+        SetModifiedTime(shortcut, base + 60 * i);
+    }
+    SetModifiedTime(gSkin.szAppList, base); // a new time: read again at the opening
+    RecentDocs().SetFolder(recent);
+    RecentDocs().Refresh(nullptr, 0);
+    RecentDocs().WaitForReading();
+    CloseMenu(button);
+    Pause();
+    Press(button.m_hWnd);
+    *unsettled += !SettleShown(menu);
+    HWND list = GetDlgItem(menu, 1200);
+    auto* window = list ? reinterpret_cast<fw::CWindowImplBase*>(GetWindowLongPtrW(list, GWLP_USERDATA)) : nullptr;
+    auto* pinned = dynamic_cast<CTreeWnd*>(window);
+    _treeNode* row = pinned ? pinned->GetRoot()->pChild : nullptr;
+    if (!row || !pinned->HasRowDocuments(row)) {
+        std::printf("menu bench: the pinned Notepad has no recent documents\n");
+        CloseMenu(button);
+        RecentDocs().SetFolder(std::wstring());
+        return;
+    }
+    RECT anchor = row->rcItem, bounds{};
+    MapWindowPoints(pinned->m_hWnd, nullptr, reinterpret_cast<POINT*>(&anchor), 2);
+    GetWindowRect(menu, &bounds);
+    std::vector<double> ours, floor;
+    int missed = 0;
+    for (int i = 0; i < 15; ++i) {
+        if (pinned->GetHotItem() != row)
+            SendMessageW(menu, WM_KEYDOWN, VK_DOWN, 1); // the highlight starts on the first row
+        *unsettled += !SettleShown(menu);
+        Pause();
+        {
+            PopupIdleWatch watch;
+            const double start = NowMs();
+            SendMessageW(menu, WM_KEYDOWN, VK_RIGHT, 1);
+            Pump(); // the popup opened from the queue, run until the watch closes it
+            missed += watch.items != 10;
+            ours.push_back(watch.idleAt - start);
+        }
+        *unsettled += !SettleShown(menu);
+        Pause();
+        {
+            PopupIdleWatch watch;
+            const double start = NowMs();
+            HMENU bare = CreatePopupMenu();
+            for (UINT item = 1; item <= 10; ++item) {
+                wchar_t text[64];
+                swprintf(text, 64, L"Meeting notes %u", item);
+                AppendMenuW(bare, MF_STRING, item, text);
+            }
+            TrackPopupMenuEx(bare, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, bounds.right,
+                             anchor.top, popup, nullptr);
+            missed += watch.items != 10;
+            floor.push_back(watch.idleAt - start);
+            DestroyMenu(bare);
+        }
+    }
+    CloseMenu(button);
+    // Of that, the popup's making alone: its items, their icons and its font.
+    std::vector<double> making;
+    auto read = RecentDocs().Snapshot();
+    std::vector<const RecentDocument*> shown;
+    for (size_t i = 0; read && i < read->size() && i < 10; ++i)
+        shown.push_back(&(*read)[i]);
+    for (int i = 0; i < 15; ++i) {
+        const double start = NowMs();
+        CRecentPopup made(shown, 10, false, 96);
+        making.push_back(NowMs() - start);
+    }
+    RecentDocs().SetFolder(std::wstring());
+    ReportRow("recent documents popup opening (10 documents), median of 15", Median(ours), Median(floor));
+    std::printf("  from the Right key on the pinned row to the popup's first idle moment (WM_ENTERIDLE)\n");
+    std::printf("  floor: a bare popup menu of 10 strings made and tracked, to its first idle moment\n");
+    std::printf("  of ours, the popup's making (items, icons by type, font): %.2f ms (median)\n", Median(making));
+    if (missed)
+        std::printf("  %d popups were not seen shown with their 10 items\n", missed);
 }
 
 enum class Rows { kAll, kSearch, kRecent };
@@ -701,6 +892,8 @@ int Run(Rows rows) {
         std::printf("  before the first opening:\n");
         PrintTimerSources(idleBefore);
     }
+
+    MeasureRecentPopup(button, menu, popup, &unsettled);
 
     DestroyWindow(popup);
     button.DestroyWindow();
