@@ -122,15 +122,26 @@ DWORD WINAPI LaunchWorker(void* param) {
         return 0;
     // A prompt the user declined (elevation) is no failure to report.
     const DWORD error = LaunchError(::GetLastError(), sei.hInstApp);
-    if (error != ERROR_CANCELLED && request->hReport) {
-        request->dwError = error;
-        if (::PostMessageW(request->hReport, kMsgLaunchFailed, 0, reinterpret_cast<LPARAM>(request.get())))
-            request.release(); // the report window owns it now
-    }
+    if (error != ERROR_CANCELLED)
+        PostLaunchFailure(request->hReport, request->file, error);
     return 0xFFFFFFFF;
 }
 
 } // namespace
+
+HWND LaunchReportWindow() { return ReportWindow(); }
+
+bool PostLaunchFailure(HWND report, const wchar_t* name, DWORD error) {
+    std::unique_ptr<LaunchRequest> failure(report ? new (std::nothrow) LaunchRequest{} : nullptr);
+    if (!failure)
+        return false;
+    fw::StrCopy(failure->file, kPathCapacity, name ? name : L"");
+    failure->dwError = error;
+    if (!::PostMessageW(report, kMsgLaunchFailed, 0, reinterpret_cast<LPARAM>(failure.get())))
+        return false;
+    failure.release(); // the report window owns it now
+    return true;
+}
 
 int LaunchDetached(const wchar_t* file, const wchar_t* parameters) {
     Trace(L"Execute\n");

@@ -39,6 +39,8 @@ std::wstring DisplayName(IShellItem* item, SIGDN form) {
 
 struct LaunchRequest {
     fw::UniquePidl idList;
+    std::wstring name; // as the failure names the app
+    HWND hReport;      // the asking thread's report window
 };
 
 DWORD WINAPI LaunchWorker(void* param) {
@@ -51,7 +53,22 @@ DWORD WINAPI LaunchWorker(void* param) {
     sei.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     sei.lpIDList = request->idList.get();
     sei.nShow = SW_SHOWNORMAL;
-    return ::ShellExecuteExW(&sei) ? 0 : 0xFFFFFFFF;
+    if (::ShellExecuteExW(&sei))
+        return 0;
+    // A prompt the user declined is no failure to report.
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_CANCELLED)
+        PostLaunchFailure(request->hReport, request->name.c_str(), error);
+    return 0xFFFFFFFF;
+}
+
+// The app as the menu lists it; its id when the source does not know it.
+std::wstring PackagedAppName(const wchar_t* id) {
+    if (auto apps = PackagedApps().Snapshot())
+        for (const PackagedApp& app : *apps)
+            if (_wcsicmp(app.strId.c_str(), id) == 0 && !app.strName.empty())
+                return app.strName;
+    return id;
 }
 
 bool SameApps(const CPackagedApps::Apps& now, const CPackagedApps::Apps* before) {
@@ -297,26 +314,41 @@ fw::UniquePidl PackagedAppIdList(const wchar_t* path) {
         for (const PackagedApp& app : *apps)
             if (_wcsicmp(app.strId.c_str(), id) == 0)
                 return fw::UniquePidl(static_cast<LPITEMIDLIST>(::ILClone(app.idList.get())));
-    // Not read yet (or pinned from elsewhere): the shell knows the app by its path.
+    // Not read yet (or pinned from elsewhere): the shell knows the app by its
+    // path. Only an item that is the app counts: a shell without the folder
+    // (Wine) parses any such path into an item of nothing.
     fw::UniquePidl idList;
-    ::SHParseDisplayName(path, nullptr, idList.put(), 0, nullptr);
+    fw::ComPtr<IShellItem> item;
+    if (FAILED(::SHParseDisplayName(path, nullptr, idList.put(), 0, nullptr)) || !idList ||
+        FAILED(::SHCreateItemFromIDList(idList.get(), IID_IShellItem, item.put_void())) ||
+        _wcsicmp(DisplayName(item.get(), SIGDN_PARENTRELATIVEPARSING).c_str(), id) != 0)
+        return fw::UniquePidl();
     return idList;
 }
 
-int LaunchPackagedApp(const wchar_t* path) {
-    if (!PackagedAppIdOfPath(path))
+int LaunchPackagedApp(const wchar_t* path, const wchar_t* name) {
+    const wchar_t* id = PackagedAppIdOfPath(path);
+    if (!id)
         return -1;
     Trace(L"Execute\n");
+    // Failures are told as every other launch's are, on this (the UI) thread.
+    const HWND report = LaunchReportWindow();
     std::unique_ptr<LaunchRequest> request(new (std::nothrow) LaunchRequest{});
     if (!request)
         return 0;
+    request->name = name && *name ? name : PackagedAppName(id);
+    request->hReport = report;
     request->idList = PackagedAppIdList(path);
-    if (!request->idList)
+    if (!request->idList) { // uninstalled, or never known to this shell
+        PostLaunchFailure(report, request->name.c_str(), ERROR_FILE_NOT_FOUND);
         return 0;
+    }
     // Nobody waits for the worker, which owns the request once it runs.
     fw::UniqueKernelHandle thread(::CreateThread(nullptr, 0, LaunchWorker, request.get(), 0, nullptr));
-    if (!thread)
+    if (!thread) {
+        PostLaunchFailure(report, request->name.c_str(), ::GetLastError());
         return 0;
+    }
     request.release();
     return 1;
 }

@@ -106,8 +106,10 @@ CPackagedApps& PackagedApps();
 HICON LoadPackagedAppIcon(LPCITEMIDLIST idList, int pixels);
 // Starts the app named by "shell:AppsFolder\<id>" through its shell item on a
 // thread of its own. -1 when the path names no packaged app, 1 when started,
-// 0 when it could not be.
-int LaunchPackagedApp(const wchar_t* path);
+// 0 when it could not be. A failure, at once or on that thread, is told on the
+// calling thread as LaunchDetached tells one, naming the app by `name` (as the
+// row that started it shows it), else as the source lists it, else by its id.
+int LaunchPackagedApp(const wchar_t* path, const wchar_t* name = nullptr);
 // The app's own item (from the source's list, else parsed by the shell); null
 // when the path names no packaged app or the shell does not know it.
 fw::UniquePidl PackagedAppIdList(const wchar_t* path);

@@ -48,6 +48,12 @@ LONG ReadRegistryValueByPath(const wchar_t* fullPath, const wchar_t* valueName, 
 // thread, from its message loop (the first launch of a thread makes a
 // message-only window for that).
 int LaunchDetached(const wchar_t* file, const wchar_t* parameters);
+// The calling thread's window that shows a launch's failure (made at the first
+// call): a launch on a worker of that thread tells it with PostLaunchFailure.
+HWND LaunchReportWindow();
+// Has `report`'s thread show that `name` could not be started, with the
+// system's text for `error` (ERROR_SUCCESS: none). False when it cannot be told.
+bool PostLaunchFailure(HWND report, const wchar_t* name, DWORD error);
 // The taskbar's properties, started the same way.
 int LaunchTaskbarProperties();
 

@@ -235,9 +235,10 @@ void CMenuWnd::StartSearchResult() {
     if (!item || !item->szPath[0])
         return;
     // Copied first: hiding the menu clears the results.
-    wchar_t path[kPathCapacity];
+    wchar_t path[kPathCapacity], name[256];
     fw::StrCopy(path, item->szPath);
+    fw::StrCopy(name, item->szText);
     ShowMenu(0, 0, 0);
-    if (LaunchPackagedApp(path) < 0)
+    if (LaunchPackagedApp(path, name) < 0)
         LaunchDetached(path, nullptr);
 }

@@ -215,10 +215,11 @@ LRESULT CMenuWnd::OnNotify(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     if (from && (from == ListWindow(m_pPinnedList) || from == ListWindow(m_pAllPrograms) ||
                  from == ListWindow(m_pSearchResults))) {
         // Copied first: hiding the menu may reload the list that owns the record.
-        wchar_t path[kPathCapacity];
+        wchar_t path[kPathCapacity], name[256];
         fw::StrCopy(path, reinterpret_cast<const _treeNotify*>(lParam)->szPath);
+        fw::StrCopy(name, reinterpret_cast<const _treeNotify*>(lParam)->szText);
         ShowMenu(0, 0, 0);
-        if (LaunchPackagedApp(path) < 0)
+        if (LaunchPackagedApp(path, name) < 0)
             LaunchDetached(path, nullptr);
         return 0;
     }

@@ -4,6 +4,7 @@
 // found by the search, started through their item and given its context menu.
 #include "PackagedApps.h"
 #include "PackagedAppsLists.h"
+#include "Processes.h"
 #include "ScreenCapture.h"
 #include "SeededApps.h"
 #include "ShellPidl.h"
@@ -11,6 +12,7 @@
 #include "lists_test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -229,4 +231,37 @@ TEST_F(AppsTest, TypingFindsAnAppWhichEnterStartsAndItsMenuIsTheItemsOwn) {
     ::SendMessageW(menu->m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
     EXPECT_TRUE(WaitFor([&] { return !ReadFileBytes(record).empty(); })) << "nothing started";
     EXPECT_EQ("settings\n", ReadFileBytes(record));
+}
+
+// A start the shell cannot perform is told on the thread that asked, naming the
+// app (as its row shows it, else as the source lists it, else by its id): one
+// the shell does not know (uninstalled since it was pinned), and a known one
+// whose start fails on the worker (its program is gone).
+TEST_F(AppsTest, AnAppThatCannotBeStartedIsToldOnTheAskingThreadByName) {
+    static const struct {
+        const wchar_t *id, *row, *named;
+    } kCases[] = {{L"Qapp.Gone_8wekyb3d8bbwe!App", nullptr, L"\"Qapp.Gone_8wekyb3d8bbwe!App\""},
+                  {L"Qapp.Gone_8wekyb3d8bbwe!App", L"Gone", L"\"Gone\""},
+                  {L"Qapp.Broken_8wekyb3d8bbwe!App", nullptr, L"\"Qapp Broken\""}};
+    ASSERT_TRUE(MakeShortcut(apps + L"\\Qapp Broken.lnk", dir.Join(L"gone\\program.exe")));
+    ids[L"Qapp Broken.lnk"] = kCases[2].id;
+    PackagedApps().SetFolder(SeededAppsFolder(apps, ids));
+    PackagedApps().Refresh(nullptr, 0);
+    PackagedApps().WaitForReading();
+    for (const auto& c : kCases) {
+        DWORD boxThread = 0;
+        MessageBoxSeen seen;
+        std::atomic<bool> taken{false};
+        std::thread watcher([&] {
+            if (HWND box = FindTitledWindow(::GetCurrentProcessId(), L"#32770", nullptr, 20000))
+                boxThread = ::GetWindowThreadProcessId(box, nullptr);
+            seen = TakeMessageBox(::GetCurrentProcessId(), 0);
+            taken = true;
+        });
+        LaunchPackagedApp(AppPath(c.id).c_str(), c.row);
+        WaitFor([&] { return taken.load(); }, 25000); // the box runs in here until the watcher closes it
+        watcher.join();
+        EXPECT_EQ(::GetCurrentThreadId(), boxThread) << Narrow(c.id) << ": not told on the asking thread";
+        EXPECT_NE(std::wstring::npos, seen.text.find(c.named)) << Narrow(seen.text);
+    }
 }
