@@ -609,6 +609,15 @@ private:
     std::wstring m_value;
 };
 
+// The owner of a recent documents popup tracked alone: it has the popup draw
+// its items.
+LRESULT CALLBACK PopupOwnerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (CRecentPopup::HandleMenuMessage(msg, wParam, lParam, &result))
+        return result;
+    return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
 // Right on the highlighted pinned Notepad, with 10 recent .txt documents of
 // its own (real files, their shortcuts in a Recent folder), to its popup of
 // documents shown with nothing left to paint (the first item lit, as a key
@@ -705,11 +714,35 @@ void MeasureRecentPopup(CStartWnd& button, HWND menu, HWND popup, int* unsettled
         CRecentPopup made(shown, 10, false, 96);
         making.push_back(NowMs() - start);
     }
+    // And the popup made beforehand, tracked alone as the pointer and as a key opens it.
+    WNDCLASSW ownerClass{};
+    ownerClass.lpfnWndProc = PopupOwnerProc;
+    ownerClass.hInstance = GetModuleHandleW(nullptr);
+    ownerClass.lpszClassName = L"Velmar.Bench.PopupOwner";
+    RegisterClassW(&ownerClass);
+    HWND owner = CreateWindowExW(0, ownerClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 ownerClass.hInstance, nullptr);
+    auto tracked = [&](bool fromKeys) {
+        std::vector<double> samples;
+        for (int i = 0; i < 15; ++i) {
+            CRecentPopup made(shown, 10, false, 96);
+            PopupIdleWatch watch;
+            const double start = NowMs();
+            made.Track(owner, nullptr, anchor, fromKeys);
+            samples.push_back(watch.idleAt - start);
+            Pause();
+        }
+        return Median(samples);
+    };
+    const double byPointer = tracked(false), byKey = tracked(true);
+    DestroyWindow(owner);
     RecentDocs().SetFolder(std::wstring());
     ReportRow("recent documents popup opening (10 documents), median of 15", Median(ours), Median(floor));
     std::printf("  from the Right key on the pinned row to the popup's first idle moment (WM_ENTERIDLE)\n");
     std::printf("  floor: a bare popup menu of 10 strings made and tracked, to its first idle moment\n");
     std::printf("  of ours, the popup's making (items, icons by type, font): %.2f ms (median)\n", Median(making));
+    std::printf("  made beforehand, tracked alone: %.2f ms as the pointer opens it, %.2f ms as a key does (first item lit)\n",
+                byPointer, byKey);
     if (missed)
         std::printf("  %d popups were not seen shown with their 10 items\n", missed);
 }
