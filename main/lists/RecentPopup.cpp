@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -178,6 +179,9 @@ CRecentPopup::CRecentPopup(const std::vector<const RecentDocument*>& documents, 
     m_font.reset(MenuFont());
     MenuFontDC dc;
     const int nameWidth = fw::Scale(kNameWidth, dpi);
+    // The icon depends on the type only: one look-up per extension, the
+    // shell's slowest part of a popup's making.
+    std::map<std::wstring, size_t> iconOfType;
     for (const RecentDocument* document : documents) {
         if (m_paths.size() >= count)
             break; // only the shown documents are looked at
@@ -201,7 +205,14 @@ CRecentPopup::CRecentPopup(const std::vector<const RecentDocument*>& documents, 
             continue;
         m_paths.push_back(document->strPath);
         m_names.push_back(shown);
-        m_icons.emplace_back(DocumentIcon(document->strPath, fw::Scale(kIconSize, dpi)));
+        std::wstring type = ::PathFindExtensionW(document->strPath.c_str());
+        ::CharLowerBuffW(&type[0], static_cast<DWORD>(type.size()));
+        auto known = iconOfType.find(type);
+        if (known == iconOfType.end()) {
+            known = iconOfType.emplace(type, m_icons.size()).first;
+            m_icons.emplace_back(DocumentIcon(document->strPath, fw::Scale(kIconSize, dpi)));
+        }
+        m_iconOf.push_back(known->second);
     }
     if (!withClear)
         return;
@@ -244,7 +255,7 @@ int CRecentPopup::HandleMenuMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT* re
     const RECT& rc = draw->rcItem;
     ::FillRect(draw->hDC, &rc, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
     const int x = rc.left + pad, y = (rc.top + rc.bottom - icon) / 2;
-    if (HICON hIcon = popup.m_icons[draw->itemData].get())
+    if (HICON hIcon = popup.m_icons[popup.m_iconOf[draw->itemData]].get())
         ::DrawIconEx(draw->hDC, x, y, hIcon, icon, icon, 0, nullptr, DI_NORMAL);
     RECT text = {x + icon + pad, rc.top, rc.right - pad, rc.bottom};
     const int mode = ::SetBkMode(draw->hDC, TRANSPARENT);

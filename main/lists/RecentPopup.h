@@ -64,7 +64,8 @@ private:
     int m_nDpi = 96;
     std::vector<std::wstring> m_paths;
     std::vector<std::wstring> m_names; // as drawn: cut, "&" single
-    std::vector<fw::UniqueIcon> m_icons;
+    std::vector<fw::UniqueIcon> m_icons; // one per document type
+    std::vector<size_t> m_iconOf;        // per document: its type's icon in m_icons
     fw::UniqueHandle<fw::GdiTraits<HFONT>> m_font;
 };
 
