@@ -152,28 +152,25 @@ settle
 # documents, opened by resting on the arrow of its row (the second).
 cfg() { sed -n "s/^$1=//p" "$ROOT/skins/default/skin.cfg" | tr -d '\r'; }
 wide_crop() { echo "$(($1 + $2 - mx + 20 > mw + 40 ? $1 + $2 - mx + 20 : mw + 40))x$((sh - my + 20))+0+$((my - 20))"; }
+# The popup a gesture opened, shot beside the menu, then closed.
+popup_shot() { # file, what it shows, what is logged when no popup opened
+    if read -r px py pw ph < <(helper popup); then
+        settle
+        shot "$OUT/$1" "$(wide_crop "$px" "$pw")"
+        paste_button "$OUT/$1" pressed $((my - 20))
+        note "$1" "$2"
+    else
+        log "$3"
+    fi
+    key Escape
+    settle
+}
 click $((mx + $(cfg recent.POS.X) + 40)) $((my + $(cfg recent.POS.Y) + $(cfg recent.POS.HEIGHT) / 2)) 1
-if read -r px py pw ph < <(helper popup); then
-    settle
-    shot "$OUT/menu-recent-items.png" "$(wide_crop "$px" "$pw")"
-    paste_button "$OUT/menu-recent-items.png" pressed $((my - 20))
-    note menu-recent-items.png "the Recent Items popup: the seeded documents, newest first, and \"Clear recent items\""
-else
-    log "the Recent Items popup did not open"
-fi
-key Escape
-settle
+popup_shot menu-recent-items.png "the Recent Items popup: the seeded documents, newest first, and \"Clear recent items\"" \
+    "the Recent Items popup did not open"
 move $((mx + $(cfg MENU.APPLIST.X) + $(cfg MENU.APPLIST.WIDTH) - 14)) $((my + $(cfg MENU.APPLIST.Y) + 5 + 36 + 18))
-if read -r px py pw ph < <(helper popup); then
-    settle
-    shot "$OUT/menu-recent-pinned.png" "$(wide_crop "$px" "$pw")"
-    paste_button "$OUT/menu-recent-pinned.png" pressed $((my - 20))
-    note menu-recent-pinned.png "resting on the arrow of the pinned Notepad: its recent .txt documents beside the row"
-else
-    log "the pinned Notepad's documents did not open"
-fi
-key Escape
-settle
+popup_shot menu-recent-pinned.png "resting on the arrow of the pinned Notepad: its recent .txt documents beside the row" \
+    "the pinned Notepad's documents did not open"
 
 # 7. All programs, with a folder opened.
 click $((mx + 10 + 128)) $((my + 443 + 15)) 1
