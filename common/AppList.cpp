@@ -7,6 +7,7 @@
 #include "Trace.h"
 #include "Utils.h"
 
+#include <algorithm>
 #include <shellapi.h>
 #include <shobjidl.h>
 
@@ -245,18 +246,26 @@ void SplitAppListLines(const std::wstring& text, std::vector<std::wstring>* piec
         wchar_t c = text[i];
         if (c == L'\r' && i + 1 < n && text[i + 1] == L'\n')
             continue; // CR LF reads as LF; a lone CR stays in the line
+        if (piece.empty()) {
+            // One allocation per piece, not one per doubling: look as far as the
+            // piece can reach for its line's end.
+            const size_t reach = pieceLength ? std::min(n, i + pieceLength) : n;
+            const wchar_t* first = text.data() + i;
+            const size_t end = i + static_cast<size_t>(std::find(first, text.data() + reach, L'\n') - first);
+            piece.reserve((end < reach ? end + 1 : reach) - i);
+        }
         piece.push_back(c);
         if (c == L'\n' || piece.size() == pieceLength) {
-            pieces->push_back(piece);
+            pieces->push_back(std::move(piece));
             piece.clear();
         }
     }
     if (!piece.empty())
-        pieces->push_back(piece); // a last line without a line feed
+        pieces->push_back(std::move(piece)); // a last line without a line feed
 }
 
 AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options,
-                          std::vector<AppListEntry>* entries, DWORD* error) {
+                          const std::function<void(AppListEntry&)>& take, DWORD* error) {
     DWORD ignored = 0;
     if (!error)
         error = &ignored;
@@ -302,13 +311,19 @@ AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options
         }
         if (!ResolveEntry(&entry, options, link.get()))
             continue;
-        entries->push_back(entry);
+        take(entry);
         if (options.nMaxEntries && ++added >= options.nMaxEntries)
             break;
     }
     if (options.pChangeStamp && stamp)
         *options.pChangeStamp = stamp;
     return AppListStatus::Ok;
+}
+
+AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options,
+                          std::vector<AppListEntry>* entries, DWORD* error) {
+    return ReadAppList(
+        path, options, [entries](AppListEntry& entry) { entries->push_back(std::move(entry)); }, error);
 }
 
 int ResolveAppListEntry(AppListEntry* entry, const AppListReadOptions& options, IShellLinkW* link) {

@@ -25,6 +25,7 @@
 #include <shobjidl.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,10 @@ enum class AppListStatus {
 // On OpenFailed, *error (when given) receives the Windows error code.
 AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options,
                           std::vector<AppListEntry>* entries, DWORD* error = nullptr);
+// The same, handing each entry to take as it is read (take may move from it): a
+// long list is then never held twice.
+AppListStatus ReadAppList(const wchar_t* path, const AppListReadOptions& options,
+                          const std::function<void(AppListEntry&)>& take, DWORD* error = nullptr);
 void ReleaseAppListIcons(std::vector<AppListEntry>* entries);
 // The icon (and, for an empty name, the shell's display name) of an entry read
 // with bIconsLater, as ReadAppList would have given them. 1 when it has an icon,
