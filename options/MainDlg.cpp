@@ -212,10 +212,17 @@ int CMainDlg::LoadAppList() {
     options.bWholeLines = 1;
     // The list shows at once whatever its length; each row gets its icon when first drawn.
     options.bIconsLater = 1;
-    std::vector<AppListEntry> entries;
     // Taken before the read: a change in between shows as a change at the save, never as none.
     TakeAppListFingerprint(gSkin.szAppList, &m_readPrint);
-    AppListStatus status = ReadAppList(gSkin.szAppList, options, &entries);
+    // Each entry becomes a row as it is read: a long list is never held twice.
+    const AppListStatus status = ReadAppList(gSkin.szAppList, options, [this](AppListEntry& entry) {
+        const int id =
+            m_list.AddItem(entry.szName, nullptr, entry.nKind, kAppItemText | kAppItemIcon, m_list.GetRowHeight());
+        m_list.SetItemPath(id, entry.szPath);
+        m_list.GetItem(id)->sLongName = std::move(entry.sLongName);
+        if (m_nSelectedId == -1)
+            m_nSelectedId = id;
+    });
     if (status == AppListStatus::NoFile)
         Trace(L"applist.lst not found!\n");
     m_list.SetIconSource([this, options](AppListItem* item) {
@@ -230,14 +237,6 @@ int CMainDlg::LoadAppList() {
             item->hIcon = entry.hIcon;
         }
     });
-    for (AppListEntry& entry : entries) {
-        int id = m_list.AddItem(entry.szName, nullptr, entry.nKind, kAppItemText | kAppItemIcon,
-                                m_list.GetRowHeight());
-        m_list.SetItemPath(id, entry.szPath);
-        m_list.GetItem(id)->sLongName = std::move(entry.sLongName);
-        if (m_nSelectedId == -1)
-            m_nSelectedId = id;
-    }
     return status == AppListStatus::OpenFailed ? 0 : 1;
 }
 
