@@ -87,8 +87,19 @@ int CMainDlg::ChooseFile(const wchar_t* initial, wchar_t* path) {
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_FILEMUSTEXIST;
+    // The common dialogs (and the print spooler they bring) are loaded when the
+    // user first browses, not at every start of the options dialog.
+    using OpenFileNameProc = BOOL(WINAPI*)(OPENFILENAMEW*);
+    static const auto open = [] {
+        HMODULE dialogs = ::LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return dialogs ? reinterpret_cast<OpenFileNameProc>(
+                             reinterpret_cast<void*>(::GetProcAddress(dialogs, "GetOpenFileNameW")))
+                       : nullptr;
+    }();
+    if (!open)
+        return 0;
     // The dialog may have been closed while the unowned file dialog was open.
-    return ::GetOpenFileNameW(&ofn) && IsWindow() ? 1 : 0;
+    return open(&ofn) && IsWindow() ? 1 : 0;
 }
 
 LRESULT CMainDlg::OnCmdBrowse(UINT, WPARAM, LPARAM, BOOL&) {
