@@ -10,11 +10,29 @@
 #include "Utils.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <gdiplus.h>
 
 namespace {
 
 const wchar_t kMutexName[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
+
+// The shell builds its icon lists at a process's first icon request, which costs
+// more than making the whole dialog. A thread asks while the dialog is being made,
+// so that the panel's and the rows' first icons find them built.
+void StartShellIconsEarly() {
+    HANDLE thread = ::CreateThread(
+        nullptr, 0,
+        [](void*) -> DWORD {
+            SHFILEINFOW info{};
+            ::SHGetFileInfoW(L"program.exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                             SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX);
+            return 0;
+        },
+        nullptr, 0, nullptr);
+    if (thread)
+        ::CloseHandle(thread);
+}
 
 } // namespace
 
@@ -51,6 +69,7 @@ int QuillsetMain(HINSTANCE instance, int showCommand) {
         return kExitNoSkinFile;
     }
 
+    StartShellIconsEarly();
     LoadOptionsSkin(files.szSkinPath, files.szModuleDir);
 
     const int result = RunOptionsDialog(showCommand);
