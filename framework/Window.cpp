@@ -144,4 +144,10 @@ LRESULT CALLBACK CWindowImplBase::WindowProc(HWND hWnd, UINT msg, WPARAM wp, LPA
     return self->DefaultProc(msg, wp, lp);
 }
 
+bool PointerIsOver(HWND window) {
+    POINT cursor{};
+    RECT rc{};
+    return ::GetCursorPos(&cursor) && ::GetWindowRect(window, &rc) && ::PtInRect(&rc, cursor);
+}
+
 } // namespace fw

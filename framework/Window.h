@@ -24,6 +24,10 @@
 
 namespace fw {
 
+// Whether the pointer is over the window's rectangle now (not where a queued
+// mouse message says it was).
+bool PointerIsOver(HWND window);
+
 class CWindowImplBase {
 public:
     CWindowImplBase() = default;

@@ -190,11 +190,8 @@ LRESULT CTreeWnd::OnNcPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handle
         m_bBarKept = 0;
         return 0;
     }
-    RECT window{};
-    POINT cursor{};
     BarLook look;
-    const bool pointerOn = ::GetWindowRect(m_hWnd, &window) && ::GetCursorPos(&cursor) && ::PtInRect(&window, cursor);
-    if (!bScrollBar || pointerOn || ::GetCapture() == m_hWnd || !CurrentBarLook(&look)) {
+    if (!bScrollBar || fw::PointerIsOver(m_hWnd) || ::GetCapture() == m_hWnd || !CurrentBarLook(&look)) {
         m_bBarKept = 0;
         handled = FALSE;
         return 0;

@@ -51,9 +51,7 @@ LRESULT CMenuWnd::OnRecentItems(UINT, WPARAM, LPARAM, BOOL&) {
         return 0; // torn down meanwhile: the buttons may be gone
     button->SetState(0);
     button->SetClicked(0); // leaving it later gives the account picture back
-    POINT cursor{};
-    RECT rc{};
-    if (::GetCursorPos(&cursor) && ::GetWindowRect(button->m_hWnd, &rc) && ::PtInRect(&rc, cursor))
+    if (fw::PointerIsOver(button->m_hWnd))
         button->SetArmed(0); // the pointer resting on the button must not open the popup again at once
     else
         SetUserPicture(nullptr, gSkin.GetImage(1), 1, 1); // the button's icon goes with the pointer

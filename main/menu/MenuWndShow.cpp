@@ -179,12 +179,8 @@ LRESULT CMenuWnd::OnActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
     // which follows, does not open the menu again. (The button state itself may
     // already be up again when this arrives.)
     m_dwClosedByButtonPress = 0;
-    if (m_hStartButton && m_bVisible) {
-        POINT cursor{};
-        RECT rc{};
-        if (::GetCursorPos(&cursor) && ::GetWindowRect(m_hStartButton, &rc) && ::PtInRect(&rc, cursor))
-            m_dwClosedByButtonPress = ::GetTickCount() | 1;
-    }
+    if (m_hStartButton && m_bVisible && fw::PointerIsOver(m_hStartButton))
+        m_dwClosedByButtonPress = ::GetTickCount() | 1;
     // Whatever took the activation (a started program, a click elsewhere) closes the menu.
     ShowWindow(SW_HIDE);
     m_bVisible = 0;

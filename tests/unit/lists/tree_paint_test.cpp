@@ -94,7 +94,7 @@ TEST(TreePaint, BackgroundHighlightIconsAndTextLandWhereTheRowsAre) {
     tree.AddItem(L"Startup", folderIcon, 0x70, 23);
     RedrawWindow(owner, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // Hover the row as the mouse would.
-    SendMessageW(tree, WM_MOUSEMOVE, 0, Center(tree.FindItem(hot)->rcItem));
+    SendMove(tree, Center(tree.FindItem(hot)->rcItem));
     ASSERT_EQ(hot, tree.nHotId);
     UpdateWindow(tree);
 

@@ -4,6 +4,7 @@
 
 #include "FreshSkin.h"
 #include "Handles.h"
+#include "Pointer.h"
 #include "Wait.h"
 #include "Skin.h"
 #include "TestFiles.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <windowsx.h>
 
 #include <string>
 #include <vector>
@@ -66,6 +68,12 @@ private:
         return 0;
     }
 };
+
+// A move as the mouse makes it: the pointer goes to the point first.
+inline void SendMove(HWND window, LPARAM at) {
+    EXPECT_TRUE(PlacePointer(window, GET_X_LPARAM(at), GET_Y_LPARAM(at)));
+    ::SendMessageW(window, WM_MOUSEMOVE, 0, at);
+}
 
 // Paints the list now, erase included (which recomputes its scroll bar).
 inline void Repaint(HWND list) {

@@ -251,20 +251,29 @@ TEST_F(TreeWndTest, HotTrackingAndMouseLeave) {
     list->AddItem(L"a", nullptr, 0x30, 23);
     list->AddItem(L"b", nullptr, 0x30, 23);
     Repaint(*list);
-    SendMessageW(*list, WM_MOUSEMOVE, 0, Center(list->FindItem(62)->rcItem));
+    SendMove(*list, Center(list->FindItem(62)->rcItem));
     EXPECT_EQ(62, list->nHotId);
     EXPECT_EQ(list->m_hWnd, GetFocus());
-    SendMessageW(*list, WM_MOUSEMOVE, 0, MAKELPARAM(50, 150));
+    SendMove(*list, MAKELPARAM(50, 150));
     EXPECT_EQ(-1, list->nHotId);
-    SendMessageW(*list, WM_MOUSEMOVE, 0, Center(list->FindItem(31)->rcItem));
+    SendMove(*list, Center(list->FindItem(31)->rcItem));
     SendMessageW(*list, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(-1, list->nHotId);
     EXPECT_EQ(owner.m_hWnd, GetFocus());
     // While a reported click or a context menu holds bInMenu, leaving keeps the highlight.
-    SendMessageW(*list, WM_MOUSEMOVE, 0, Center(list->FindItem(31)->rcItem));
+    SendMove(*list, Center(list->FindItem(31)->rcItem));
     list->bInMenu = 1;
     SendMessageW(*list, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(31, list->nHotId);
+    // Queued input comes after posted messages: a move handled once the pointer has
+    // left lights no row, since no leave would follow to put it out.
+    RECT client{};
+    GetClientRect(*list, &client);
+    ASSERT_TRUE(PlacePointer(*list, 10, client.bottom + 30));
+    list->bInMenu = 0;
+    SendMessageW(*list, WM_MOUSELEAVE, 0, 0);
+    SendMessageW(*list, WM_MOUSEMOVE, 0, Center(list->FindItem(62)->rcItem));
+    EXPECT_EQ(-1, list->nHotId);
 }
 
 TEST_F(TreeWndTest, FolderExpandsOnDemandAndToggles) {

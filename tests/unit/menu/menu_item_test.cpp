@@ -158,6 +158,17 @@ TEST_F(MenuItemTest, PressMoveOffAndReleaseOutsidePostsNothing) {
     EXPECT_EQ(0, parent.Count(WM_USER + 4));
 }
 
+// Queued input comes after posted messages: a move handled once the pointer has
+// left lights nothing and reports no hover, since no leave would follow.
+TEST_F(MenuItemTest, AMoveHandledAfterThePointerLeftLightsNothing) {
+    MakeButton();
+    ASSERT_TRUE(PlacePointer(m_hParent, 100, 80)); // on the stand-in, below the button
+    ::SendMessageW(button->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(50, 15));
+    EXPECT_EQ(0, button->GetState());
+    PumpFor(3 * CMenuItemWnd::kHoverDelay);
+    EXPECT_EQ(0, Notifies(true));
+}
+
 TEST_F(MenuItemTest, AnInertButtonNeverChangesNorPosts) {
     record.nActivate = 0;
     record.nMenuAuto = 200;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "FreshSkin.h"
+#include "Pointer.h"
 #include "Processes.h"
 #include "TestFiles.h"
 #include "Wait.h"
@@ -82,13 +83,8 @@ inline POINT ToScreen(HWND window, int x, int y) {
 // The real cursor goes there first: TrackMouseEvent reports a leave at once
 // when the cursor is elsewhere.
 inline void MoveMouse(HWND window, int x, int y) {
-    POINT pt = ToScreen(window, x, y);
-    ::SetCursorPos(pt.x, pt.y);
-    if (!WaitFor([&] {
-            POINT now{};
-            return ::GetCursorPos(&now) && now.x == pt.x && now.y == pt.y;
-        }))
-        ADD_FAILURE() << "the cursor did not reach " << pt.x << "," << pt.y;
+    if (!PlacePointer(window, x, y))
+        ADD_FAILURE() << "the cursor did not reach " << x << "," << y << " of the window";
     ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
 }
 
