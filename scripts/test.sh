@@ -15,9 +15,12 @@ start_wine
 start_lane_b || exit 1
 # Each test program runs whole, once. A selection (-R, -I,
 # --rerun-failed) runs each selected case in a process of its own instead, as a
-# few cases are quicker that way than their whole programs.
+# few cases are quicker that way than their whole programs; WHOLE=1 keeps the
+# selected programs' whole runs (-R '^tree_tests').
 for a in "$@"; do
-    case $a in -R | -I | -R?* | -I?* | --tests-regex* | --tests-information* | --rerun-failed) export VELMAR_TEST_EACH=1 ;; esac
+    case $a in -R | -I | -R?* | -I?* | --tests-regex* | --tests-information* | --rerun-failed)
+        [ -n "${WHOLE:-}" ] || export VELMAR_TEST_EACH=1 ;;
+    esac
 done
 log "running the tests ($(elapsed $((SECONDS - started))) of set-up and build)"
 tests_started=$SECONDS
