@@ -20,17 +20,15 @@ const wchar_t kMutexName[] = L"{A5A7CE33-55C1-4c31-A4C2-5E298C1F2688}";
 // The shell builds its icon lists at a process's first icon request, which costs
 // more than making the whole dialog. A thread asks while the dialog is being made,
 // so that the panel's and the rows' first icons find them built.
+DWORD WINAPI BuildShellIcons(void*) {
+    SHFILEINFOW info{};
+    ::SHGetFileInfoW(L"program.exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                     SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX);
+    return 0;
+}
+
 void StartShellIconsEarly() {
-    HANDLE thread = ::CreateThread(
-        nullptr, 0,
-        [](void*) -> DWORD {
-            SHFILEINFOW info{};
-            ::SHGetFileInfoW(L"program.exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
-                             SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX);
-            return 0;
-        },
-        nullptr, 0, nullptr);
-    if (thread)
+    if (HANDLE thread = ::CreateThread(nullptr, 0, BuildShellIcons, nullptr, 0, nullptr))
         ::CloseHandle(thread);
 }
 
