@@ -1,6 +1,7 @@
 #include "MultiLanguage.h"
 
 #include "Handles.h"
+#include "SystemFunction.h"
 #include "Text.h"
 #include "Trace.h"
 
@@ -42,15 +43,11 @@ BOOL CALLBACK KeepLastLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PT
 } // namespace
 
 void CMultiLanguage::DetectUILanguages() {
-    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    if (!kernel)
-        return;
     using LangFn = LANGID(WINAPI*)();
-    auto userUi = reinterpret_cast<LangFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "GetUserDefaultUILanguage")));
+    auto userUi = fw::SystemFunction<LangFn>(L"kernel32.dll", "GetUserDefaultUILanguage");
     if (userUi) {
         AddLanguage(userUi());
-        auto systemUi =
-            reinterpret_cast<LangFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "GetSystemDefaultUILanguage")));
+        auto systemUi = fw::SystemFunction<LangFn>(L"kernel32.dll", "GetSystemDefaultUILanguage");
         if (!systemUi)
             return;
         AddLanguage(systemUi());

@@ -1,5 +1,7 @@
 #include "Dpi.h"
 
+#include "SystemFunction.h"
+
 namespace fw {
 
 namespace {
@@ -7,13 +9,6 @@ namespace {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 const int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
-
-template <typename Fn> Fn Lookup(const wchar_t* module, const char* name, bool load) {
-    HMODULE handle = ::GetModuleHandleW(module);
-    if (!handle && load)
-        handle = ::LoadLibraryW(module); // kept for the life of the process
-    return handle ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(handle, name))) : nullptr;
-}
 
 } // namespace
 
@@ -46,7 +41,7 @@ int SystemDpi() {
 }
 
 int DpiOfMonitor(HMONITOR monitor) {
-    static const auto forMonitor = Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor", true);
+    static const auto forMonitor = SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0, y = 0;
     if (monitor && forMonitor && SUCCEEDED(forMonitor(monitor, kEffectiveDpi, &x, &y)) && y > 0)
         return static_cast<int>(y);
@@ -54,7 +49,7 @@ int DpiOfMonitor(HMONITOR monitor) {
 }
 
 int DpiOfWindow(HWND window) {
-    static const auto forWindow = Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow", false);
+    static const auto forWindow = SystemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (window && forWindow) {
         if (const UINT dpi = forWindow(window))
             return static_cast<int>(dpi);

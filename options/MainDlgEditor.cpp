@@ -5,6 +5,7 @@
 #include "AppList.h"
 #include "AppModule.h"
 #include "Properties.h"
+#include "SystemFunction.h"
 #include "Text.h"
 #include "Trace.h"
 #include "Utils.h"
@@ -89,13 +90,8 @@ int CMainDlg::ChooseFile(const wchar_t* initial, wchar_t* path) {
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_FILEMUSTEXIST;
     // The common dialogs (and the print spooler they bring) are loaded when the
     // user first browses, not at every start of the options dialog.
-    using OpenFileNameProc = BOOL(WINAPI*)(OPENFILENAMEW*);
-    static const auto open = [] {
-        HMODULE dialogs = ::LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return dialogs ? reinterpret_cast<OpenFileNameProc>(
-                             reinterpret_cast<void*>(::GetProcAddress(dialogs, "GetOpenFileNameW")))
-                       : nullptr;
-    }();
+    using OpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+    static const auto open = fw::SystemFunction<OpenFileNameFn>(L"comdlg32.dll", "GetOpenFileNameW");
     if (!open)
         return 0;
     // The dialog may have been closed while the unowned file dialog was open.

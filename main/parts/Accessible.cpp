@@ -1,5 +1,7 @@
 #include "Accessible.h"
 
+#include "SystemFunction.h"
+
 #include <new>
 
 namespace {
@@ -8,13 +10,7 @@ using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 
 // oleacc.dll is optional: only a running screen reader (or another client) needs it.
 LresultFromObjectFn LresultFromObjectOnce() {
-    static const LresultFromObjectFn fn = []() -> LresultFromObjectFn {
-        HMODULE module = ::LoadLibraryW(L"oleacc.dll");
-        if (!module)
-            return nullptr;
-        return reinterpret_cast<LresultFromObjectFn>(
-            reinterpret_cast<void*>(::GetProcAddress(module, "LresultFromObject")));
-    }();
+    static const auto fn = fw::SystemFunction<LresultFromObjectFn>(L"oleacc.dll", "LresultFromObject");
     return fn;
 }
 
