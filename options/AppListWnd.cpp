@@ -8,7 +8,7 @@
 
 int CAppListWnd::AddItem(const wchar_t* name, HICON icon, int kind, DWORD flags, int height) {
     auto item = std::make_unique<AppListItem>();
-    fw::StrCopy(item->szName, name ? name : L"");
+    item->strName = CutText(name, kItemNameLength);
     item->hIcon = icon;
     item->nKind = kind;
     item->dwFlags = flags;
@@ -38,7 +38,7 @@ BOOL CAppListWnd::SetItemPath(int id, const wchar_t* path) {
     AppListItem* item = GetItem(id);
     if (!item)
         return FALSE;
-    fw::StrCopy(item->szPath, path ? path : L"");
+    item->strPath = CutText(path, kItemPathLength);
     return TRUE;
 }
 
@@ -75,8 +75,8 @@ void CAppListWnd::Notify(const AppListItem* item) {
     if (item) {
         record.nKind = item->nKind;
         record.nId = item->nId;
-        fw::StrCopy(record.szName, item->szName);
-        fw::StrCopy(record.szPath, item->szPath);
+        fw::StrCopy(record.szName, item->strName.c_str());
+        fw::StrCopy(record.szPath, item->strPath.c_str());
     }
     ::SendMessageW(GetParent(), WM_NOTIFY, m_nNotifyId, reinterpret_cast<LPARAM>(&record));
 }
@@ -243,7 +243,7 @@ void CAppListWnd::Paint(HDC dc) {
                                static_cast<Gdiplus::REAL>(row.top - textLift),
                                static_cast<Gdiplus::REAL>(area.right - area.left),
                                static_cast<Gdiplus::REAL>(item->nHeight));
-            graphics.DrawString(item->szName, -1, font, box, &format, &black);
+            graphics.DrawString(item->strName.c_str(), -1, font, box, &format, &black);
         }
     }
 }

@@ -24,11 +24,19 @@
 constexpr DWORD kAppItemText = 0x10;
 constexpr DWORD kAppItemIcon = 0x20;
 
+// The longest texts a row keeps, as the list file's fields hold them (a longer
+// name is kept whole in sLongName).
+constexpr size_t kItemNameLength = 255;
+constexpr size_t kItemPathLength = 259;
+inline std::wstring CutText(const wchar_t* text, size_t length) {
+    return text ? std::wstring(text, wcsnlen(text, length)) : std::wstring();
+}
+
 // One entry of the list.
 struct AppListItem {
-    wchar_t szName[256] = {};
+    std::wstring strName; // at most 255 characters: the whole name is in sLongName
     int nKind = 0;
-    wchar_t szPath[260] = {};
+    std::wstring strPath; // at most 259 characters, as the file's field holds
     HICON hIcon = nullptr; // borrowed
     int nId = 0;
     int nIndex = 0; // ordinal under the root
@@ -36,7 +44,7 @@ struct AppListItem {
     int nHeight = 36;
     DWORD dwFlags = kAppItemText | kAppItemIcon;
     RECT rcItem = {}; // where the last paint drew the row
-    std::wstring sLongName; // the whole name when szName holds only its start
+    std::wstring sLongName; // the whole name when strName holds only its start
     bool bIconAsked = false; // the icon source was asked for this row's icon
 };
 

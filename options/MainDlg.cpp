@@ -230,8 +230,8 @@ int CMainDlg::LoadAppList() {
             ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, m_link.put_void());
         AppListEntry entry;
         entry.nKind = item->nKind;
-        fw::StrCopy(entry.szName, item->szName);
-        fw::StrCopy(entry.szPath, item->szPath);
+        fw::StrCopy(entry.szName, item->strName.c_str());
+        fw::StrCopy(entry.szPath, item->strPath.c_str());
         if (ResolveAppListEntry(&entry, options, m_link.get())) {
             m_listIcons.emplace_back(entry.hIcon);
             item->hIcon = entry.hIcon;
@@ -252,8 +252,8 @@ int CMainDlg::SaveAppList() {
     std::vector<AppListEntry> entries(m_list.Count());
     for (size_t i = 0; i < entries.size(); ++i) {
         const AppListItem* item = m_list.ItemAt(i);
-        fw::StrCopy(entries[i].szName, item->szName);
-        fw::StrCopy(entries[i].szPath, item->szPath);
+        fw::StrCopy(entries[i].szName, item->strName.c_str());
+        fw::StrCopy(entries[i].szPath, item->strPath.c_str());
         entries[i].nKind = item->nKind;
         entries[i].sLongName = item->sLongName;
     }
@@ -336,8 +336,8 @@ LRESULT CMainDlg::OnNameChange(UINT, WPARAM, LPARAM, BOOL&) {
     wchar_t name[256] = {};
     ::GetDlgItemTextW(m_hWnd, IDC_NAME, name, 256);
     // The panel showing the entry puts its (display) name into the box: that is no rename.
-    if (name[0] && wcscmp(name, item->szName) != 0) {
-        fw::StrCopy(item->szName, name);
+    if (name[0] && item->strName != name) {
+        item->strName = CutText(name, kItemNameLength);
         item->sLongName.clear();
         m_list.Invalidate(FALSE);
     }

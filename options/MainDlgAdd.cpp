@@ -85,7 +85,7 @@ LRESULT CMainDlg::OnAddFromStartMenu(UINT, WPARAM, LPARAM, BOOL&) {
 
 bool CMainDlg::IsListed(const wchar_t* path) const {
     for (size_t i = 0; i < m_list.Count(); ++i)
-        if (::CompareStringOrdinal(m_list.ItemAt(i)->szPath, -1, path, -1, TRUE) == CSTR_EQUAL)
+        if (::CompareStringOrdinal(m_list.ItemAt(i)->strPath.c_str(), -1, path, -1, TRUE) == CSTR_EQUAL)
             return true;
     return false;
 }

@@ -65,9 +65,9 @@ int CMainDlg::RetargetEntry(int id, const wchar_t* path) {
     if (!entry.hIcon)
         return 0;
     item->hIcon = entry.hIcon;
-    fw::StrCopy(item->szName, entry.szName);
+    item->strName = CutText(entry.szName, kItemNameLength);
     item->sLongName.clear();
-    fw::StrCopy(item->szPath, path);
+    item->strPath = CutText(path, kItemPathLength);
     // The kind follows the file: it decides the line written and how the panel describes it.
     item->nKind = entry.nKind;
     m_list.SelectItem(item->nId);
@@ -105,7 +105,7 @@ LRESULT CMainDlg::OnCmdBrowse(UINT, WPARAM, LPARAM, BOOL&) {
         return 0;
     int id = item->nId;
     wchar_t path[MAX_PATH] = {};
-    if (ChooseFile(item->szPath, path))
+    if (ChooseFile(item->strPath.c_str(), path))
         RetargetEntry(id, path);
     return 0;
 }

@@ -79,7 +79,7 @@ TEST_P(ListDialogFuzz, EveryDamagedListOpensAndSavesWithoutLosingAnEntry) {
                 for (size_t i = 0; i < List().Count(); ++i) {
                     const auto* item = List().ItemAt(i);
                     if (item->nKind == kAppKindApplication || item->nKind == kAppKindShortcut)
-                        held.push_back(MakeEntry(item->szName, item->nKind, item->szPath));
+                        held.push_back(MakeEntry(item->strName, item->nKind, item->strPath));
                 }
                 Command(IDC_APPLY);
                 if (unreadable) {

@@ -162,10 +162,10 @@ TEST_F(ChooserTest, AddFromTheStartMenuThenEnterAddsTheEntryAndOkSavesIt) {
     choose(toolName);
     Press(VK_RETURN);
     ASSERT_EQ(3u, List().Count());
-    EXPECT_EQ(L"shell:AppsFolder\\" + kSettingsId, std::wstring(List().ItemAt(1)->szPath));
-    EXPECT_EQ(L"Settings", std::wstring(List().ItemAt(1)->szName));
+    EXPECT_EQ(L"shell:AppsFolder\\" + kSettingsId, std::wstring(List().ItemAt(1)->strPath));
+    EXPECT_EQ(L"Settings", std::wstring(List().ItemAt(1)->strName));
     EXPECT_TRUE(List().ItemAt(1)->hIcon);
-    EXPECT_EQ(tool, std::wstring(List().ItemAt(2)->szPath));
+    EXPECT_EQ(tool, std::wstring(List().ItemAt(2)->strPath));
     EXPECT_EQ(kAppKindShortcut, List().ItemAt(2)->nKind); // as the file dialog adds a shortcut
     EXPECT_TRUE(List().ItemAt(2)->hIcon);
 

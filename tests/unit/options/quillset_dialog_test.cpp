@@ -279,7 +279,7 @@ TEST_F(QuillsetDialogTest, CancelAfterApplyKeepsTheAppliedContent) {
     EXPECT_TRUE(IsWindow(dialog->m_hWnd));
     EXPECT_EQ(-1, quitCode);
     SetName(L"Not applied");
-    EXPECT_EQ(std::wstring(L"Not applied"), List().ItemAt(0)->szName);
+    EXPECT_EQ(std::wstring(L"Not applied"), List().ItemAt(0)->strName);
     Command(IDCANCEL);
     EXPECT_EQ(2, quitCode);
     EXPECT_FALSE(IsWindow(dialog->m_hWnd));

@@ -69,22 +69,22 @@ TEST_F(QuillsetDialogTest, MoveDownAtTheBottomRowScrollsAPageButNeverPastTheLast
     List().SelectItem(IdAt(9)); // the bottom row
     Pump();
     Command(IDC_MOVEDOWN);
-    EXPECT_EQ(std::wstring(L"Entry 9"), List().ItemAt(10)->szName);
+    EXPECT_EQ(std::wstring(L"Entry 9"), List().ItemAt(10)->strName);
     EXPECT_EQ(9, List().GetTopRow());
     EXPECT_EQ(9, GetScrollPos(List().m_hWnd, SB_VERT));
 
     List().SelectItem(IdAt(18)); // now in the bottom row again
     Pump();
     Command(IDC_MOVEDOWN);
-    EXPECT_EQ(std::wstring(L"Entry 18"), List().ItemAt(19)->szName);
+    EXPECT_EQ(std::wstring(L"Entry 18"), List().ItemAt(19)->strName);
     EXPECT_EQ(10, List().GetTopRow());
     Command(IDC_MOVEDOWN); // already last: nothing moves
-    EXPECT_EQ(std::wstring(L"Entry 18"), List().ItemAt(19)->szName);
+    EXPECT_EQ(std::wstring(L"Entry 18"), List().ItemAt(19)->strName);
     EXPECT_EQ(IdAt(19), List().GetSelection());
 
     // Move up from the top row scrolls back by a page, not below 0.
     List().SelectItem(IdAt(10)); // "Entry 9", shown in the top row
-    EXPECT_EQ(std::wstring(L"Entry 9"), List().ItemAt(10)->szName);
+    EXPECT_EQ(std::wstring(L"Entry 9"), List().ItemAt(10)->strName);
     Pump();
     Command(IDC_MOVEUP);
     EXPECT_EQ(1, List().GetTopRow());
@@ -121,9 +121,9 @@ TEST_F(QuillsetDialogTest, DroppedProgramAndShortcutAreAddedAndOtherFilesIgnored
     Open();
     Drop({tool, lnk, notes}, POINT{100, 100});
     ASSERT_EQ(3u, List().Count());
-    EXPECT_EQ(tool, List().ItemAt(1)->szPath);
+    EXPECT_EQ(tool, List().ItemAt(1)->strPath);
     EXPECT_EQ(0, List().ItemAt(1)->nKind);
-    EXPECT_EQ(lnk, List().ItemAt(2)->szPath);
+    EXPECT_EQ(lnk, List().ItemAt(2)->strPath);
     EXPECT_EQ(1, List().ItemAt(2)->nKind);
     EXPECT_EQ(IdAt(2), dialog->GetSelectedId());
     EXPECT_EQ(lnk, Text(IDC_LOCATION));
@@ -146,7 +146,7 @@ TEST_F(QuillsetDialogTest, AnOtherFileIsShownRenamedAndMovedButNotWritten) {
     ASSERT_NE(0, id);
     EXPECT_EQ(-1, List().GetItem(id)->nKind);
     SetName(L"Batch job");
-    EXPECT_EQ(std::wstring(L"Batch job"), List().GetItem(id)->szName);
+    EXPECT_EQ(std::wstring(L"Batch job"), List().GetItem(id)->strName);
     Command(IDC_MOVEUP);
     EXPECT_EQ(id, IdAt(0));
     Command(IDC_APPLY);
@@ -158,13 +158,13 @@ TEST_F(QuillsetDialogTest, RenamingFollowsTheNameBoxButNeverEmptiesTheName) {
     WriteList({App(L"Editor", program)});
     Open();
     SetName(L"Renamed");
-    EXPECT_EQ(std::wstring(L"Renamed"), List().ItemAt(0)->szName);
+    EXPECT_EQ(std::wstring(L"Renamed"), List().ItemAt(0)->strName);
     SetName(L"");
-    EXPECT_EQ(std::wstring(L"Renamed"), List().ItemAt(0)->szName);
+    EXPECT_EQ(std::wstring(L"Renamed"), List().ItemAt(0)->strName);
     // Typing a location changes neither the entry nor the file.
     SetDlgItemTextW(dialog->m_hWnd, IDC_LOCATION, L"C:\\elsewhere.exe");
     Pump();
-    EXPECT_EQ(program, List().ItemAt(0)->szPath);
+    EXPECT_EQ(program, List().ItemAt(0)->strPath);
     Command(IDC_APPLY);
     EXPECT_EQ(std::wstring(kHeader) + App(L"Renamed", program) + L"\r\n", ListFileText());
 }
@@ -177,7 +177,7 @@ TEST_F(QuillsetDialogTest, AnotherFileForAnEntryBringsItsKindAlong) {
     ASSERT_EQ(1, dialog->RetargetEntry(IdAt(0), lnk.c_str()));
     const AppListItem* item = List().ItemAt(0);
     EXPECT_EQ(1, item->nKind);
-    EXPECT_EQ(lnk, item->szPath);
+    EXPECT_EQ(lnk, item->strPath);
     EXPECT_EQ(lnk, Text(IDC_LOCATION));
     EXPECT_EQ(L"(.lnk)", Text(IDC_TYPE).substr(Text(IDC_TYPE).size() - 6));
     Command(IDC_APPLY);

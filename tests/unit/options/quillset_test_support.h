@@ -145,7 +145,7 @@ protected:
     std::vector<std::wstring> Names() {
         std::vector<std::wstring> names;
         for (size_t i = 0; i < List().Count(); ++i)
-            names.push_back(List().ItemAt(i)->szName);
+            names.push_back(List().ItemAt(i)->strName);
         return names;
     }
     int IdAt(size_t index) { return List().ItemAt(index)->nId; }
