@@ -130,6 +130,16 @@ BOOL CAppListWnd::DeleteItem(int id) {
     return TRUE;
 }
 
+void CAppListWnd::DeleteAll() {
+    m_index.clear();
+    m_items.clear();
+    m_nSelection = -1;
+    m_rows.Clear();
+    if (m_hWnd)
+        SetTopRow(0, TRUE);
+    Notify(nullptr);
+}
+
 void CAppListWnd::ScrollToEnd() {
     UpdateScrollBar();
     SetTopRow(ListScrollRequest(SB_BOTTOM, 0, m_nTopRow, m_nPageRows, m_nMaxTop), FALSE);

@@ -99,6 +99,8 @@ public:
     BOOL MoveDown(int id);
     // Removes the entry; the next one (else the previous one, else none) becomes the selection and is reported.
     BOOL DeleteItem(int id);
+    // Removes every entry at once; the empty selection is reported once.
+    void DeleteAll();
     void ScrollToEnd();
     // Asked once for the icon of an entry without one, when its row is first drawn:
     // a long list costs only the rows the user sees.

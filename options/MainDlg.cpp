@@ -274,8 +274,9 @@ int CMainDlg::OfferReread() {
                     L"them without saving.");
     if (::MessageBoxW(m_hWnd, text, caption, MB_ICONWARNING | MB_OKCANCEL | MB_DEFBUTTON2) != IDOK)
         return 0;
-    while (m_list.Count() > 0)
-        m_list.DeleteItem(m_list.ItemAt(0)->nId);
+    // At once: one by one, each removal reported a new selection, and the panel
+    // looked up a file for each row of a long list.
+    m_list.DeleteAll();
     m_nSelectedId = -1;
     if (!LoadAppList()) {
         SetReadFailed(true);

@@ -376,6 +376,34 @@ TEST_F(QuillsetDialogTest, AListThatCouldNotBeReadIsNeverOverwrittenUntilRetryRe
     }
 }
 
+namespace {
+int gListReports = 0;
+LRESULT CALLBACK CountListReports(int code, WPARAM wp, LPARAM lp) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && call->message == WM_NOTIFY &&
+        reinterpret_cast<const NMHDR*>(call->lParam)->code == static_cast<UINT>(NM_CLICK))
+        ++gListReports;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+} // namespace
+
+// Reading a long list again empties it at once: removed row by row, each
+// removal reported a new selection and the panel looked up a file for each.
+TEST_F(QuillsetDialogTest, ReadingALongListAgainReportsTheSelectionOnceNotPerRow) {
+    WriteList(std::vector<std::wstring>(1000, App(L"Entry", program)));
+    Open();
+    ASSERT_EQ(PinResult::Pinned,
+              PinToAppList(listPath.c_str(), L"Notes", L"shell:AppsFolder\\Contoso.Notes_8wekyb3d8bbwe!App"));
+    MessageBoxCloser box(dialog);
+    box.reply = IDOK;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountListReports, nullptr, GetCurrentThreadId());
+    gListReports = 0;
+    Command(IDC_APPLY);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(1001u, List().Count());
+    EXPECT_GE(2, gListReports);
+}
+
 // The menu pins while the dialog is open: saving then offers to read the list
 // again rather than dropping the pin. Cancel keeps the edits and writes
 // nothing; OK reads the file again (the packaged app named and with an icon);
