@@ -1,6 +1,6 @@
 #include "AppList.h"
 
-#include "AppListPin.h"
+#include "PackagedApps.h"
 #include "Dpi.h"
 #include "Handles.h"
 #include "Text.h"

@@ -8,8 +8,7 @@
 // changed since (for example, the menu pinned something meanwhile).
 //
 // Packaged apps are application entries whose path is
-// "shell:AppsFolder\<application user model id>": they name no file, so they
-// are never "missing", and their icon comes from the shell item.
+// "shell:AppsFolder\<application user model id>" (PackagedApps.h).
 #pragma once
 
 #include "AppList.h"
@@ -19,16 +18,6 @@
 #include <cstdint>
 #include <string>
 
-// 1 when path is "shell:AppsFolder\..." (letters in any case) with an id after it.
-int IsPackagedAppPath(const wchar_t* path);
-// The app's own icon at pixels x pixels, else a generic application icon (the
-// item does not exist under Wine); never null unless the system has no icon.
-// The caller destroys it.
-HICON PackagedAppEntryIcon(const wchar_t* path, int pixels);
-// A 32-bit image with alpha (as the shell's image factory gives) as an icon of
-// the same size; null for any other image, and for one without any alpha
-// (Wine answers with such a blank one). The caller destroys it.
-HICON IconFromImageBitmap(HBITMAP bitmap);
 // The kind an entry for this path gets: a ".lnk" file is a shortcut, anything
 // else (programs, packaged apps) an application.
 int AppListKindOf(const wchar_t* path);

@@ -1,8 +1,6 @@
 // Reading the shell's Applications folder, the apps' icons, and starting one.
 #include "PackagedApps.h"
 
-#include "AppListPin.h"
-
 #include "Text.h"
 #include "Trace.h"
 #include "Utils.h"
@@ -351,4 +349,54 @@ int LaunchPackagedApp(const wchar_t* path, const wchar_t* name) {
     }
     request.release();
     return 1;
+}
+
+int IsPackagedAppPath(const wchar_t* path) {
+    const int prefix = static_cast<int>(wcslen(kAppsFolderPrefix));
+    return path && static_cast<int>(wcslen(path)) > prefix &&
+                   ::CompareStringOrdinal(path, prefix, kAppsFolderPrefix, prefix, TRUE) == CSTR_EQUAL
+               ? 1
+               : 0;
+}
+
+HICON PackagedAppEntryIcon(const wchar_t* path, int pixels) {
+    HICON icon = nullptr;
+    fw::ComPtr<IShellItemImageFactory> factory;
+    if (IsPackagedAppPath(path) &&
+        SUCCEEDED(::SHCreateItemFromParsingName(path, nullptr, IID_IShellItemImageFactory, factory.put_void()))) {
+        HBITMAP bitmap = nullptr;
+        const SIIGBF flags = static_cast<SIIGBF>(SIIGBF_ICONONLY | SIIGBF_RESIZETOFIT);
+        if (SUCCEEDED(factory->GetImage(SIZE{pixels, pixels}, flags, &bitmap)) && bitmap) {
+            icon = IconFromImageBitmap(bitmap);
+            ::DeleteObject(bitmap);
+        }
+    }
+    if (!icon) // no such item (Wine, an app since removed): the generic program icon
+        icon = static_cast<HICON>(::CopyImage(::LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, pixels, pixels, 0));
+    return icon;
+}
+
+// A 32-bit image with alpha as an icon of the same size; null for any other
+// image, and for one without any alpha (Wine answers with such a blank one).
+HICON IconFromImageBitmap(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!::GetObjectW(bitmap, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight == 0 ||
+        info.bmBitsPixel != 32 || !info.bmBits)
+        return nullptr;
+    const auto* pixels = static_cast<const DWORD*>(info.bmBits);
+    const size_t count = static_cast<size_t>(info.bmWidth) * (info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+    bool alpha = false;
+    for (size_t i = 0; i < count && !alpha; ++i)
+        alpha = (pixels[i] >> 24) != 0;
+    if (!alpha)
+        return nullptr;
+    fw::UniqueBitmap mask(::CreateBitmap(info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight, 1, 1,
+                                         nullptr));
+    if (!mask)
+        return nullptr;
+    ICONINFO icon{};
+    icon.fIcon = TRUE;
+    icon.hbmColor = bitmap;
+    icon.hbmMask = mask.get();
+    return ::CreateIconIndirect(&icon);
 }

@@ -113,3 +113,16 @@ int LaunchPackagedApp(const wchar_t* path, const wchar_t* name = nullptr);
 // The app's own item (from the source's list, else parsed by the shell); null
 // when the path names no packaged app or the shell does not know it.
 fw::UniquePidl PackagedAppIdList(const wchar_t* path);
+
+// In the list file a packaged app is an application entry with such a path: it
+// names no file, so it is never "missing", and its icon comes from the shell item.
+// 1 when path is "shell:AppsFolder\..." (letters in any case) with an id after it.
+int IsPackagedAppPath(const wchar_t* path);
+// The app's own icon at pixels x pixels, else a generic application icon (the
+// item does not exist under Wine); never null unless the system has no icon.
+// The caller destroys it.
+HICON PackagedAppEntryIcon(const wchar_t* path, int pixels);
+// A 32-bit image with alpha (as the shell's image factory gives) as an icon of
+// the same size; null for any other image, and for one without any alpha
+// (Wine answers with such a blank one). The caller destroys it.
+HICON IconFromImageBitmap(HBITMAP bitmap);

@@ -3,8 +3,8 @@
 #include "MainDlg.h"
 
 #include "AppList.h"
-#include "AppListPin.h"
 #include "Dpi.h"
+#include "PackagedApps.h"
 #include "Properties.h"
 #include "Text.h"
 #include "Trace.h"

@@ -1,6 +1,7 @@
 // Pinning from the menu changes the list file with the options program's own
 // reader and writer; the options program's fingerprint tells a later change.
 #include "AppListPin.h"
+#include "PackagedApps.h"
 
 #include <gtest/gtest.h>
 
