@@ -5,7 +5,13 @@
 # that opens with no header of the tree is a unit of its own. Names each pair
 # and each long file; exits 1 when there is one.
 set -eu
-root=${1:?usage: check_includes.sh FOLDER}
+# Each folder is checked on its own: units of one folder only.
+if [ $# -gt 1 ]; then
+    status=0
+    for folder in "$@"; do bash "$0" "$folder" || status=1; done
+    exit $status
+fi
+root=${1:?usage: check_includes.sh FOLDER...}
 max_lines=550
 status=0
 
