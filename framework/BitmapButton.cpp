@@ -1,6 +1,7 @@
 #include "BitmapButton.h"
 
 #include "Text.h"
+#include "Window.h"
 
 namespace fw {
 
@@ -124,7 +125,8 @@ LRESULT CBitmapButton::OnMessage(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     switch (msg) {
     case WM_MOUSEMOVE:
-        if (!m_bHot) {
+        // Not for a move handled after the pointer left: no leave would follow.
+        if (!m_bHot && (::GetCapture() == hWnd || PointerIsOver(hWnd))) {
             m_bHot = true;
             TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hWnd, 0};
             ::TrackMouseEvent(&tme);

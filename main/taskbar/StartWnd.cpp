@@ -184,7 +184,9 @@ LRESULT CStartWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
     POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     RECT rc{};
     ::GetClientRect(m_hWnd, &rc);
-    if (!::PtInRect(&rc, pt))
+    // A move handled after the leave that followed it (queued input comes after
+    // posted messages) would leave the button hot: no leave is to come.
+    if (!::PtInRect(&rc, pt) || !fw::PointerIsOver(m_hWnd))
         return 0;
     TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
     ::TrackMouseEvent(&tme);

@@ -171,7 +171,12 @@ TEST_F(QuillsetDialogTest, ImageButtonsShowTheirStripImagesAndTooltips) {
         EXPECT_EQ(w.normal + 3, button.ImageFor(ODS_DISABLED));
         // The tooltip window is made when the mouse first comes over the button.
         EXPECT_FALSE(button.GetToolTip());
+        ASSERT_TRUE(PlacePointer(dialog->m_hWnd, 5, 5)); // beside the buttons: a late move lights none
         SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        EXPECT_FALSE(button.IsHot());
+        ASSERT_TRUE(PlacePointer(button.m_hWnd, 5, 5));
+        SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        EXPECT_TRUE(button.IsHot());
         ASSERT_TRUE(button.GetToolTip());
         wchar_t cls[64] = {};
         GetClassNameW(button.GetToolTip(), cls, 64);

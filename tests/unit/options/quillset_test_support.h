@@ -9,6 +9,7 @@
 #include "Handles.h"
 #include "MainDlg.h"
 #include "MessageLoop.h"
+#include "Pointer.h"
 #include "QuillsetMain.h"
 #include "Skin.h"
 
