@@ -184,9 +184,7 @@ LRESULT CStartWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
     POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     RECT rc{};
     ::GetClientRect(m_hWnd, &rc);
-    // A move handled after the leave that followed it (queued input comes after
-    // posted messages) would leave the button hot: no leave is to come.
-    if (!::PtInRect(&rc, pt) || !fw::PointerIsOver(m_hWnd))
+    if (!::PtInRect(&rc, pt))
         return 0;
     TRACKMOUSEEVENT tme = {sizeof(tme), TME_LEAVE, m_hWnd, 0};
     ::TrackMouseEvent(&tme);
