@@ -267,13 +267,12 @@ TEST_F(RecentTest, AChangeInTheFolderGivesANewListAndNothingElseReadsAgain) {
     ASSERT_TRUE(read);
     ASSERT_EQ(1u, read->size());
     const unsigned first = RecentDocs().Generation();
-    // Nothing changed. Wine may tell the watch of the shortcut just made a moment
-    // late, which reads once more; after that the list is read no more.
-    ReadNow();
-    const int settled = readings;
-    EXPECT_GE(2, settled);
-    ReadNow();
-    EXPECT_EQ(settled, readings);
+    // Nothing changed: openings do not read again. Wine may tell the watch of the
+    // shortcut just made (its creation, its new time) late, and each late notice
+    // reads once more; a source that read at every opening would read 5 times here.
+    for (int i = 0; i < 4; ++i)
+        ReadNow();
+    EXPECT_GE(3, readings);
 
     Shortcut(L"second", Document(L"second.txt"), L"", 2);
     ASSERT_TRUE(WaitFor([&] {
