@@ -125,8 +125,7 @@ LRESULT CBitmapButton::OnMessage(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     switch (msg) {
     case WM_MOUSEMOVE:
-        // Not for a move handled after the pointer left: no leave would follow.
-        if (!m_bHot && (::GetCapture() == hWnd || PointerIsOver(hWnd))) {
+        if (!m_bHot && MoveIsCurrent(hWnd)) {
             m_bHot = true;
             TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hWnd, 0};
             ::TrackMouseEvent(&tme);

@@ -150,4 +150,6 @@ bool PointerIsOver(HWND window) {
     return ::GetCursorPos(&cursor) && ::GetWindowRect(window, &rc) && ::PtInRect(&rc, cursor);
 }
 
+bool MoveIsCurrent(HWND window) { return ::GetCapture() == window || PointerIsOver(window); }
+
 } // namespace fw

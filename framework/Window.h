@@ -27,6 +27,11 @@ namespace fw {
 // Whether the pointer is over the window's rectangle now (not where a queued
 // mouse message says it was).
 bool PointerIsOver(HWND window);
+// Whether a mouse move the window is handling is still true: it holds the
+// capture, or the pointer is over it. Queued input is read after posted
+// messages, so a move can come after the leave that followed it; lighting up
+// for such a move, a window would stay lit with no leave to come.
+bool MoveIsCurrent(HWND window);
 
 class CWindowImplBase {
 public:

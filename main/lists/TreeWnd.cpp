@@ -212,9 +212,7 @@ LRESULT CTreeWnd::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT CTreeWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
-    // A move handled after the leave that followed it (queued input comes after
-    // posted messages) would light a row that no leave then clears.
-    if (::GetCapture() != m_hWnd && !fw::PointerIsOver(m_hWnd))
+    if (!fw::MoveIsCurrent(m_hWnd))
         return 0;
     ::SetFocus(m_hWnd); // so that the wheel reaches the list
     if (bCapture && ::GetCapture() == m_hWnd)

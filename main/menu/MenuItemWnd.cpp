@@ -321,9 +321,7 @@ LRESULT CMenuItemWnd::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
 LRESULT CMenuItemWnd::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL&) {
     if (!IsActive())
         return 0;
-    // Queued input is read after posted messages, so a move can be handled after
-    // the leave that followed it: lit then, the button would stay lit.
-    if (::GetCapture() != m_hWnd && !fw::PointerIsOver(m_hWnd))
+    if (!fw::MoveIsCurrent(m_hWnd))
         return 0;
     if (m_hCursor)
         ::SetCursor(m_hCursor);
